@@ -1,0 +1,4 @@
+// Storage of the process-wide renderer settings.
+#include "host/render_settings.h"
+
+RenderSettings renderSettings{};

@@ -1,0 +1,36 @@
+// The renderer program from start to exit, over a platform that creates its window,
+// shows its one error box and supplies the message queue and the clock.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+
+#include "host/frame_clock.h"
+#include "host/frame_loop.h"
+#include "host/key_table.h"
+
+struct WindowRequest {
+    const char* title = "";
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t colorBits = 0;
+    bool fullScreen = false;
+};
+
+// The renderer window's title: the front-end watches for it.
+inline constexpr const char* kRendererWindowTitle = "VelmoraVC";
+
+class RendererPlatform {
+public:
+    virtual ~RendererPlatform() = default;
+    // Throws one of the window's failure texts (const char*) when the window cannot be made.
+    virtual std::unique_ptr<RenderSurface> createWindow(const WindowRequest& request,
+                                                        KeyTable& keys) = 0;
+    // The "ERROR" message box.
+    virtual void showError(const char* message) = 0;
+    virtual MessagePump& messagePump() = 0;
+    virtual ClockSource& clockSource() = 0;
+};
+
+// Returns the program's exit code, 0 on every path.
+int runRenderer(RendererPlatform& platform, Animation& animation);

@@ -1,0 +1,171 @@
+// RenderWindow: display mode, window, pixel format, GL context and the window procedure.
+#include "host/win32_render_window.h"
+
+#include "gl_api.h"
+
+namespace {
+
+constexpr const char* kWindowClass = "GLWindow";
+
+HINSTANCE programInstance() { return GetModuleHandleA(nullptr); }
+
+PIXELFORMATDESCRIPTOR pixelFormatRequest(int32_t colorBits) {
+    PIXELFORMATDESCRIPTOR request{};
+    request.nSize = sizeof(PIXELFORMATDESCRIPTOR);
+    request.nVersion = 1;
+    request.dwFlags = PFD_DRAW_TO_WINDOW | PFD_SUPPORT_OPENGL | PFD_DOUBLEBUFFER;
+    request.iPixelType = PFD_TYPE_RGBA;
+    request.cColorBits = static_cast<BYTE>(colorBits);
+    request.cDepthBits = 16;
+    request.iLayerType = PFD_MAIN_PLANE;
+    return request;
+}
+
+// True when the display now runs width x height at colorBits.
+bool switchDisplayMode(int32_t width, int32_t height, int32_t colorBits) {
+    DEVMODEA mode{};
+    mode.dmSize = sizeof(DEVMODEA);
+    mode.dmPelsWidth = static_cast<DWORD>(width);
+    mode.dmPelsHeight = static_cast<DWORD>(height);
+    mode.dmBitsPerPel = static_cast<DWORD>(colorBits);
+    mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+    return ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
+}
+
+}  // namespace
+
+void resizeViewport(int32_t width, int32_t height) {
+    if (height == 0) {
+        height = 1;
+    }
+    glViewport(0, 0, width, height);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    gluPerspective(60.0, static_cast<double>(width) / static_cast<double>(height), 0.1f, 100.0);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+RenderWindow::RenderWindow(const WindowRequest& request, KeyTable& keys) : keys_(keys) {
+    WNDCLASSA windowClass{};
+    windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
+    windowClass.lpfnWndProc = &RenderWindow::windowProcedure;
+    windowClass.hInstance = programInstance();
+    windowClass.hIcon = LoadIconA(nullptr, IDI_WINLOGO);
+    windowClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+    windowClass.lpszClassName = kWindowClass;
+    if (RegisterClassA(&windowClass) == 0) {
+        throw "Register window class failed";
+    }
+
+    // A display that refuses the mode gets a normal window instead, without a message.
+    bool fullScreen = request.fullScreen;
+    if (fullScreen && !switchDisplayMode(request.width, request.height, request.colorBits)) {
+        fullScreen = false;
+    }
+
+    DWORD style = fullScreen ? WS_POPUP : WS_OVERLAPPEDWINDOW;
+    const DWORD extendedStyle = fullScreen ? WS_EX_APPWINDOW : WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
+    style |= WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+    int x = 0;
+    int y = 0;
+    if (!fullScreen) {
+        // The requested size is the outer size: the frame is not added.
+        x = GetSystemMetrics(SM_CXSCREEN) / 2 - request.width / 2;
+        y = GetSystemMetrics(SM_CYSCREEN) / 2 - request.height / 2;
+    }
+
+    window_ = CreateWindowExA(extendedStyle, kWindowClass, request.title, style, x, y,
+                              request.width, request.height, nullptr, nullptr, programInstance(),
+                              nullptr);
+    if (window_ == nullptr) {
+        throw "Create window failed";
+    }
+    // Key messages from here on reach this object; earlier ones (creation) need none.
+    SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+
+    deviceContext_ = GetDC(window_);
+    if (deviceContext_ == nullptr) {
+        throw "Create DC failed";
+    }
+    const PIXELFORMATDESCRIPTOR pixelFormat = pixelFormatRequest(request.colorBits);
+    const int format = ChoosePixelFormat(deviceContext_, &pixelFormat);
+    if (format == 0) {
+        throw "No suitable pixel format found";
+    }
+    if (!SetPixelFormat(deviceContext_, format, &pixelFormat)) {
+        throw "Set pixelformat failed";
+    }
+    glContext_ = wglCreateContext(deviceContext_);
+    if (glContext_ == nullptr) {
+        throw "Create GL Context failed";
+    }
+    if (!wglMakeCurrent(deviceContext_, glContext_)) {
+        throw "Select Contexts failed";
+    }
+
+    ShowWindow(window_, SW_SHOW);
+    SetForegroundWindow(window_);
+    SetFocus(window_);
+    // WM_SIZE during creation came before any context was current.
+    resizeViewport(request.width, request.height);
+    if (fullScreen) {
+        ShowCursor(FALSE);
+    }
+}
+
+RenderWindow::~RenderWindow() {
+    ShowCursor(TRUE);
+    ChangeDisplaySettingsA(nullptr, 0);
+    wglMakeCurrent(nullptr, nullptr);
+    wglDeleteContext(glContext_);
+    ReleaseDC(window_, deviceContext_);
+    if (IsWindow(window_)) {
+        // Keys arriving during destruction must not reach a dying object.
+        SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
+    }
+    DestroyWindow(window_);  // may already be gone after WM_CLOSE
+    UnregisterClassA(kWindowClass, programInstance());
+}
+
+void RenderWindow::swapBuffers() { SwapBuffers(deviceContext_); }
+
+void RenderWindow::onKeyDown(WPARAM virtualKey) {
+    keys_.press(static_cast<uint32_t>(virtualKey < 0x100 ? virtualKey : 0x100));
+}
+
+void RenderWindow::onKeyUp(WPARAM virtualKey) {
+    keys_.release(static_cast<uint32_t>(virtualKey < 0x100 ? virtualKey : 0x100));
+}
+
+LRESULT CALLBACK RenderWindow::windowProcedure(HWND window, UINT message, WPARAM wParam,
+                                               LPARAM lParam) {
+    auto* self = reinterpret_cast<RenderWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+    switch (message) {
+        case WM_SIZE:
+            resizeViewport(LOWORD(lParam), HIWORD(lParam));
+            break;
+        case WM_CLOSE:
+            PostMessageA(window, WM_QUIT, 0, 0);
+            break;  // DefWindowProcA destroys the window
+        case WM_KEYDOWN:
+            if (self != nullptr) {
+                self->onKeyDown(wParam);
+            }
+            break;
+        case WM_KEYUP:
+            if (self != nullptr) {
+                self->onKeyUp(wParam);
+            }
+            break;
+        case WM_SYSCOMMAND:
+            // The system's own screen saver and monitor power-down stay off while we run.
+            if ((wParam & 0xFFF0) == SC_SCREENSAVE || (wParam & 0xFFF0) == SC_MONITORPOWER) {
+                return 0;
+            }
+            break;
+        default:
+            break;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

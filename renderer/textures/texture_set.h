@@ -1,0 +1,5 @@
+// The renderer's texture set: the one glow texture, built at start-up.
+#pragma once
+
+void buildTextureSet();
+void releaseTextureSet();

@@ -1,0 +1,296 @@
+"""End-to-end harness: the Windows programs under Wine on their own Xvfb display.
+
+Every scenario gets a fresh Xvfb display of its own size, talks to the one Wine prefix
+of the test run, and on the way out ends every process it started, by PID, whether it
+passed or not. Scenario files declare their scenarios with @scenario and end with
+run_scenarios(globals()); `python3 FILE --list` names them for CTest.
+"""
+
+import os
+import signal
+import subprocess
+import sys
+import tempfile
+import time
+import traceback
+
+WINE = "/usr/lib/wine/wine64"
+WINESERVER = "/usr/lib/wine/wineserver"
+CONVERT = "/usr/bin/convert"
+IMPORT = "/usr/bin/import"
+
+
+def bin_dir():
+    return os.environ["VELMORA_BIN_DIR"]
+
+
+def work_dir():
+    return os.environ["VELMORA_E2E_WORK"]
+
+
+def prefix_dir():
+    return os.path.join(work_dir(), "prefix")
+
+
+def wine_environment(display=None):
+    env = dict(os.environ)
+    env["WINEPREFIX"] = prefix_dir()
+    env["WINEDEBUG"] = "-all"
+    env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
+    env.pop("WAYLAND_DISPLAY", None)
+    if display is None:
+        env.pop("DISPLAY", None)
+    else:
+        env["DISPLAY"] = display
+    return env
+
+
+class ScenarioFailure(AssertionError):
+    pass
+
+
+def check(condition, message):
+    if not condition:
+        raise ScenarioFailure(message)
+
+
+class Image:
+    """A screenshot as raw RGB bytes."""
+
+    def __init__(self, width, height, rgb):
+        self.width, self.height, self.rgb = width, height, rgb
+
+    def pixel(self, x, y):
+        offset = 3 * (y * self.width + x)
+        return tuple(self.rgb[offset:offset + 3])
+
+    def mean(self, left, top, width, height):
+        total = [0, 0, 0]
+        for y in range(top, top + height):
+            row = 3 * (y * self.width + left)
+            for x in range(width):
+                for c in range(3):
+                    total[c] += self.rgb[row + 3 * x + c]
+        count = width * height
+        return tuple(t / count for t in total)
+
+    @staticmethod
+    def load(path):
+        size = subprocess.run([CONVERT, path, "-format", "%w %h", "info:"], check=True,
+                              capture_output=True, text=True).stdout.split()
+        width, height = int(size[0]), int(size[1])
+        rgb = subprocess.run([CONVERT, path, "-depth", "8", "rgb:-"], check=True,
+                             capture_output=True).stdout
+        return Image(width, height, rgb)
+
+
+def free_display_number(start=90):
+    for number in range(start, start + 400):
+        if not os.path.exists(f"/tmp/.X{number}-lock") and \
+                not os.path.exists(f"/tmp/.X11-unix/X{number}"):
+            return number
+    raise RuntimeError("no free X display number")
+
+
+class Scenario:
+    """One scenario's world: an Xvfb display, the shared prefix, the processes started."""
+
+    def __init__(self, name, screen):
+        self.name = name
+        self.screen = screen
+        self.processes = []
+        self.display = None
+        self.out_dir = os.path.join(work_dir(), "out", name)
+
+    # --- lifetime -------------------------------------------------------------------
+
+    def __enter__(self):
+        os.makedirs(self.out_dir, exist_ok=True)
+        number = free_display_number()
+        self.display = f":{number}"
+        xvfb = self.spawn(["Xvfb", self.display, "-screen", "0", self.screen, "-nolisten", "tcp",
+                           "-noreset"], env=dict(os.environ))
+        deadline = time.time() + 10
+        while not os.path.exists(f"/tmp/.X11-unix/X{number}"):
+            check(xvfb.poll() is None, "Xvfb did not start")
+            check(time.time() < deadline, "Xvfb did not open its display in 10 s")
+            time.sleep(0.05)
+        # The wineserver binds its desktop to the display of its first client: start afresh.
+        self.stop_wineserver()
+        return self
+
+    def __exit__(self, *exc):
+        self.cleanup()
+        return False
+
+    def spawn(self, argv, env=None, **kwargs):
+        process = subprocess.Popen(argv, env=env if env is not None else self.env(),
+                                   start_new_session=True, **kwargs)
+        self.processes.append(process)
+        return process
+
+    def env(self):
+        return wine_environment(self.display)
+
+    def stop_wineserver(self):
+        env = wine_environment(self.display)
+        subprocess.run([WINESERVER, "-k"], env=env, capture_output=True)
+        subprocess.run([WINESERVER, "-w"], env=env, capture_output=True, timeout=30)
+
+    def cleanup(self):
+        # Our own processes first, then every Windows process of the prefix (those our
+        # programs started themselves), then the display.
+        xvfb = self.processes[0] if self.processes else None
+        for process in reversed(self.processes[1:]):
+            self.end_process(process)
+        self.stop_wineserver()
+        if xvfb is not None:
+            self.end_process(xvfb)
+
+    @staticmethod
+    def end_process(process):
+        if process.poll() is not None:
+            return
+        for sig, grace in ((signal.SIGTERM, 3), (signal.SIGKILL, 5)):
+            try:
+                os.killpg(process.pid, sig)
+            except ProcessLookupError:
+                return
+            try:
+                process.wait(timeout=grace)
+                return
+            except subprocess.TimeoutExpired:
+                continue
+
+    # --- Windows programs -----------------------------------------------------------
+
+    def program(self, name):
+        return os.path.join(bin_dir(), name)
+
+    def wine(self, exe, *args, **kwargs):
+        return self.spawn([WINE, self.program(exe), *args], **kwargs)
+
+    def probe(self, *args, timeout=30):
+        # Output through a file, not a pipe: Wine's own helper processes may inherit a
+        # pipe and keep it open long after the probe has ended.
+        with tempfile.TemporaryFile("w+") as output:
+            result = subprocess.run([WINE, self.program("velmora_probe.exe"), *args],
+                                    env=self.env(), stdout=output, stderr=subprocess.DEVNULL,
+                                    stdin=subprocess.DEVNULL, timeout=timeout)
+            output.seek(0)
+            return result.returncode, output.read()
+
+    def find_window(self, title):
+        """Windows' own view of a top-level window, or None."""
+        code, output = self.probe("find", title)
+        if code != 0:
+            return None
+        return parse_probe(output)
+
+    def wait_for_window(self, title, timeout=30, process=None):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if process is not None and process.poll() is not None:
+                raise ScenarioFailure(
+                    f"process ended with code {process.returncode} before '{title}' appeared")
+            window = self.find_window(title)
+            if window is not None:
+                return window
+            time.sleep(0.2)
+        raise ScenarioFailure(f"no window titled '{title}' within {timeout} s")
+
+    def wait_until_gone(self, title, timeout):
+        deadline = time.time() + timeout
+        while time.time() < deadline:
+            if self.find_window(title) is None:
+                return True
+            time.sleep(0.2)
+        return False
+
+    def children(self, hwnd):
+        _, output = self.probe("children", str(hwnd))
+        return [parse_probe(block) for block in output.split("--\n") if block.strip()]
+
+    def display_state(self):
+        _, output = self.probe("display")
+        return parse_probe(output)
+
+    def close_window(self, title):
+        code, _ = self.probe("close", title)
+        check(code == 0, f"could not ask '{title}' to close")
+
+    @staticmethod
+    def wait_exit(process, timeout):
+        """The exit code, or None if the process is still running after timeout seconds."""
+        try:
+            return process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    # --- X11 input and pictures -----------------------------------------------------
+
+    def xdotool(self, *args):
+        subprocess.run(["xdotool", *args], env=self.env(), check=True, capture_output=True)
+
+    def key(self, *keys):
+        self.xdotool("key", "--delay", "50", *keys)
+
+    def move_mouse(self, x, y):
+        self.xdotool("mousemove", str(x), str(y))
+
+    def click(self, x, y, button=1):
+        self.xdotool("mousemove", str(x), str(y), "click", str(button))
+
+    def screenshot(self, label):
+        path = os.path.join(self.out_dir, f"{label}.png")
+        subprocess.run([IMPORT, "-display", self.display, "-window", "root", path], check=True,
+                       capture_output=True)
+        return path
+
+
+def parse_probe(output):
+    values = {}
+    for line in output.splitlines():
+        if "=" in line:
+            key, value = line.split("=", 1)
+            values[key] = value
+    for key in ("rect", "client", "client_origin", "position_in_parent"):
+        if key in values:
+            values[key] = tuple(int(v) for v in values[key].split(","))
+    for key in ("style", "exstyle"):
+        if key in values:
+            values[key] = int(values[key], 16)
+    for key in ("visible", "hwnd", "parent", "pid"):
+        if key in values:
+            values[key] = int(values[key])
+    return values
+
+
+_SCENARIOS = {}
+
+
+def scenario(screen="1024x768x16"):
+    def register(function):
+        _SCENARIOS[function.__name__] = (function, screen)
+        return function
+    return register
+
+
+def run_scenarios(namespace):
+    del namespace  # scenarios register themselves through the decorator
+    if len(sys.argv) == 2 and sys.argv[1] == "--list":
+        print(";".join(_SCENARIOS))
+        return
+    if len(sys.argv) != 2 or sys.argv[1] not in _SCENARIOS:
+        sys.exit(f"usage: {sys.argv[0]} --list | SCENARIO ({', '.join(_SCENARIOS)})")
+    name = sys.argv[1]
+    function, screen = _SCENARIOS[name]
+    started = time.time()
+    try:
+        with Scenario(name, screen) as world:
+            function(world)
+    except Exception:  # report any failure of the scenario as a failed test
+        traceback.print_exc()
+        print(f"FAILED {name} ({time.time() - started:.1f} s)")
+        sys.exit(1)
+    print(f"PASSED {name} ({time.time() - started:.1f} s)")

@@ -1,0 +1,159 @@
+// The end-to-end tests' eyes inside Wine: asks Windows what X11 tools cannot see
+// (window classes, rectangles, styles, parents, the display mode) and makes test windows.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+namespace {
+
+void printWindow(HWND window) {
+    char className[256] = {};
+    GetClassNameA(window, className, sizeof(className));
+    char title[256] = {};
+    GetWindowTextA(window, title, sizeof(title));
+    RECT rect{};
+    GetWindowRect(window, &rect);
+    RECT client{};
+    GetClientRect(window, &client);
+    POINT clientOrigin{0, 0};
+    ClientToScreen(window, &clientOrigin);
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    std::printf("hwnd=%llu\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)));
+    std::printf("class=%s\n", className);
+    std::printf("title=%s\n", title);
+    std::printf("rect=%ld,%ld,%ld,%ld\n", rect.left, rect.top, rect.right, rect.bottom);
+    std::printf("client=%ld,%ld,%ld,%ld\n", client.left, client.top, client.right, client.bottom);
+    std::printf("client_origin=%ld,%ld\n", clientOrigin.x, clientOrigin.y);
+    std::printf("visible=%d\n", IsWindowVisible(window) ? 1 : 0);
+    std::printf("style=0x%08lx\n", static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)));
+    std::printf("exstyle=0x%08lx\n", static_cast<unsigned long>(GetWindowLongA(window, GWL_EXSTYLE)));
+    std::printf("parent=%llu\n",
+                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(GetParent(window))));
+    std::printf("pid=%lu\n", static_cast<unsigned long>(processId));
+}
+
+HWND windowByTitle(const char* title) { return FindWindowA(nullptr, title); }
+
+HWND windowByHandle(const char* text) {
+    return reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(text, nullptr, 0)));
+}
+
+int findCommand(const char* title) {
+    HWND window = windowByTitle(title);
+    if (window == nullptr) {
+        std::printf("none\n");
+        return 1;
+    }
+    printWindow(window);
+    return 0;
+}
+
+int childrenCommand(const char* handle) {
+    HWND parent = windowByHandle(handle);
+    if (!IsWindow(parent)) {
+        std::printf("none\n");
+        return 1;
+    }
+    for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr;
+         child = GetWindow(child, GW_HWNDNEXT)) {
+        printWindow(child);
+        RECT rect{};
+        GetWindowRect(child, &rect);
+        POINT topLeft{rect.left, rect.top};
+        ScreenToClient(parent, &topLeft);
+        std::printf("position_in_parent=%ld,%ld\n", topLeft.x, topLeft.y);
+        std::printf("--\n");
+    }
+    return 0;
+}
+
+int closeCommand(const char* title) {
+    HWND window = windowByTitle(title);
+    if (window == nullptr) {
+        return 1;
+    }
+    return PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 1;
+}
+
+int sysCommand(const char* title, const char* code) {
+    HWND window = windowByTitle(title);
+    if (window == nullptr) {
+        return 1;
+    }
+    const LRESULT result =
+        SendMessageA(window, WM_SYSCOMMAND, static_cast<WPARAM>(std::strtoul(code, nullptr, 0)), 0);
+    std::printf("result=%lld\n", static_cast<long long>(result));
+    return 0;
+}
+
+int displayCommand() {
+    DEVMODEA mode{};
+    mode.dmSize = sizeof(mode);
+    EnumDisplaySettingsA(nullptr, ENUM_CURRENT_SETTINGS, &mode);
+    std::printf("mode=%lux%lux%lu\n", mode.dmPelsWidth, mode.dmPelsHeight, mode.dmBitsPerPel);
+    std::printf("screen=%dx%d\n", GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN));
+    CURSORINFO cursor{};
+    cursor.cbSize = sizeof(cursor);
+    GetCursorInfo(&cursor);
+    std::printf("cursor_showing=%d\n", (cursor.flags & CURSOR_SHOWING) ? 1 : 0);
+    return 0;
+}
+
+LRESULT CALLBACK boxProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_DESTROY) {
+        PostQuitMessage(0);
+        return 0;
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}
+
+// A stand-in for the display settings' preview box: a visible window with the given
+// client size. Prints its handle in decimal, then runs until it is destroyed.
+int boxCommand(const char* width, const char* height, const char* title) {
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = boxProcedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
+    windowClass.lpszClassName = "VelmoraProbeBox";
+    RegisterClassA(&windowClass);
+    RECT rect{0, 0, std::atoi(width), std::atoi(height)};
+    AdjustWindowRect(&rect, WS_OVERLAPPEDWINDOW, FALSE);
+    HWND window = CreateWindowA("VelmoraProbeBox", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
+                                rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
+                                windowClass.hInstance, nullptr);
+    if (window == nullptr) {
+        return 1;
+    }
+    std::printf("%llu\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)));
+    std::fflush(stdout);
+    MSG message{};
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        TranslateMessage(&message);
+        DispatchMessageA(&message);
+    }
+    return 0;
+}
+
+int usage() {
+    std::fprintf(stderr,
+                 "usage: velmora_probe find TITLE | children HWND | close TITLE |\n"
+                 "       syscommand TITLE CODE | display | box WIDTH HEIGHT TITLE\n");
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    const std::string command = argc > 1 ? argv[1] : "";
+    if (command == "find" && argc == 3) return findCommand(argv[2]);
+    if (command == "children" && argc == 3) return childrenCommand(argv[2]);
+    if (command == "close" && argc == 3) return closeCommand(argv[2]);
+    if (command == "syscommand" && argc == 4) return sysCommand(argv[2], argv[3]);
+    if (command == "display" && argc == 2) return displayCommand();
+    if (command == "box" && argc == 5) return boxCommand(argv[2], argv[3], argv[4]);
+    return usage();
+}

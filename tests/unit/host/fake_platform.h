@@ -1,0 +1,134 @@
+// Recording fakes of the renderer host's platform: clock, message queue, window, error box.
+#pragma once
+
+#include <deque>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "host/renderer_main.h"
+
+// Every call the renderer makes, in order, as readable lines.
+using EventLog = std::vector<std::string>;
+
+class FakeClock final : public ClockSource {
+public:
+    bool hasPerformanceCounter = true;
+    int64_t frequency = 1000000;
+    int64_t counter = 0;
+    uint32_t ticks = 0;
+    // Added to counter and ticks after every reading, to simulate time passing.
+    int64_t counterStep = 0;
+    uint32_t tickStep = 0;
+
+    bool queryFrequency(int64_t& ticksPerSecond) override {
+        ++frequencyQueries;
+        ticksPerSecond = hasPerformanceCounter ? frequency : 0;
+        return hasPerformanceCounter;
+    }
+    int64_t queryCounter() override {
+        const int64_t now = counter;
+        counter += counterStep;
+        return now;
+    }
+    uint32_t tickCount() override {
+        const uint32_t now = ticks;
+        ticks += tickStep;
+        return now;
+    }
+    int frequencyQueries = 0;
+};
+
+// A queued message: a key change applied when dispatched, or a quit request.
+struct FakeMessage {
+    std::string name;
+    std::function<void()> onDispatch;
+    bool isQuit = false;
+};
+
+class FakePump final : public MessagePump {
+public:
+    explicit FakePump(EventLog& log) : log_(log) {}
+    // Messages for each drain; an empty drain when none are left for that pass.
+    std::deque<std::vector<FakeMessage>> drains;
+
+    bool dispatchNext(bool& wasQuit) override {
+        if (drains.empty()) {
+            return false;
+        }
+        if (drains.front().empty()) {
+            drains.pop_front();
+            return false;
+        }
+        FakeMessage message = drains.front().front();
+        drains.front().erase(drains.front().begin());
+        log_.push_back("dispatch " + message.name);
+        if (message.onDispatch) {
+            message.onDispatch();
+        }
+        wasQuit = message.isQuit;
+        return true;
+    }
+
+private:
+    EventLog& log_;
+};
+
+class FakeSurface final : public RenderSurface {
+public:
+    explicit FakeSurface(EventLog& log) : log_(log) {}
+    ~FakeSurface() override { log_.push_back("destroy window"); }
+    void swapBuffers() override { log_.push_back("swap"); }
+
+private:
+    EventLog& log_;
+};
+
+class FakePlatform final : public RendererPlatform {
+public:
+    EventLog log;
+    FakeClock clock;
+    FakePump pump{log};
+    const char* windowFailure = nullptr;
+    KeyTable* keys = nullptr;
+    WindowRequest lastRequest;
+
+    std::unique_ptr<RenderSurface> createWindow(const WindowRequest& request,
+                                                KeyTable& keyTable) override {
+        lastRequest = request;
+        keys = &keyTable;
+        if (windowFailure != nullptr) {
+            log.push_back("create window failed");
+            throw windowFailure;
+        }
+        log.push_back("create window");
+        return std::make_unique<FakeSurface>(log);
+    }
+    void showError(const char* message) override {
+        log.push_back(std::string("error box: ") + message);
+    }
+    MessagePump& messagePump() override { return pump; }
+    ClockSource& clockSource() override { return clock; }
+};
+
+class FakeAnimation final : public Animation {
+public:
+    explicit FakeAnimation(EventLog& log) : log_(log) {}
+    const char* initFailure = nullptr;
+    std::vector<double> frameTimes;
+
+    void initAnimation() override {
+        log_.push_back("init");
+        if (initFailure != nullptr) {
+            throw initFailure;
+        }
+    }
+    void drawFrame(double sceneTime) override {
+        frameTimes.push_back(sceneTime);
+        log_.push_back("frame");
+    }
+    void releaseAnimation() override { log_.push_back("release"); }
+
+private:
+    EventLog& log_;
+};

@@ -1,0 +1,108 @@
+// The renderer's life from entry to exit, driven by a fake platform.
+#include <gtest/gtest.h>
+
+#include "fake_platform.h"
+#include "host/render_settings.h"
+
+namespace {
+
+FakeMessage keyDown(FakePlatform& platform, uint32_t code) {
+    return {"keydown " + std::to_string(code), [&platform, code] { platform.keys->press(code); }};
+}
+FakeMessage keyUp(FakePlatform& platform, uint32_t code) {
+    return {"keyup " + std::to_string(code), [&platform, code] { platform.keys->release(code); }};
+}
+FakeMessage paint() { return {"paint", nullptr}; }
+FakeMessage quit() { return {"quit", nullptr, true}; }
+
+struct RendererRun : ::testing::Test {
+    FakePlatform platform;
+    FakeAnimation animation{platform.log};
+
+    int run() { return runRenderer(platform, animation); }
+};
+
+TEST_F(RendererRun, AsksForTheFixedFullScreenWindowAndSettings) {
+    platform.pump.drains = {{quit()}};
+    run();
+    EXPECT_STREQ(platform.lastRequest.title, "VelmoraVC");
+    EXPECT_EQ(platform.lastRequest.width, 1024);
+    EXPECT_EQ(platform.lastRequest.height, 768);
+    EXPECT_EQ(platform.lastRequest.colorBits, 16);
+    EXPECT_TRUE(platform.lastRequest.fullScreen);
+    EXPECT_EQ(renderSettings.textureFilter, 2);
+    EXPECT_EQ(renderSettings.meshDetailLevel, 3);
+}
+
+TEST_F(RendererRun, EscHeldBeforeTheFirstPassStillRendersAndSwapsOneFrame) {
+    platform.pump.drains = {{keyDown(platform, 27)}};
+    EXPECT_EQ(run(), 0);
+    const EventLog expected{"create window", "init",    "dispatch keydown 27", "frame",
+                            "swap",          "release", "destroy window"};
+    EXPECT_EQ(platform.log, expected);
+}
+
+TEST_F(RendererRun, QuitAmongOtherMessagesDispatchesAllThenOneMoreFrame) {
+    platform.pump.drains = {{paint()}, {paint(), quit(), keyDown(platform, 65), paint()}};
+    EXPECT_EQ(run(), 0);
+    const EventLog expected{"create window",
+                            "init",
+                            "dispatch paint",
+                            "frame",
+                            "swap",
+                            "dispatch paint",
+                            "dispatch quit",
+                            "dispatch keydown 65",
+                            "dispatch paint",
+                            "frame",
+                            "swap",
+                            "release",
+                            "destroy window"};
+    EXPECT_EQ(platform.log, expected);
+}
+
+TEST_F(RendererRun, EscTapWithinOneDrainIsNotNoticed) {
+    platform.pump.drains = {{keyDown(platform, 27), keyUp(platform, 27)}, {}, {quit()}};
+    run();
+    EXPECT_EQ(animation.frameTimes.size(), 3u);
+}
+
+TEST_F(RendererRun, ReleasingEscAfterItStoppedTheLoopChangesNothing) {
+    platform.pump.drains = {{keyDown(platform, 27)}, {keyUp(platform, 27)}};
+    run();
+    EXPECT_EQ(animation.frameTimes.size(), 1u);
+}
+
+TEST_F(RendererRun, OtherKeysDoNotEndTheRun) {
+    platform.pump.drains = {{keyDown(platform, 13)}, {keyDown(platform, 32)}, {}, {quit()}};
+    run();
+    EXPECT_EQ(animation.frameTimes.size(), 4u);
+}
+
+TEST_F(RendererRun, FailingWindowIsShownInTheErrorBoxAndNothingElseRuns) {
+    platform.windowFailure = "Create GL Context failed";
+    EXPECT_EQ(run(), 0);
+    const EventLog expected{"create window failed", "error box: Create GL Context failed"};
+    EXPECT_EQ(platform.log, expected);
+}
+
+TEST_F(RendererRun, FailingStartUpIsShownThenReleasedAndTheWindowTornDown) {
+    animation.initFailure = "Out of memory for the scene mesh";
+    EXPECT_EQ(run(), 0);
+    const EventLog expected{"create window", "init", "error box: Out of memory for the scene mesh",
+                            "release", "destroy window"};
+    EXPECT_EQ(platform.log, expected);
+}
+
+TEST_F(RendererRun, FirstFrameGetsOnlyTheTimeBetweenTwoImmediateReadings) {
+    platform.clock.counter = 123456789;
+    platform.clock.counterStep = 16667;
+    platform.pump.drains = {{}, {}, {quit()}};
+    run();
+    ASSERT_EQ(animation.frameTimes.size(), 3u);
+    // The first frame takes two readings, the later ones one each.
+    EXPECT_NEAR(animation.frameTimes[0], 0.016667, 1e-9);
+    EXPECT_NEAR(animation.frameTimes[1], 2 * 0.016667, 1e-9);
+}
+
+}  // namespace

@@ -1,0 +1,14 @@
+// Timing helpers for `velmora-tool bench`: medians of repeated runs, printed side by side.
+#pragma once
+
+#include <functional>
+#include <string>
+
+// Median wall-clock time of one call, in seconds, over the given number of runs.
+double medianSeconds(const std::function<void()>& work, int runs);
+
+// One report line: "<label>  <milliseconds> ms".
+void printBenchLine(const std::string& label, double seconds);
+
+// The sections of the report; each prints its own lines.
+void benchTextures();
