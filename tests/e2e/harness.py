@@ -84,14 +84,6 @@ class Image:
         return Image(width, height, rgb)
 
 
-def free_display_number(start=90):
-    for number in range(start, start + 400):
-        if not os.path.exists(f"/tmp/.X{number}-lock") and \
-                not os.path.exists(f"/tmp/.X11-unix/X{number}"):
-            return number
-    raise RuntimeError("no free X display number")
-
-
 class Scenario:
     """One scenario's world: an Xvfb display, the shared prefix, the processes started."""
 
@@ -106,15 +98,18 @@ class Scenario:
 
     def __enter__(self):
         os.makedirs(self.out_dir, exist_ok=True)
-        number = free_display_number()
+        # Xvfb picks a free display number itself and tells it through a pipe, so that
+        # scenarios of parallel test runs never race for one.
+        read_end, write_end = os.pipe()
+        xvfb = self.spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen,
+                           "-nolisten", "tcp", "-noreset"], env=dict(os.environ),
+                          pass_fds=(write_end,), stdout=subprocess.DEVNULL,
+                          stderr=subprocess.DEVNULL)
+        os.close(write_end)
+        with os.fdopen(read_end) as announced:
+            number = announced.readline().strip()
+        check(number.isdigit(), "Xvfb did not start")
         self.display = f":{number}"
-        xvfb = self.spawn(["Xvfb", self.display, "-screen", "0", self.screen, "-nolisten", "tcp",
-                           "-noreset"], env=dict(os.environ))
-        deadline = time.time() + 10
-        while not os.path.exists(f"/tmp/.X11-unix/X{number}"):
-            check(xvfb.poll() is None, "Xvfb did not start")
-            check(time.time() < deadline, "Xvfb did not open its display in 10 s")
-            time.sleep(0.05)
         # The wineserver binds its desktop to the display of its first client: start afresh.
         self.stop_wineserver()
         return self
