@@ -9,8 +9,8 @@ double SecondsClock::readSeconds() {
         }
         clockReady_ = true;
     }
-    const int64_t reading = usePerformanceCounter_ ? source_.queryCounter()
-                                                   : static_cast<int64_t>(source_.tickCount());
+    const int64_t reading =
+        usePerformanceCounter_ ? source_.queryCounter() : static_cast<int64_t>(source_.tickCount());
     return static_cast<double>(reading) / static_cast<double>(frequency_);
 }
 

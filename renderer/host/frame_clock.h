@@ -8,7 +8,7 @@
 // The platform's two clocks: a high-resolution counter that may be missing, and a
 // millisecond tick count that is always there.
 class ClockSource {
-public:
+  public:
     virtual ~ClockSource() = default;
     // False when the machine has no performance counter.
     virtual bool queryFrequency(int64_t& ticksPerSecond) = 0;
@@ -18,11 +18,11 @@ public:
 
 // Seconds since an arbitrary origin; only differences are meaningful.
 class SecondsClock {
-public:
+  public:
     explicit SecondsClock(ClockSource& source) : source_(source) {}
     double readSeconds();
 
-private:
+  private:
     ClockSource& source_;
     int64_t frequency_ = 0;
     bool usePerformanceCounter_ = false;
@@ -31,13 +31,13 @@ private:
 
 // Scene time in seconds: the sum of measured frame deltas, starting at 0 on the first frame.
 class FrameTiming {
-public:
+  public:
     explicit FrameTiming(SecondsClock& clock) : clock_(clock) {}
     // Advances by the wall-clock time since the previous call and returns the new scene time.
     double advance();
     double sceneTime() const { return sceneTime_; }
 
-private:
+  private:
     static constexpr double kTimeScale = 1.0;
 
     SecondsClock& clock_;

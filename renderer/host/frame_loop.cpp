@@ -6,7 +6,9 @@ bool FrameRenderer::renderFrame() {
     return true;
 }
 
-bool keepRunning(const KeyTable& keys) { return !keys.isDown(KeyTable::kEscape); }
+bool keepRunning(const KeyTable& keys) {
+    return !keys.isDown(KeyTable::kEscape);
+}
 
 void runMainLoop(MessagePump& pump, const KeyTable& keys, FrameRenderer& frames,
                  RenderSurface& surface) {

@@ -7,7 +7,7 @@
 
 // The host's message queue.
 class MessagePump {
-public:
+  public:
     virtual ~MessagePump() = default;
     // Takes one waiting message and dispatches it (a quit request included);
     // returns false when the queue is empty. wasQuit tells whether it was a quit request.
@@ -16,14 +16,14 @@ public:
 
 // The window being drawn to; destroying it is its teardown.
 class RenderSurface {
-public:
+  public:
     virtual ~RenderSurface() = default;
     virtual void swapBuffers() = 0;
 };
 
 // The three places where the animation plugs into the renderer.
 class Animation {
-public:
+  public:
     virtual ~Animation() = default;
     virtual void initAnimation() = 0;  // may throw a start-up failure text (const char*)
     virtual void drawFrame(double sceneTime) = 0;
@@ -32,12 +32,13 @@ public:
 
 // Advances the scene time and draws one frame; never asks to stop.
 class FrameRenderer {
-public:
-    FrameRenderer(SecondsClock& clock, Animation& animation) : timing_(clock), animation_(animation) {}
+  public:
+    FrameRenderer(SecondsClock& clock, Animation& animation)
+        : timing_(clock), animation_(animation) {}
     bool renderFrame();
     double sceneTime() const { return timing_.sceneTime(); }
 
-private:
+  private:
     FrameTiming timing_;
     Animation& animation_;
 };

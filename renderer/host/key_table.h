@@ -5,7 +5,7 @@
 #include <cstdint>
 
 class KeyTable {
-public:
+  public:
     static constexpr uint32_t kEscape = 27;
 
     // Codes above 255 are outside the table and change nothing.
@@ -15,7 +15,7 @@ public:
         return virtualKey < state_.size() && state_[virtualKey] != 0;
     }
 
-private:
+  private:
     void set(uint32_t virtualKey, uint8_t value) {
         if (virtualKey < state_.size()) {
             state_[virtualKey] = value;

@@ -8,7 +8,7 @@ struct RenderSettings {
     int32_t height = 0;
     int32_t colorBits = 0;
     bool fullScreen = false;
-    int32_t textureFilter = 0;  // 0 nearest, 1 linear, 2 linear with mipmaps where asked for
+    int32_t textureFilter = 0;    // 0 nearest, 1 linear, 2 linear with mipmaps where asked for
     int32_t meshDetailLevel = 0;  // scene mesh: 16 * level + 16 slices and stacks
 };
 

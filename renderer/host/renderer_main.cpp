@@ -9,10 +9,10 @@ int runRenderer(RendererPlatform& platform, Animation& animation) {
 
     std::unique_ptr<RenderSurface> window;
     try {
-        window = platform.createWindow({kRendererWindowTitle, renderSettings.width,
-                                        renderSettings.height, renderSettings.colorBits,
-                                        renderSettings.fullScreen},
-                                       *keys);
+        window = platform.createWindow(
+            {kRendererWindowTitle, renderSettings.width, renderSettings.height,
+             renderSettings.colorBits, renderSettings.fullScreen},
+            *keys);
     } catch (const char* message) {
         // A half-built window is left as it stands; the process ends after the box.
         platform.showError(message);

@@ -21,7 +21,7 @@ struct WindowRequest {
 inline constexpr const char* kRendererWindowTitle = "VelmoraVC";
 
 class RendererPlatform {
-public:
+  public:
     virtual ~RendererPlatform() = default;
     // Throws one of the window's failure texts (const char*) when the window cannot be made.
     virtual std::unique_ptr<RenderSurface> createWindow(const WindowRequest& request,

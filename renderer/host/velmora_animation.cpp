@@ -19,7 +19,9 @@ void VelmoraAnimation::initAnimation() {
     setTexturing(true);  // stays on for the life of the program
 }
 
-void VelmoraAnimation::drawFrame(double sceneTime) { drawScene(sceneTime); }
+void VelmoraAnimation::drawFrame(double sceneTime) {
+    drawScene(sceneTime);
+}
 
 void VelmoraAnimation::releaseAnimation() {
     releaseTextureSet();

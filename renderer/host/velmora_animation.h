@@ -7,7 +7,7 @@
 void setTexturing(bool on);
 
 class VelmoraAnimation final : public Animation {
-public:
+  public:
     void initAnimation() override;
     void drawFrame(double sceneTime) override;
     void releaseAnimation() override;

@@ -8,7 +8,7 @@
 namespace {
 
 class Win32Clock final : public ClockSource {
-public:
+  public:
     bool queryFrequency(int64_t& ticksPerSecond) override {
         LARGE_INTEGER frequency{};
         const bool present = QueryPerformanceFrequency(&frequency) != 0;
@@ -24,7 +24,7 @@ public:
 };
 
 class Win32MessagePump final : public MessagePump {
-public:
+  public:
     bool dispatchNext(bool& wasQuit) override {
         MSG message{};
         if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -38,7 +38,7 @@ public:
 };
 
 class Win32RendererPlatform final : public RendererPlatform {
-public:
+  public:
     std::unique_ptr<RenderSurface> createWindow(const WindowRequest& request,
                                                 KeyTable& keys) override {
         return std::make_unique<RenderWindow>(request, keys);
@@ -49,7 +49,7 @@ public:
     MessagePump& messagePump() override { return pump_; }
     ClockSource& clockSource() override { return clock_; }
 
-private:
+  private:
     Win32Clock clock_;
     Win32MessagePump pump_;
 };

@@ -7,7 +7,9 @@ namespace {
 
 constexpr const char* kWindowClass = "GLWindow";
 
-HINSTANCE programInstance() { return GetModuleHandleA(nullptr); }
+HINSTANCE programInstance() {
+    return GetModuleHandleA(nullptr);
+}
 
 PIXELFORMATDESCRIPTOR pixelFormatRequest(int32_t colorBits) {
     PIXELFORMATDESCRIPTOR request{};
@@ -75,9 +77,9 @@ RenderWindow::RenderWindow(const WindowRequest& request, KeyTable& keys) : keys_
         y = GetSystemMetrics(SM_CYSCREEN) / 2 - request.height / 2;
     }
 
-    window_ = CreateWindowExA(extendedStyle, kWindowClass, request.title, style, x, y,
-                              request.width, request.height, nullptr, nullptr, programInstance(),
-                              nullptr);
+    window_ =
+        CreateWindowExA(extendedStyle, kWindowClass, request.title, style, x, y, request.width,
+                        request.height, nullptr, nullptr, programInstance(), nullptr);
     if (window_ == nullptr) {
         throw "Create window failed";
     }
@@ -128,7 +130,9 @@ RenderWindow::~RenderWindow() {
     UnregisterClassA(kWindowClass, programInstance());
 }
 
-void RenderWindow::swapBuffers() { SwapBuffers(deviceContext_); }
+void RenderWindow::swapBuffers() {
+    SwapBuffers(deviceContext_);
+}
 
 void RenderWindow::onKeyDown(WPARAM virtualKey) {
     keys_.press(static_cast<uint32_t>(virtualKey < 0x100 ? virtualKey : 0x100));

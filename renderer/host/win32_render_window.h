@@ -11,7 +11,7 @@
 void resizeViewport(int32_t width, int32_t height);
 
 class RenderWindow final : public RenderSurface {
-public:
+  public:
     // Throws one of the seven failure texts; whatever was made before stays in place.
     RenderWindow(const WindowRequest& request, KeyTable& keys);
     ~RenderWindow() override;
@@ -20,7 +20,7 @@ public:
 
     void swapBuffers() override;
 
-private:
+  private:
     static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam);
     void onKeyDown(WPARAM virtualKey);

@@ -4,5 +4,7 @@
 #include "gl_api.h"
 
 void setupScene() {}
-void drawScene(double) { glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT); }
+void drawScene(double) {
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
 void releaseScene() {}

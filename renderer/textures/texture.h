@@ -4,7 +4,7 @@
 #include <cstdint>
 
 class Texture {
-public:
+  public:
     Texture() = default;
     ~Texture() = default;
     Texture(const Texture&) = delete;
@@ -13,6 +13,6 @@ public:
     // glBindTexture of this texture to GL_TEXTURE_2D.
     void bind() const;
 
-private:
+  private:
     uint32_t name_ = 0;
 };

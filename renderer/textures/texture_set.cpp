@@ -5,7 +5,11 @@
 
 std::unique_ptr<Texture> glowTexture;
 
-void Texture::bind() const { glBindTexture(GL_TEXTURE_2D, name_); }
+void Texture::bind() const {
+    glBindTexture(GL_TEXTURE_2D, name_);
+}
 
 void buildTextureSet() {}
-void releaseTextureSet() { glowTexture.reset(); }
+void releaseTextureSet() {
+    glowTexture.reset();
+}

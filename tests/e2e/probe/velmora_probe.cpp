@@ -30,13 +30,16 @@ void printWindow(HWND window) {
     std::printf("client_origin=%ld,%ld\n", clientOrigin.x, clientOrigin.y);
     std::printf("visible=%d\n", IsWindowVisible(window) ? 1 : 0);
     std::printf("style=0x%08lx\n", static_cast<unsigned long>(GetWindowLongA(window, GWL_STYLE)));
-    std::printf("exstyle=0x%08lx\n", static_cast<unsigned long>(GetWindowLongA(window, GWL_EXSTYLE)));
+    std::printf("exstyle=0x%08lx\n",
+                static_cast<unsigned long>(GetWindowLongA(window, GWL_EXSTYLE)));
     std::printf("parent=%llu\n",
                 static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(GetParent(window))));
     std::printf("pid=%lu\n", static_cast<unsigned long>(processId));
 }
 
-HWND windowByTitle(const char* title) { return FindWindowA(nullptr, title); }
+HWND windowByTitle(const char* title) {
+    return FindWindowA(nullptr, title);
+}
 
 HWND windowByHandle(const char* text) {
     return reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(text, nullptr, 0)));
@@ -149,11 +152,17 @@ int usage() {
 
 int main(int argc, char** argv) {
     const std::string command = argc > 1 ? argv[1] : "";
-    if (command == "find" && argc == 3) return findCommand(argv[2]);
-    if (command == "children" && argc == 3) return childrenCommand(argv[2]);
-    if (command == "close" && argc == 3) return closeCommand(argv[2]);
-    if (command == "syscommand" && argc == 4) return sysCommand(argv[2], argv[3]);
-    if (command == "display" && argc == 2) return displayCommand();
-    if (command == "box" && argc == 5) return boxCommand(argv[2], argv[3], argv[4]);
+    if (command == "find" && argc == 3)
+        return findCommand(argv[2]);
+    if (command == "children" && argc == 3)
+        return childrenCommand(argv[2]);
+    if (command == "close" && argc == 3)
+        return closeCommand(argv[2]);
+    if (command == "syscommand" && argc == 4)
+        return sysCommand(argv[2], argv[3]);
+    if (command == "display" && argc == 2)
+        return displayCommand();
+    if (command == "box" && argc == 5)
+        return boxCommand(argv[2], argv[3], argv[4]);
     return usage();
 }

@@ -12,7 +12,7 @@
 using EventLog = std::vector<std::string>;
 
 class FakeClock final : public ClockSource {
-public:
+  public:
     bool hasPerformanceCounter = true;
     int64_t frequency = 1000000;
     int64_t counter = 0;
@@ -47,7 +47,7 @@ struct FakeMessage {
 };
 
 class FakePump final : public MessagePump {
-public:
+  public:
     explicit FakePump(EventLog& log) : log_(log) {}
     // Messages for each drain; an empty drain when none are left for that pass.
     std::deque<std::vector<FakeMessage>> drains;
@@ -70,22 +70,22 @@ public:
         return true;
     }
 
-private:
+  private:
     EventLog& log_;
 };
 
 class FakeSurface final : public RenderSurface {
-public:
+  public:
     explicit FakeSurface(EventLog& log) : log_(log) {}
     ~FakeSurface() override { log_.push_back("destroy window"); }
     void swapBuffers() override { log_.push_back("swap"); }
 
-private:
+  private:
     EventLog& log_;
 };
 
 class FakePlatform final : public RendererPlatform {
-public:
+  public:
     EventLog log;
     FakeClock clock;
     FakePump pump{log};
@@ -112,7 +112,7 @@ public:
 };
 
 class FakeAnimation final : public Animation {
-public:
+  public:
     explicit FakeAnimation(EventLog& log) : log_(log) {}
     const char* initFailure = nullptr;
     std::vector<double> frameTimes;
@@ -129,6 +129,6 @@ public:
     }
     void releaseAnimation() override { log_.push_back("release"); }
 
-private:
+  private:
     EventLog& log_;
 };

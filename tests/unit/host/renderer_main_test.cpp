@@ -12,8 +12,12 @@ FakeMessage keyDown(FakePlatform& platform, uint32_t code) {
 FakeMessage keyUp(FakePlatform& platform, uint32_t code) {
     return {"keyup " + std::to_string(code), [&platform, code] { platform.keys->release(code); }};
 }
-FakeMessage paint() { return {"paint", nullptr}; }
-FakeMessage quit() { return {"quit", nullptr, true}; }
+FakeMessage paint() {
+    return {"paint", nullptr};
+}
+FakeMessage quit() {
+    return {"quit", nullptr, true};
+}
 
 struct RendererRun : ::testing::Test {
     FakePlatform platform;
@@ -45,19 +49,10 @@ TEST_F(RendererRun, EscHeldBeforeTheFirstPassStillRendersAndSwapsOneFrame) {
 TEST_F(RendererRun, QuitAmongOtherMessagesDispatchesAllThenOneMoreFrame) {
     platform.pump.drains = {{paint()}, {paint(), quit(), keyDown(platform, 65), paint()}};
     EXPECT_EQ(run(), 0);
-    const EventLog expected{"create window",
-                            "init",
-                            "dispatch paint",
-                            "frame",
-                            "swap",
-                            "dispatch paint",
-                            "dispatch quit",
-                            "dispatch keydown 65",
-                            "dispatch paint",
-                            "frame",
-                            "swap",
-                            "release",
-                            "destroy window"};
+    const EventLog expected{
+        "create window",  "init",          "dispatch paint",      "frame",          "swap",
+        "dispatch paint", "dispatch quit", "dispatch keydown 65", "dispatch paint", "frame",
+        "swap",           "release",       "destroy window"};
     EXPECT_EQ(platform.log, expected);
 }
 
