@@ -7,6 +7,9 @@
 #include <utility>
 #include <vector>
 
+// Name and stored text of each value.
+using PropertyValues = std::vector<std::pair<std::string, std::string>>;
+
 class PropertyBag {
   public:
     virtual ~PropertyBag() = default;
@@ -18,15 +21,14 @@ class PropertyBag {
 class MemoryPropertyBag : public PropertyBag {
   public:
     MemoryPropertyBag() = default;
-    explicit MemoryPropertyBag(std::vector<std::pair<std::string, std::string>> values)
-        : values_(std::move(values)) {}
+    explicit MemoryPropertyBag(PropertyValues values) : values_(std::move(values)) {}
 
     std::optional<std::string> read(const char* name) override;
     // Replaces a stored value in place, otherwise appends.
     void write(const char* name, const std::string& value) override;
 
-    const std::vector<std::pair<std::string, std::string>>& values() const { return values_; }
+    const PropertyValues& values() const { return values_; }
 
   private:
-    std::vector<std::pair<std::string, std::string>> values_;
+    PropertyValues values_;
 };

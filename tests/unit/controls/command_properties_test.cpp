@@ -30,7 +30,7 @@ FontSpec ambientFont() {
 
 constexpr RecordedPaint kNormal{Skin::Normal, false};
 
-using Values = std::vector<std::pair<std::string, std::string>>;
+using Values = PropertyValues;
 
 struct Loaded {
     FakeSurface surface;
