@@ -176,6 +176,13 @@ CommandWindow::~CommandWindow() {
     }
 }
 
+void CommandWindow::invalidate() {
+    // Never with a null window: that would invalidate the whole desktop.
+    if (window_ != nullptr) {
+        InvalidateRect(window_, nullptr, FALSE);
+    }
+}
+
 int32_t CommandWindow::toPixels(int32_t twips) const {
     return twipsToPixels(twips, dpi_);
 }
@@ -244,8 +251,10 @@ void CommandWindow::copySkinPiece(Skin skin, const SkinPiece& piece) {
 }
 
 void CommandWindow::refresh() {
-    InvalidateRect(window_, nullptr, FALSE);
-    UpdateWindow(window_);
+    if (window_ != nullptr) {
+        InvalidateRect(window_, nullptr, FALSE);
+        UpdateWindow(window_);
+    }
 }
 
 void CommandWindow::placeCaption(const TwipsRect& area) {
@@ -254,14 +263,16 @@ void CommandWindow::placeCaption(const TwipsRect& area) {
                       toPixels(area.top) + toPixels(area.height)};
     if (!EqualRect(&placed, &captionRect_)) {
         captionRect_ = placed;
-        InvalidateRect(window_, nullptr, FALSE);
+        invalidate();
     }
 }
 
 void CommandWindow::setCaptionText(const std::string& text) {
     captionText_ = widen(text);
-    SetWindowTextW(window_, captionText_.c_str());  // for accessibility tools
-    InvalidateRect(window_, nullptr, FALSE);
+    if (window_ != nullptr) {
+        SetWindowTextW(window_, captionText_.c_str());  // for accessibility tools
+    }
+    invalidate();
 }
 
 void CommandWindow::setCaptionFont(const FontSpec& font) {
@@ -278,7 +289,7 @@ void CommandWindow::setCaptionFont(const FontSpec& font) {
         DeleteObject(captionFont_);
     }
     captionFont_ = created;
-    InvalidateRect(window_, nullptr, FALSE);
+    invalidate();
 }
 
 bool CommandWindow::setCaptionColour(uint32_t colour) {
@@ -290,26 +301,28 @@ bool CommandWindow::setCaptionColour(uint32_t colour) {
     } else {
         return false;
     }
-    InvalidateRect(window_, nullptr, FALSE);
+    invalidate();
     return true;
 }
 
 void CommandWindow::setCaptionEnabled(bool enabled) {
     if (captionEnabled_ != enabled) {
         captionEnabled_ = enabled;
-        InvalidateRect(window_, nullptr, FALSE);
+        invalidate();
     }
 }
 
 void CommandWindow::setBackgroundOpaque(bool opaque) {
     if (opaque_ != opaque) {
         opaque_ = opaque;
-        InvalidateRect(window_, nullptr, FALSE);
+        invalidate();
     }
 }
 
 void CommandWindow::startTimer(uint32_t intervalMilliseconds) {
-    SetTimer(window_, kHoverTimerId, intervalMilliseconds, nullptr);
+    if (window_ != nullptr) {
+        SetTimer(window_, kHoverTimerId, intervalMilliseconds, nullptr);
+    }
 }
 
 bool CommandWindow::pointerIsOverControl() {

@@ -1,7 +1,8 @@
 // CommandWindow: the button as a Windows child window. It draws what Command asks for into
 // a backing bitmap of its client area (gradient through GradientFill, skin pieces through
 // StretchBlt), lays the caption over it on every paint and feeds Command its messages.
-// The program must carry the skin pictures of controls.rc.
+// The program must carry the skin pictures of controls.rc. A Click handler may destroy the
+// window (closing the host) but must not delete this object while it runs.
 #pragma once
 
 #include <windows.h>
@@ -59,6 +60,7 @@ class CommandWindow : public ButtonSurface {
     void onMouseMove(WPARAM keys, LPARAM position);
     void onTimer();
 
+    void invalidate();
     void drawCaption(HDC target);
     void drawParentBackground(HDC target);
     int32_t toPixels(int32_t twips) const;

@@ -13,7 +13,7 @@ TIMER_PERIOD = 0.1  # seconds
 
 
 class Demo:
-    """The demo program with its three buttons, left to right: set, cancel, file."""
+    """The demo program with its four buttons, left to right: set, cancel, file, bare."""
 
     def __init__(self, world):
         self.world = world
@@ -30,8 +30,9 @@ class Demo:
             time.sleep(0.2)
         window = world.wait_for_window(TITLE, process=self.process)
         children = sorted(world.children(window["hwnd"]), key=lambda child: child["rect"][0])
-        check(len(children) == 3, f"{len(children)} buttons instead of 3")
-        self.rects = dict(zip(("set", "cancel", "file"), (c["rect"] for c in children)))
+        check(len(children) == 4, f"{len(children)} buttons instead of 4")
+        names = ("set", "cancel", "file", "bare")
+        self.rects = dict(zip(names, (c["rect"] for c in children)))
         time.sleep(0.3)  # first paints
 
     def lines(self):
@@ -137,6 +138,22 @@ def disabled_button_ignores_clicks(world):
     after = demo.picture("after")
     check(demo.region(after, "file") == demo.region(before, "file"),
           "the disabled button changed its look")
+
+
+@scenario(screen="640x480x24")
+def transparent_button_shows_only_its_caption(world):
+    demo = Demo(world)
+    picture = demo.picture("bare")
+    left, top, right, bottom = demo.rects["bare"]
+    grey = (192, 192, 192)  # the demo window's own background
+    for x, y in ((left, top), (left + 1, top + 10), (left + 3, top + 3), (right - 1, bottom - 1)):
+        check(picture.pixel(x, y) == grey, f"background at ({x}, {y}) is {picture.pixel(x, y)}")
+    caption = [p for p in demo.region(picture, "bare") if p != grey]
+    check(caption, "no caption drawn")
+    check(all(sum(p) < 3 * 192 for p in caption), "the caption is not the only thing drawn")
+    world.click(*demo.centre("bare"))
+    time.sleep(0.5)
+    check(demo.clicks() == ["click bare"], f"a transparent button raised {demo.clicks()}")
 
 
 run_scenarios(globals())

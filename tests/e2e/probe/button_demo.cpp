@@ -1,5 +1,6 @@
-// A window with three owner-drawn buttons for the end-to-end tests: "設定" and "ｷｬﾝｾﾙ"
-// enabled, "..." disabled. Each Click prints "click <name>" on stdout at once.
+// A window with four owner-drawn buttons for the end-to-end tests: "設定" and "ｷｬﾝｾﾙ"
+// enabled, "..." disabled, "BGM" with a transparent background. Each Click prints
+// "click <name>" on stdout at once.
 #include <windows.h>
 
 #include <cstdio>
@@ -49,7 +50,7 @@ int main() {
         return 1;
     }
     // A popup at the screen's corner: no frame, so test coordinates are the client's.
-    HWND window = CreateWindowExW(0, kDemoClass, kDemoTitle, WS_POPUP | WS_VISIBLE, 0, 0, 320, 120,
+    HWND window = CreateWindowExW(0, kDemoClass, kDemoTitle, WS_POPUP | WS_VISIBLE, 0, 0, 400, 120,
                                   nullptr, nullptr, GetModuleHandleW(nullptr), nullptr);
     if (window == nullptr) {
         return 1;
@@ -64,6 +65,9 @@ int main() {
     specs.push_back({"file",
                      {3300, 300, 615, 315},
                      MemoryPropertyBag(PropertyValues{{"Caption", "..."}, {"Enabled", "0"}})});
+    specs.push_back({"bare",
+                     {4200, 300, 1155, 375},
+                     MemoryPropertyBag(PropertyValues{{"Caption", "BGM"}, {"Visible", "0"}})});
 
     std::vector<std::unique_ptr<CommandWindow>> buttons;
     int id = 200;
