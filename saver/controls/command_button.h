@@ -82,7 +82,11 @@ class Command {
     // The Click event's handler (one per button).
     void onClick(std::function<void()> handler) { click_ = std::move(handler); }
 
-    // Persistence in the host's design data; ambientFont is the host's font.
+    // Persistence in the host's design data; ambientFont is the host's font. Read in the
+    // order Enabled, Caption, Font, FirstRun, FontColour, Visible; written in the order
+    // Enabled, Caption, FirstRun, Font, FontColour, Visible, a value equal to its default
+    // left out. Texts: flags "-1" / "0" ("True", "False", "1" also read), numbers in
+    // decimal, the font as formatFontText gives it. Both end with RefreshLook.
     void readProperties(PropertyBag& bag, const FontSpec& ambientFont);
     void writeProperties(PropertyBag& bag, const FontSpec& ambientFont);
 

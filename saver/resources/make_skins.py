@@ -3,11 +3,13 @@
 
 Only the outer four pixels of each side are ever copied onto a button, so the frame is
 drawn with care and the inside is plain face colour. Run from anywhere; the pictures are
-written next to this script as skin_<name>.bmp and committed.
+written next to this script as skin_<name>.bmp and committed. With --check nothing is
+written and the exit code says whether the committed pictures are what the script draws.
 """
 
 import os
 import struct
+import sys
 
 WIDTH, HEIGHT = 64, 25
 
@@ -145,12 +147,23 @@ SKINS = {
 }
 
 
-def main():
+def main(arguments):
     folder = os.path.dirname(os.path.abspath(__file__))
+    check_only = arguments == ["--check"]
+    stale = []
     for name, picture in SKINS.items():
-        with open(os.path.join(folder, f"skin_{name}.bmp"), "wb") as output:
-            output.write(picture.bmp())
+        path = os.path.join(folder, f"skin_{name}.bmp")
+        if check_only:
+            with open(path, "rb") as committed:
+                if committed.read() != picture.bmp():
+                    stale.append(path)
+        else:
+            with open(path, "wb") as output:
+                output.write(picture.bmp())
+    for path in stale:
+        print(f"{path} differs from what make_skins.py draws")
+    return 1 if stale else 0
 
 
 if __name__ == "__main__":
-    main()
+    sys.exit(main(sys.argv[1:]))
