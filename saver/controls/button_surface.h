@@ -48,7 +48,7 @@ struct GradientRequest {
 };
 
 // A caption font; size in hundredths of a point (9.75 pt is 975), face name in UTF-8.
-struct FontSpec {
+struct FontDescription {
     std::string faceName;
     int32_t sizeCentipoints = 0;
     int32_t weight = 400;
@@ -57,12 +57,12 @@ struct FontSpec {
     bool strikethrough = false;
     uint8_t charset = 0;
 
-    bool operator==(const FontSpec& other) const;
-    bool operator!=(const FontSpec& other) const { return !(*this == other); }
+    bool operator==(const FontDescription& other) const;
+    bool operator!=(const FontDescription& other) const { return !(*this == other); }
 };
 
 // "ＭＳ Ｐゴシック" 9.75 point, weight 400, Shift-JIS character set.
-FontSpec defaultButtonFont();
+FontDescription defaultButtonFont();
 
 class ButtonSurface {
   public:
@@ -83,7 +83,7 @@ class ButtonSurface {
     // The caption label, drawn over the face; a disabled label uses the greyed text look.
     virtual void placeCaption(const TwipsRect& area) = 0;
     virtual void setCaptionText(const std::string& text) = 0;
-    virtual void setCaptionFont(const FontSpec& font) = 0;
+    virtual void setCaptionFont(const FontDescription& font) = 0;
     // False when the colour could not be set; colour is 0x00BBGGRR.
     virtual bool setCaptionColour(uint32_t colour) = 0;
     virtual void setCaptionEnabled(bool enabled) = 0;

@@ -111,14 +111,14 @@ const char* skinName(Skin skin) {
     return "?";
 }
 
-bool FontSpec::operator==(const FontSpec& other) const {
+bool FontDescription::operator==(const FontDescription& other) const {
     return faceName == other.faceName && sizeCentipoints == other.sizeCentipoints &&
            weight == other.weight && italic == other.italic && underline == other.underline &&
            strikethrough == other.strikethrough && charset == other.charset;
 }
 
-FontSpec defaultButtonFont() {
-    FontSpec font;
+FontDescription defaultButtonFont() {
+    FontDescription font;
     font.faceName =
         "\xEF\xBC\xAD\xEF\xBC\xB3 \xEF\xBC\xB0\xE3\x82\xB4\xE3\x82\xB7\xE3\x83\x83\xE3"
         "\x82\xAF";  // "ＭＳ Ｐゴシック"
@@ -187,14 +187,14 @@ GradientRequest computeGradient(bool hoverGradient, PixelSize client) {
     return request;
 }
 
-std::string formatFontText(const FontSpec& font) {
+std::string formatFontText(const FontDescription& font) {
     return std::to_string(font.sizeCentipoints) + ";" + std::to_string(font.weight) + ";" +
            (font.italic ? "1" : "0") + ";" + (font.underline ? "1" : "0") + ";" +
            (font.strikethrough ? "1" : "0") + ";" + std::to_string(font.charset) + ";" +
            font.faceName;
 }
 
-bool parseFontText(const std::string& text, FontSpec& font) {
+bool parseFontText(const std::string& text, FontDescription& font) {
     // Six numbers, then the face name (which may itself hold semicolons).
     long long numbers[6] = {};
     const long long limits[6][2] = {{1, 163800}, {0, 1000}, {0, 1}, {0, 1}, {0, 1}, {0, 255}};
@@ -208,7 +208,7 @@ bool parseFontText(const std::string& text, FontSpec& font) {
         }
         start = separator + 1;
     }
-    FontSpec parsed;
+    FontDescription parsed;
     parsed.sizeCentipoints = static_cast<int32_t>(numbers[0]);
     parsed.weight = static_cast<int32_t>(numbers[1]);
     parsed.italic = numbers[2] != 0;
@@ -291,13 +291,13 @@ void Command::setCaption(const std::string& text) {
     surface_.propertyChanged("Caption");
 }
 
-void Command::setFont(const FontSpec& font) {
+void Command::setFont(const FontDescription& font) {
     font_ = font;
     surface_.setCaptionFont(font_);
     surface_.propertyChanged("Font");
 }
 
-void Command::readProperties(PropertyBag& bag, const FontSpec& ambientFont) {
+void Command::readProperties(PropertyBag& bag, const FontDescription& ambientFont) {
     // A value that cannot be read leaves the property as it was.
     bool flag = enabled_;
     if (parseFlag(readText(bag, "Enabled", "-1"), flag)) {
@@ -308,7 +308,7 @@ void Command::readProperties(PropertyBag& bag, const FontSpec& ambientFont) {
     surface_.setCaptionText(caption_);
 
     // Only the face name is taken; size, weight and style stay.
-    FontSpec stored = ambientFont;
+    FontDescription stored = ambientFont;
     if (std::optional<std::string> text = bag.read("Font")) {
         parseFontText(*text, stored);
     }
@@ -331,7 +331,7 @@ void Command::readProperties(PropertyBag& bag, const FontSpec& ambientFont) {
     RefreshLook();
 }
 
-void Command::writeProperties(PropertyBag& bag, const FontSpec& ambientFont) {
+void Command::writeProperties(PropertyBag& bag, const FontDescription& ambientFont) {
     writeUnlessDefault(bag, "Enabled", enabled_ ? "-1" : "0", "-1");
     writeUnlessDefault(bag, "Caption", caption_, kWriteDefaultCaption);
     writeUnlessDefault(bag, "FirstRun", std::to_string(firstRun_), "1");

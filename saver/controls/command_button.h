@@ -52,8 +52,8 @@ bool gradientColourFromText(const std::string& text, GradientVertex& vertex);
 GradientRequest computeGradient(bool hoverGradient, PixelSize client);
 
 // A font as one property text ("975;400;0;0;0;128;face") and back.
-std::string formatFontText(const FontSpec& font);
-bool parseFontText(const std::string& text, FontSpec& font);
+std::string formatFontText(const FontDescription& font);
+bool parseFontText(const std::string& text, FontDescription& font);
 
 class Command {
   public:
@@ -76,8 +76,8 @@ class Command {
     void setEnabled(bool enabled);
     const std::string& Caption() const { return caption_; }
     void setCaption(const std::string& text);
-    const FontSpec& Font() const { return font_; }
-    void setFont(const FontSpec& font);
+    const FontDescription& Font() const { return font_; }
+    void setFont(const FontDescription& font);
 
     // The Click event's handler (one per button).
     void onClick(std::function<void()> handler) { click_ = std::move(handler); }
@@ -87,8 +87,8 @@ class Command {
     // Enabled, Caption, FirstRun, Font, FontColour, Visible, a value equal to its default
     // left out. Texts: flags "-1" / "0" ("True", "False", "1" also read), numbers in
     // decimal, the font as formatFontText gives it. Both end with RefreshLook.
-    void readProperties(PropertyBag& bag, const FontSpec& ambientFont);
-    void writeProperties(PropertyBag& bag, const FontSpec& ambientFont);
+    void readProperties(PropertyBag& bag, const FontDescription& ambientFont);
+    void writeProperties(PropertyBag& bag, const FontDescription& ambientFont);
 
     // Input handlers; positions in twips, button 1 left, 2 right, 4 middle.
     void gotFocus();
@@ -128,6 +128,6 @@ class Command {
     bool mouseIsDown_ = false;
     bool opaque_ = true;
     std::string caption_ = "Command";
-    FontSpec font_ = defaultButtonFont();
+    FontDescription font_ = defaultButtonFont();
     uint32_t captionColour_ = 0;
 };

@@ -103,7 +103,7 @@ CommandWindow::CommandWindow() = default;
 
 std::unique_ptr<CommandWindow> CommandWindow::create(HWND parent, const TwipsRect& placement,
                                                      int controlId, PropertyBag* design,
-                                                     const FontSpec& ambientFont) {
+                                                     const FontDescription& ambientFont) {
     if (!registerWindowClass(&windowProcedure)) {
         return nullptr;
     }
@@ -275,7 +275,7 @@ void CommandWindow::setCaptionText(const std::string& text) {
     invalidate();
 }
 
-void CommandWindow::setCaptionFont(const FontSpec& font) {
+void CommandWindow::setCaptionFont(const FontDescription& font) {
     // Point size in hundredths: character height in pixels at the system DPI.
     const int height = -MulDiv(font.sizeCentipoints, dpi_, 7200);
     HFONT created =

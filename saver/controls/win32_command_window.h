@@ -20,7 +20,7 @@ class CommandWindow : public ButtonSurface {
     // button is a freshly placed one. Returns nullptr when the window cannot be made.
     static std::unique_ptr<CommandWindow> create(HWND parent, const TwipsRect& placement,
                                                  int controlId, PropertyBag* design,
-                                                 const FontSpec& ambientFont);
+                                                 const FontDescription& ambientFont);
     ~CommandWindow() override;
 
     CommandWindow(const CommandWindow&) = delete;
@@ -38,7 +38,7 @@ class CommandWindow : public ButtonSurface {
     void refresh() override;
     void placeCaption(const TwipsRect& area) override;
     void setCaptionText(const std::string& text) override;
-    void setCaptionFont(const FontSpec& font) override;
+    void setCaptionFont(const FontDescription& font) override;
     bool setCaptionColour(uint32_t colour) override;
     void setCaptionEnabled(bool enabled) override;
     void setBackgroundOpaque(bool opaque) override;

@@ -56,28 +56,28 @@ int main() {
         return 1;
     }
 
-    std::vector<DemoButton> specs;
-    specs.push_back(
+    std::vector<DemoButton> designs;
+    designs.push_back(
         {"set", {300, 300, 1155, 375}, MemoryPropertyBag(PropertyValues{{"Caption", "設定"}})});
-    specs.push_back({"cancel",
-                     {1800, 300, 1155, 375},
-                     MemoryPropertyBag(PropertyValues{{"Caption", "ｷｬﾝｾﾙ"}})});
-    specs.push_back({"file",
-                     {3300, 300, 615, 315},
-                     MemoryPropertyBag(PropertyValues{{"Caption", "..."}, {"Enabled", "0"}})});
-    specs.push_back({"bare",
-                     {4200, 300, 1155, 375},
-                     MemoryPropertyBag(PropertyValues{{"Caption", "BGM"}, {"Visible", "0"}})});
+    designs.push_back({"cancel",
+                       {1800, 300, 1155, 375},
+                       MemoryPropertyBag(PropertyValues{{"Caption", "ｷｬﾝｾﾙ"}})});
+    designs.push_back({"file",
+                       {3300, 300, 615, 315},
+                       MemoryPropertyBag(PropertyValues{{"Caption", "..."}, {"Enabled", "0"}})});
+    designs.push_back({"bare",
+                       {4200, 300, 1155, 375},
+                       MemoryPropertyBag(PropertyValues{{"Caption", "BGM"}, {"Visible", "0"}})});
 
     std::vector<std::unique_ptr<CommandWindow>> buttons;
     int id = 200;
-    for (DemoButton& spec : specs) {
-        std::unique_ptr<CommandWindow> button =
-            CommandWindow::create(window, spec.placement, id++, &spec.design, defaultButtonFont());
+    for (DemoButton& planned : designs) {
+        std::unique_ptr<CommandWindow> button = CommandWindow::create(
+            window, planned.placement, id++, &planned.design, defaultButtonFont());
         if (button == nullptr) {
             return 1;
         }
-        const char* name = spec.name;
+        const char* name = planned.name;
         button->control().onClick([name] {
             std::printf("click %s\n", name);
             std::fflush(stdout);

@@ -20,8 +20,8 @@ class RecordingBag : public MemoryPropertyBag {
     }
 };
 
-FontSpec ambientFont() {
-    FontSpec font;
+FontDescription ambientFont() {
+    FontDescription font;
     font.faceName = "Tahoma";
     font.sizeCentipoints = 825;
     font.weight = 400;
@@ -64,7 +64,7 @@ TEST(CommandProperties, ReadsInTableOrderWithItsDefaults) {
 TEST(CommandProperties, WritesInItsOrderAndOmitsDefaults) {
     Loaded loaded(Values{{"Caption", "\xE8\xA8\xAD\xE5\xAE\x9A"}});  // "設定"
     Command& button = loaded.button;
-    FontSpec bold = button.Font();
+    FontDescription bold = button.Font();
     bold.weight = 700;
     button.setFont(bold);
     button.setFontColour(0x0000FF);
@@ -102,22 +102,22 @@ TEST(CommandProperties, CaptionSavedAsCommandReadsBackAsCommand1) {
 }
 
 TEST(CommandProperties, StoredFontGivesItsFaceNameOnly) {
-    FontSpec stored;
+    FontDescription stored;
     stored.faceName = "Arial";
     stored.sizeCentipoints = 1200;
     stored.weight = 700;
     stored.italic = true;
     Loaded loaded(Values{{"Font", formatFontText(stored)}});
-    FontSpec expected = defaultButtonFont();
+    FontDescription expected = defaultButtonFont();
     expected.faceName = "Arial";
     EXPECT_EQ(loaded.button.Font(), expected);
     EXPECT_EQ(loaded.surface.captionFont, expected);
 }
 
 TEST(CommandProperties, FontTextRoundTripsAndRejectsGarbage) {
-    FontSpec font = defaultButtonFont();
+    FontDescription font = defaultButtonFont();
     font.underline = true;
-    FontSpec parsed;
+    FontDescription parsed;
     ASSERT_TRUE(parseFontText(formatFontText(font), parsed));
     EXPECT_EQ(parsed, font);
     for (const char* bad : {"", "975;400;0;0;0;128;", "x;400;0;0;0;128;A", "975;400;0;0;0;999;A"}) {

@@ -30,7 +30,7 @@ class FakeSurface : public ButtonSurface {
     std::vector<std::string> changed;
     TwipsRect captionPlace;
     std::string captionText;
-    FontSpec captionFont;
+    FontDescription captionFont;
     uint32_t captionColour = 0xFFFFFFFF;
     bool captionEnabled = true;
     bool opaque = true;
@@ -73,7 +73,7 @@ class FakeSurface : public ButtonSurface {
     }
     void placeCaption(const TwipsRect& area) override { captionPlace = area; }
     void setCaptionText(const std::string& text) override { captionText = text; }
-    void setCaptionFont(const FontSpec& font) override { captionFont = font; }
+    void setCaptionFont(const FontDescription& font) override { captionFont = font; }
     bool setCaptionColour(uint32_t colour) override {
         calls.push_back("colour " + std::to_string(colour));
         if (colourSucceeds) {
