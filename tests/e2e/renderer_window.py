@@ -17,7 +17,7 @@ SC_MONITORPOWER = 0xF170
 
 def start_renderer(world):
     process = world.wine(RENDERER)
-    window = world.wait_for_window(TITLE, process=process)
+    window = world.wait_for_window(TITLE, process=process, visible=True)
     return process, window
 
 
