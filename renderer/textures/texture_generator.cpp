@@ -180,6 +180,27 @@ constexpr auto copy = [](Rgb& dest, const Rgb& src) { dest = src; };
 
 }  // namespace
 
+void WarpRow::prepare() {
+    for (size_t x = 0; x < static_cast<size_t>(kLayerSide); ++x) {
+        const int32_t ix = static_cast<int32_t>(sx[x]);  // truncated toward zero
+        const int32_t iy = static_cast<int32_t>(sy[x]);
+        const float fx = sx[x] - static_cast<float>(ix);
+        const float fy = sy[x] - static_cast<float>(iy);
+        // Each bilinear weight is rounded to float by itself.
+        w00[x] = (1.0f - fx) * (1.0f - fy);
+        w10[x] = (1.0f - fy) * fx;
+        w01[x] = (1.0f - fx) * fy;
+        w11[x] = fx * fy;
+        // S[row][column] is element 256 row + column; the layer wraps around both ways.
+        const int32_t row0 = kLayerSide * wrap256(iy);
+        const int32_t row1 = kLayerSide * wrap256(iy + 1);
+        i00[x] = row0 + wrap256(ix);
+        i10[x] = row0 + wrap256(ix + 1);
+        i01[x] = row1 + wrap256(ix);
+        i11[x] = row1 + wrap256(ix + 1);
+    }
+}
+
 Layer& warpSnapshot() {
     static const std::unique_ptr<Layer> snapshot = std::make_unique<Layer>();  // black
     return *snapshot;

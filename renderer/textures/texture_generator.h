@@ -237,6 +237,18 @@ void TextureGenerator::filterPass(const Filter& filter, const StepParameters& p)
     }
 }
 
+// One row of a warp, prepared together: the source positions the callback gave (+256), then
+// for each pixel its four neighbours (indices into the layer) and their weights.
+struct WarpRow {
+    alignas(16) std::array<float, kLayerSide> sx;
+    alignas(16) std::array<float, kLayerSide> sy;
+    alignas(16) std::array<int32_t, kLayerSide> i00, i10, i01, i11;
+    alignas(16) std::array<float, kLayerSide> w00, w10, w01, w11;
+
+    // Fills the indices and the weights from sx and sy.
+    void prepare();
+};
+
 template <class Warp>
 void TextureGenerator::warpPass(const Warp& warp, const StepParameters& p) {
     const int32_t layerIndex = layerOf(p[0]);
@@ -244,31 +256,24 @@ void TextureGenerator::warpPass(const Warp& warp, const StepParameters& p) {
         return;
     }
     Layer& target = layer(layerIndex);
-    Layer& source = warpSnapshot();
-    source = target;
+    const Layer& source = warpSnapshot();
+    warpSnapshot() = target;
+    WarpRow row;
     for (int32_t y = 0; y < kLayerSide; ++y) {
         for (int32_t x = 0; x < kLayerSide; ++x) {
             const SourcePosition position = warp(x, y, p);
             // +256 keeps every position the opcodes make (never below -255) positive, so
             // truncation is rounding down and wrap256 stays in 0..255.
-            const float sx = position.sx + 256.0f;
-            const float sy = position.sy + 256.0f;
-            const int32_t ix = static_cast<int32_t>(sx);
-            const int32_t iy = static_cast<int32_t>(sy);
-            const float fx = sx - static_cast<float>(ix);
-            const float fy = sy - static_cast<float>(iy);
-            // Each bilinear weight is rounded to float by itself.
-            const float w00 = (1.0f - fx) * (1.0f - fy);
-            const float w10 = (1.0f - fy) * fx;
-            const float w01 = (1.0f - fx) * fy;
-            const float w11 = fx * fy;
-            const size_t row0 = static_cast<size_t>(kLayerSide * wrap256(iy));
-            const size_t row1 = static_cast<size_t>(kLayerSide * wrap256(iy + 1));
-            const size_t column0 = static_cast<size_t>(wrap256(ix));
-            const size_t column1 = static_cast<size_t>(wrap256(ix + 1));
-            target[static_cast<size_t>(kLayerSide * y + x)] =
-                bilinearPixel(source[row0 + column0], source[row0 + column1],
-                              source[row1 + column0], source[row1 + column1], w00, w10, w01, w11);
+            row.sx[static_cast<size_t>(x)] = position.sx + 256.0f;
+            row.sy[static_cast<size_t>(x)] = position.sy + 256.0f;
+        }
+        row.prepare();
+        Rgb* out = &target[static_cast<size_t>(kLayerSide * y)];
+        for (size_t x = 0; x < static_cast<size_t>(kLayerSide); ++x) {
+            out[x] = bilinearPixel(
+                source[static_cast<size_t>(row.i00[x])], source[static_cast<size_t>(row.i10[x])],
+                source[static_cast<size_t>(row.i01[x])], source[static_cast<size_t>(row.i11[x])],
+                row.w00[x], row.w10[x], row.w01[x], row.w11[x]);
         }
     }
 }
