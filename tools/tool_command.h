@@ -16,6 +16,8 @@ struct ToolCommand {
 
 int runBenchCommand(const ToolArguments& arguments);
 extern const char* const kBenchHelp;
+int runTextureCommand(const ToolArguments& arguments);
+extern const char* const kTextureHelp;
 
 // Thrown for a usage error; the dispatcher prints "velmora-tool: <message>" and exits 2.
 struct UsageError {

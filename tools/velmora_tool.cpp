@@ -8,6 +8,7 @@ namespace {
 
 const ToolCommand kCommands[] = {
     {"bench", "time start-up and frame work", runBenchCommand, kBenchHelp},
+    {"texture", "run a texture program, write the image", runTextureCommand, kTextureHelp},
 };
 
 void printUsage(FILE* out) {
