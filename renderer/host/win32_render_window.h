@@ -6,9 +6,7 @@
 #include "host/frame_loop.h"
 #include "host/key_table.h"
 #include "host/renderer_main.h"
-
-// Sets the viewport and the 60-degree perspective for a client area of width x height.
-void resizeViewport(int32_t width, int32_t height);
+#include "host/viewport.h"
 
 class RenderWindow final : public RenderSurface {
   public:
