@@ -40,6 +40,14 @@ def check_ball_on_black(image, label):
           f"{label}: the centre is dark (peak level {peak}, mean level {mean:.1f})")
 
 
+def hold_escape(world):
+    # Held like a person's key press: a tap shorter than one frame may fall into a single
+    # drain of the message queue, and the renderer only sees Esc while it is down.
+    world.xdotool("keydown", "Escape")
+    time.sleep(0.2)
+    world.xdotool("keyup", "Escape")
+
+
 @scenario(screen="1024x768x16")
 def ball_glows_at_the_centre_and_tumbles(world):
     process = world.wine(RENDERER)
@@ -54,7 +62,7 @@ def ball_glows_at_the_centre_and_tumbles(world):
 
     left, top, right, bottom = window["rect"]
     world.move_mouse((left + right) // 2, (top + bottom) // 2)  # X sends keys under the pointer
-    world.key("Escape")
+    hold_escape(world)
     code = world.wait_exit(process, 2.0)
     check(code is not None, "the renderer was still running 2 s after Esc")
     check(code == 0, f"the renderer ended with exit code {code}")
