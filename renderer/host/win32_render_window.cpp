@@ -1,7 +1,6 @@
 // RenderWindow: display mode, window, pixel format, GL context and the window procedure.
 #include "host/win32_render_window.h"
 
-#include "gl_api.h"
 #include "host/viewport.h"
 
 namespace {

@@ -6,7 +6,6 @@
 #include "host/frame_loop.h"
 #include "host/key_table.h"
 #include "host/renderer_main.h"
-#include "host/viewport.h"
 
 class RenderWindow final : public RenderSurface {
   public:
