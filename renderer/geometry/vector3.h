@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cmath>
+#include <type_traits>
 
 // Single-precision sine, cosine and square root: float argument, result rounded to float.
 // Going through double keeps native and Windows builds on the same bits.
@@ -52,6 +53,8 @@ struct Vector3 {
 
 static_assert(sizeof(Vector3) == 12, "Vector3 must be three packed floats for glVertexPointer");
 static_assert(sizeof(Vector3[4]) == 48, "Vector3 arrays must be tightly packed");
+static_assert(std::is_standard_layout<Vector3>::value && std::is_trivially_copyable<Vector3>::value,
+              "Vector3 is handed to OpenGL as raw floats");
 
 inline Vector3 operator*(Vector3 v, float s) {
     return Vector3(v.x * s, v.y * s, v.z * s);
