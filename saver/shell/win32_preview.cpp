@@ -65,7 +65,15 @@ LRESULT CALLBACK Win32Preview::procedure(HWND window, UINT message, WPARAM wPara
     switch (message) {
         case WM_PAINT:
             if (self != nullptr) {
-                self->onPaint();
+                PAINTSTRUCT paint{};
+                self->paint(BeginPaint(window, &paint));
+                EndPaint(window, &paint);
+                return 0;
+            }
+            break;
+        case WM_PRINTCLIENT:
+            if (self != nullptr) {
+                self->paint(reinterpret_cast<HDC>(wParam));
                 return 0;
             }
             break;
@@ -86,10 +94,8 @@ LRESULT CALLBACK Win32Preview::procedure(HWND window, UINT message, WPARAM wPara
 }
 
 // The picture at its own size from the top-left corner, cut to Img_Prev; the class's black
-// brush has filled the rest.
-void Win32Preview::onPaint() {
-    PAINTSTRUCT paint{};
-    const HDC target = BeginPaint(window_, &paint);
+// brush has filled the rest. The screen and a print of the window draw alike.
+void Win32Preview::paint(HDC target) {
     if (picture_ != nullptr) {
         const HDC source = CreateCompatibleDC(target);
         const HGDIOBJ previous = SelectObject(source, picture_);
@@ -101,7 +107,6 @@ void Win32Preview::onPaint() {
         SelectObject(source, previous);
         DeleteDC(source);
     }
-    EndPaint(window_, &paint);
 }
 
 }  // namespace velmora

@@ -20,7 +20,7 @@ class Win32Preview {
 
   private:
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
-    void onPaint();
+    void paint(HDC target);
 
     HWND window_ = nullptr;
     HBITMAP picture_ = nullptr;
