@@ -208,4 +208,46 @@ def settings_switch_opens_the_settings_window(world):
     check(code == 0, f"after the settings closed the saver gave {code} (None: still running)")
 
 
+@scenario(screen="1024x768x16")
+def bad_settings_files_give_a_plain_run_and_stay_untouched(world):
+    folder = saver_folder(world)
+    ini = os.path.join(folder, "Velmora.ini")
+    garbage = bytes((i * 7919 + (i >> 7)) & 0xFF for i in range(70000))
+    long_path = "C:\\" + "a" * 300 + ".wav"
+    files = {
+        "garbage": garbage,
+        "huge": b"[Section]\r\n" + b"x" * (6 << 20),
+        "truncated": b"[Sect",
+        "out of range": b"[Section]\r\n" + "BGM区分=99999\r\nBGMﾘﾋﾟｰﾄ=-1e9\r\n".encode("cp932"),
+        "long path": b"[Section]\r\n" + "BGM区分= 2\r\nBGMﾌｧｲﾙ=".encode("cp932") +
+                     long_path.encode() + b"\r\n",
+    }
+    for label, content in files.items():
+        with open(ini, "wb") as out:
+            out.write(content)
+        before = os.stat(ini).st_mtime_ns
+        saver = start_saver(world, folder, "/s")
+        world.wait_for_window(RENDERER_TITLE, process=saver)
+        check(saver.poll() is None, f"{label}: the saver ended with {saver.returncode}")
+        world.close_window(RENDERER_TITLE)
+        expect_run_end(world, saver)
+        check(open(ini, "rb").read() == content and os.stat(ini).st_mtime_ns == before,
+              f"{label}: the settings file was changed")
+
+
+@scenario(screen="1024x768x16")
+def very_long_command_lines_follow_the_switch_rules(world):
+    folder = saver_folder(world)
+    # A switch that is no mode, however long: the end at once.
+    saver = start_saver(world, folder, "/x" + "y" * 20000)
+    code = world.wait_exit(saver, 10)
+    check(code == 0, f"a long unknown switch gave {code} (None: still running)")
+    # A preview handle of 20000 digits is no number that fits: handle 0, an empty preview.
+    saver = start_saver(world, folder, "/p", "9" * 20000)
+    preview = world.wait_for_window(PREVIEW_TITLE, process=saver)
+    left, top, right, bottom = preview["rect"]
+    check((right - left, bottom - top) == (0, 0), f"preview rectangle {preview['rect']}")
+    world.end_process(saver)
+
+
 run_scenarios(globals())
