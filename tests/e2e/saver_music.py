@@ -252,6 +252,21 @@ def settings_file_reads_alike_both_ways(world):
         _, output = world.probe("profile-read", windows_path(ini), SECTION, key.hex())
         check(bytes.fromhex(output.strip()) == expected,
               f"the platform read {output.strip()} for {key!r}")
+    # The lookup rules the saver's own reader follows, as the platform's reader applies them.
+    lookups = (
+        (b"  [ section ]  \r\n  " + KEY_KIND.lower() + b"  =  2  \r\n", KEY_KIND, b"2"),
+        (b"[Section]\n;" + KEY_KIND + b"=1\n" + KEY_KIND + b"=3\n", KEY_KIND, b"3"),
+        (b"[Section]\r\n" + KEY_FILE + b"=\"C:\\a b.wav\"\r\n", KEY_FILE, b"C:\\a b.wav"),
+        (b"[Other]\r\n" + KEY_KIND + b"=1\r\n[Section]\r\nx=2\r\n", KEY_KIND, b""),
+        (b"[Section]\r\n" + KEY_KIND + b"=1\r\n" + KEY_KIND + b"=2\r\n", KEY_KIND, b"1"),
+        (b"[Section]\r\n" + KEY_FILE + b"=" + b"x" * 300 + b"\r\n", KEY_FILE, b"x" * 255),
+    )
+    for content, key, expected in lookups:
+        with open(ini, "wb") as out:
+            out.write(content)
+        _, output = world.probe("profile-read", windows_path(ini), SECTION, key.hex())
+        check(bytes.fromhex(output.strip()) == expected,
+              f"the platform read {bytes.fromhex(output.strip())!r} from {content[:60]!r}")
     os.unlink(ini)
     write_settings(world, folder, 2, "C:\\x.wav")
     text = open(ini, "rb").read()
