@@ -29,14 +29,31 @@ class SaverApplication : public StartupForms {
             StartupResult::EndProgram) {
             program_.endProgram();
         }
-        MSG message{};
-        while (GetMessageW(&message, nullptr, 0, 0) > 0) {
-            TranslateMessage(&message);
-            DispatchMessageW(&message);
-        }
+        runMessageLoop();
         // The loaded form has gone: nothing keeps the program.
         program_.endProgram();
         return 0;
+    }
+
+    // Handles window messages until WM_QUIT, or until the preview box's owner has ended.
+    void runMessageLoop() {
+        const HANDLE boxOwner = preview_ != nullptr ? preview_->boxOwner() : nullptr;
+        const DWORD handleCount = boxOwner != nullptr ? 1 : 0;
+        for (;;) {
+            const DWORD woken =
+                MsgWaitForMultipleObjects(handleCount, &boxOwner, FALSE, INFINITE, QS_ALLINPUT);
+            if (handleCount == 1 && woken == WAIT_OBJECT_0) {
+                return;
+            }
+            MSG message{};
+            while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
+                if (message.message == WM_QUIT) {
+                    return;
+                }
+                TranslateMessage(&message);
+                DispatchMessageW(&message);
+            }
+        }
     }
 
     void showPreview(std::int32_t boxHandle) override {

@@ -23,6 +23,9 @@ Win32Preview::~Win32Preview() {
     if (picture_ != nullptr) {
         DeleteObject(picture_);
     }
+    if (boxOwner_ != nullptr) {
+        CloseHandle(boxOwner_);
+    }
 }
 
 bool Win32Preview::attach(HINSTANCE instance, std::int32_t boxHandle) {
@@ -31,6 +34,11 @@ bool Win32Preview::attach(HINSTANCE instance, std::int32_t boxHandle) {
     GetWindowRect(box, &boxRect);
     const int width = boxRect.right - boxRect.left;
     const int height = boxRect.bottom - boxRect.top;
+    DWORD ownerId = 0;
+    GetWindowThreadProcessId(box, &ownerId);
+    if (ownerId != 0 && ownerId != GetCurrentProcessId()) {
+        boxOwner_ = OpenProcess(SYNCHRONIZE, FALSE, ownerId);
+    }
 
     picture_ = static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(IDB_PREVIEW),
                                                IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));

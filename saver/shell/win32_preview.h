@@ -18,12 +18,17 @@ class Win32Preview {
     // False if the form could not be made at all.
     bool attach(HINSTANCE instance, std::int32_t boxHandle);
 
+    // The process that owns the box, or nullptr: when it ends without destroying the box
+    // (killed), the preview must end with it rather than linger unseen.
+    HANDLE boxOwner() const { return boxOwner_; }
+
   private:
     static LRESULT CALLBACK procedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     void paint(HDC target);
 
     HWND window_ = nullptr;
     HBITMAP picture_ = nullptr;
+    HANDLE boxOwner_ = nullptr;
     RECT imageRect_{};  // Img_Prev: where the picture may show, in client pixels
 };
 

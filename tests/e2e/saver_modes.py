@@ -168,6 +168,26 @@ def preview_sits_in_the_box_and_ends_with_it(world):
 
 
 @scenario(screen="1024x768x16")
+def preview_ends_when_the_box_owner_is_killed(world):
+    folder = saver_folder(world, with_renderer=False)
+    _, box = start_box(world, 160, 120, "KilledBox")
+    saver = start_saver(world, folder, "/p", str(box))
+    deadline = time.time() + 30
+    while time.time() < deadline:
+        check(saver.poll() is None, f"the preview ended with {saver.returncode}")
+        if any(c.get("title") == PREVIEW_TITLE and c.get("visible") == 1
+               for c in world.children(box)):
+            break
+        time.sleep(0.2)
+    else:
+        raise AssertionError("no preview window inside the box")
+    code, _ = world.probe("kill", "KilledBox")
+    check(code == 0, "could not end the box's process")
+    code = world.wait_exit(saver, 3)
+    check(code is not None, "the preview outlived the box's process")
+
+
+@scenario(screen="1024x768x16")
 def preview_with_a_handle_that_is_no_window_stays_empty(world):
     folder = saver_folder(world, with_renderer=False)
     for args in (["/p", "123456"], ["/p"]):
