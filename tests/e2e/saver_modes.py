@@ -13,6 +13,8 @@ DIALOG_TITLE = "<Velmora>"
 MESSAGE_CAPTION = "Velmora (ScreenSaver)"
 MESSAGE_TEXT = "Velmora.dll が同じﾌｫﾙﾀﾞに見つかりません！"
 PREVIEW_TITLE = "Preview Window"
+PREVIEW_BMP = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "saver",
+                           "resources", "preview.bmp")
 WS_CHILD = 0x40000000
 WS_CAPTION = 0x00C00000
 WS_THICKFRAME = 0x00040000
@@ -155,9 +157,12 @@ def preview_sits_in_the_box_and_ends_with_it(world):
     check(world.find_window(MESSAGE_CAPTION) is None, "the preview showed a message")
 
     # Wine does not compose a child window of another process onto the screen (the child
-    # draws into no surface), so the picture itself cannot be checked here; the shot is kept
-    # for a look on a real Windows comparison.
+    # draws into no surface), so the picture on screen cannot be checked here; the shot is
+    # kept for a look. The still that the preview draws ships inside the program as it is.
     world.screenshot("preview")
+    still = open(PREVIEW_BMP, "rb").read()[14:]  # a bitmap resource lacks the file header
+    check(still in open(os.path.join(folder, SAVER), "rb").read(),
+          "the preview still is not inside Velmora.scr")
     style = preview["style"]
     check(style & WS_CHILD, f"the preview is no child window: {style:#x}")
     check(not style & (WS_CAPTION | WS_THICKFRAME), f"the preview has a frame: {style:#x}")
