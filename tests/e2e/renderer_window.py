@@ -18,6 +18,11 @@ SC_MONITORPOWER = 0xF170
 def start_renderer(world):
     process = world.wine(RENDERER)
     window = world.wait_for_window(TITLE, process=process)
+    # The window exists a moment before it is shown and takes keys.
+    deadline = time.time() + 10
+    while window["visible"] != 1 and time.time() < deadline:
+        time.sleep(0.2)
+        window = world.wait_for_window(TITLE, process=process)
     return process, window
 
 
