@@ -41,7 +41,7 @@ TEST_F(BgmPlayerTest, SendOffersA512CharacterBufferAndReturnsTheText) {
 TEST_F(BgmPlayerTest, FailedSendGivesTheErrorTextOrTheFixedTextWhenThereIsNone) {
     std::string result;
     EXPECT_EQ(player.mciSend("status cdaudio mode", result), 263);
-    EXPECT_EQ(result, "The specified device error 263");
+    EXPECT_EQ(result, "MCI device error 263");
     mci.errorTextsAvailable = false;
     EXPECT_EQ(player.mciSend("status cdaudio mode", result), 263);
     EXPECT_EQ(result, "Error (文字列が取れません)");

@@ -69,7 +69,7 @@ class FakeMci : public MciTransport {
         if (!errorTextsAvailable) {
             return false;
         }
-        text = ("The specified device error " + std::to_string(code)).substr(0, bufferLength - 1);
+        text = ("MCI device error " + std::to_string(code)).substr(0, bufferLength - 1);
         return true;
     }
 
