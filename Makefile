@@ -1,10 +1,13 @@
 # Velmora: `make test` builds everything and runs every test; `make run` shows the screen saver.
 NATIVE  := build/native
 WINDOWS := build/windows
+SANITIZE := build/sanitize
+FUZZ    := build/fuzz
+FUZZ_SECONDS ?= 60
 DIST    := dist
 CMAKE_FLAGS := -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps native windows build test run dist clean
+.PHONY: all deps native windows sanitize build test fuzz run dist clean
 
 all: build
 
@@ -20,11 +23,31 @@ windows: deps
 	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake >/dev/null
 	@cmake --build $(WINDOWS)
 
+# The unit tests once more under AddressSanitizer and UBSan (only their targets are built).
+sanitize: deps
+	@cmake -S . -B $(SANITIZE) $(CMAKE_FLAGS) -DVELMORA_SANITIZE=ON >/dev/null
+	@cmake --build $(SANITIZE) --target velmora_unit_tests
+
 build: native windows
 
-test: build
+test: build sanitize
 	@ctest --test-dir $(NATIVE) --output-on-failure
+	@ctest --test-dir $(SANITIZE) -L unit --output-on-failure
 	@ctest --test-dir $(WINDOWS) --output-on-failure
+
+# Any byte string as a texture program, for FUZZ_SECONDS, under ASan and UBSan (clang).
+# Up to 64 bytes (7 steps): every step costs a full pass, and short programs already hold
+# every kind of bad step; this finds a wrong layer bound within a minute.
+FUZZ_FLAGS := -std=c++17 -O1 -g -Wall -Wextra -Werror -ffp-contract=off \
+    -fsanitize=fuzzer,address,undefined,float-cast-overflow -fno-sanitize-recover=all
+FUZZ_SOURCES := tests/fuzz/texture_program_fuzz.cpp renderer/textures/texture_generator.cpp \
+    renderer/textures/texture_random.cpp
+
+fuzz: deps
+	@mkdir -p $(FUZZ)/corpus
+	@clang++ $(FUZZ_FLAGS) -Irenderer $(FUZZ_SOURCES) -o $(FUZZ)/texture_program_fuzz
+	@$(FUZZ)/texture_program_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=64 \
+	    -print_final_stats=1 $(FUZZ)/corpus tests/fuzz/corpus
 
 run: windows
 	@sh tools/run-saver.sh $(WINDOWS)/bin

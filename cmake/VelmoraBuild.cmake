@@ -21,6 +21,9 @@ else()
     set(VELMORA_GL_LIBRARIES OpenGL::OpenGL ${VELMORA_GLU_LIBRARY})
 endif()
 
+# Every unit-test executable, so that the sanitizer tree can build those alone.
+add_custom_target(velmora_unit_tests)
+
 # Every *_test.cpp of a folder becomes one GoogleTest executable registered with CTest.
 function(velmora_add_gtest_folder name folder)
     cmake_parse_arguments(ARG "" "" "LIBRARIES;LABELS" ${ARGN})
@@ -31,4 +34,7 @@ function(velmora_add_gtest_folder name folder)
     add_executable(${name} ${sources})
     target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gtest GTest::gtest_main)
     gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
+    if("unit" IN_LIST ARG_LABELS)
+        add_dependencies(velmora_unit_tests ${name})
+    endif()
 endfunction()

@@ -12,3 +12,5 @@ void printBenchLine(const std::string& label, double seconds);
 
 // The sections of the report; each prints its own lines.
 void benchTextures();
+// Scene mesh build, start-up (texture set + mesh) and a scene frame next to an empty one.
+void benchGeometry();

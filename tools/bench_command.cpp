@@ -34,5 +34,6 @@ int runBenchCommand(const ToolArguments& arguments) {
         throw UsageError{"unknown option '" + arguments.front() + "'"};
     }
     benchTextures();
+    benchGeometry();
     return 0;
 }

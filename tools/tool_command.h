@@ -16,6 +16,12 @@ struct ToolCommand {
 
 int runBenchCommand(const ToolArguments& arguments);
 extern const char* const kBenchHelp;
+int runTextureCommand(const ToolArguments& arguments);
+extern const char* const kTextureHelp;
+int runMeshCommand(const ToolArguments& arguments);
+extern const char* const kMeshHelp;
+int runRenderCommand(const ToolArguments& arguments);
+extern const char* const kRenderHelp;
 
 // Thrown for a usage error; the dispatcher prints "velmora-tool: <message>" and exits 2.
 struct UsageError {

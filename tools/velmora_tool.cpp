@@ -8,6 +8,9 @@ namespace {
 
 const ToolCommand kCommands[] = {
     {"bench", "time start-up and frame work", runBenchCommand, kBenchHelp},
+    {"texture", "run a texture program, write the image", runTextureCommand, kTextureHelp},
+    {"mesh", "write a sphere or the scene mesh as OBJ", runMeshCommand, kMeshHelp},
+    {"render", "draw one frame of the scene to an image", runRenderCommand, kRenderHelp},
 };
 
 void printUsage(FILE* out) {

@@ -1,7 +1,7 @@
 // RenderWindow: display mode, window, pixel format, GL context and the window procedure.
 #include "host/win32_render_window.h"
 
-#include "gl_api.h"
+#include "host/viewport.h"
 
 namespace {
 
@@ -34,19 +34,20 @@ bool switchDisplayMode(int32_t width, int32_t height, int32_t colorBits) {
     return ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
 }
 
-}  // namespace
-
-void resizeViewport(int32_t width, int32_t height) {
-    if (height == 0) {
-        height = 1;
+// WGL_EXT_swap_control, when the driver has it; otherwise nothing changes.
+void requestSwapInterval(int interval) {
+    using SwapIntervalProc = BOOL(WINAPI*)(int);
+    const PROC address = wglGetProcAddress("wglSwapIntervalEXT");
+    if (address == nullptr) {
+        return;
     }
-    glViewport(0, 0, width, height);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    gluPerspective(60.0, static_cast<double>(width) / static_cast<double>(height), 0.1f, 100.0);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
+    // Through void(*)(): the one function-pointer cast the compiler accepts silently.
+    const auto swapInterval =
+        reinterpret_cast<SwapIntervalProc>(reinterpret_cast<void (*)()>(address));
+    swapInterval(interval);
 }
+
+}  // namespace
 
 RenderWindow::RenderWindow(const WindowRequest& request, KeyTable& keys) : keys_(keys) {
     WNDCLASSA windowClass{};
@@ -105,6 +106,8 @@ RenderWindow::RenderWindow(const WindowRequest& request, KeyTable& keys) : keys_
     if (!wglMakeCurrent(deviceContext_, glContext_)) {
         throw "Select Contexts failed";
     }
+    // The loop never sleeps: where the driver offers it, pace it by the display's refresh.
+    requestSwapInterval(1);
 
     ShowWindow(window_, SW_SHOW);
     SetForegroundWindow(window_);

@@ -7,9 +7,6 @@
 #include "host/key_table.h"
 #include "host/renderer_main.h"
 
-// Sets the viewport and the 60-degree perspective for a client area of width x height.
-void resizeViewport(int32_t width, int32_t height);
-
 class RenderWindow final : public RenderSurface {
   public:
     // Throws one of the seven failure texts; whatever was made before stays in place.

@@ -9,6 +9,7 @@
 // and after releaseTextureSet. Process-wide: the scene binds it every frame.
 extern std::unique_ptr<Texture> glowTexture;
 
-// Needs a current GL context.
+// Needs a current GL context: builds glowTexture from the glow program, mipmapped.
 void buildTextureSet();
+// Deletes glowTexture (when present).
 void releaseTextureSet();

@@ -182,17 +182,20 @@ class Scenario:
             return None
         return parse_probe(output)
 
-    def wait_for_window(self, title, timeout=30, process=None):
+    def wait_for_window(self, title, timeout=30, process=None, visible=False):
+        """The window once it exists (and, if asked, is shown); programs create their
+        windows hidden and show them only after the rest of their set-up."""
         deadline = time.time() + timeout
         while time.time() < deadline:
             if process is not None and process.poll() is not None:
                 raise ScenarioFailure(
                     f"process ended with code {process.returncode} before '{title}' appeared")
             window = self.find_window(title)
-            if window is not None:
+            if window is not None and (not visible or window.get("visible") == 1):
                 return window
             time.sleep(0.2)
-        raise ScenarioFailure(f"no window titled '{title}' within {timeout} s")
+        raise ScenarioFailure(f"no {'visible ' if visible else ''}window titled '{title}' "
+                              f"within {timeout} s")
 
     def wait_until_gone(self, title, timeout):
         deadline = time.time() + timeout

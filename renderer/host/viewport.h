@@ -1,0 +1,8 @@
+// The renderer's projection, shared by the window and the headless tools.
+#pragma once
+
+#include <cstdint>
+
+// Viewport of width x height (a height of 0 counts as 1) and the 60-degree perspective
+// (near 0.1, far 100); leaves the model-view matrix current and reset.
+void resizeViewport(int32_t width, int32_t height);

@@ -1,0 +1,18 @@
+// The glow program's bytes: a circular white-cyan-blue glow, bent by a ripple.
+#include "textures/glow_program.h"
+
+// clang-format off
+const uint8_t kGlowProgramBytes[46] = {
+    0x05,                                                  // five steps
+    0x03, 0x00, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // Radial r, P1 255
+    0x03, 0x01, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // Radial g, P1 255
+    0x03, 0x02, 0xFF, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // Radial b, P1 255
+    0x12, 0x00, 0x05, 0x00, 0x00, 0x00, 0x00, 0x00, 0x00,  // HeatRamp: black, blue, cyan, white
+    0x22, 0x00, 0x02, 0x01, 0x20, 0x40, 0x10, 0x30, 0x00,  // Ripple: 2 and 1 periods, 32 and 64
+                                                           // pixels, phases 16 and 48 radians
+};
+// clang-format on
+
+TextureProgram glowProgram() {
+    return TextureProgram{kGlowProgramBytes, sizeof(kGlowProgramBytes)};
+}

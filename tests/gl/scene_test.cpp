@@ -1,0 +1,205 @@
+// The scene drawn for real on headless Mesa: the state it leaves, what the frames show.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cmath>
+#include <cstring>
+#include <vector>
+
+#include "geometry/mesh.h"
+#include "gl_api.h"
+#include "host/egl_offscreen.h"
+#include "host/render_settings.h"
+#include "host/velmora_animation.h"
+#include "host/viewport.h"
+#include "scene/scene.h"
+#include "textures/texture_set.h"
+
+namespace {
+
+constexpr int32_t kWidth = 160;
+constexpr int32_t kHeight = 120;
+
+uint8_t ramp(float value) {
+    return static_cast<uint8_t>(std::clamp(value, 0.0f, 255.0f));
+}
+
+// A radial glow like the real one: white at the centre, cyan at 42.5 pixels, blue at 85,
+// black from 127.5 on, bent by a ripple of up to 32 pixels across and 64 down. Stands in
+// while the texture set builds none.
+GLuint makeStandInGlow() {
+    constexpr float kStep = 6.2831853f / 256.0f;  // one period across the texture
+    std::vector<uint8_t> rgb(256 * 256 * 3);
+    for (int y = 0; y < 256; ++y) {
+        for (int x = 0; x < 256; ++x) {
+            const float sx = float(x) + 32.0f * std::sin(2.0f * kStep * float(y) + 16.0f * kStep);
+            const float sy = float(y) + 64.0f * std::sin(kStep * float(x) + 48.0f * kStep);
+            const float d = std::hypot(sx - 128.0f, sy - 128.0f);
+            uint8_t* texel = &rgb[static_cast<size_t>(y * 256 + x) * 3];
+            texel[0] = ramp(255.0f * (1.0f - d / 42.5f));
+            texel[1] = ramp(255.0f * (2.0f - d / 42.5f));
+            texel[2] = ramp(255.0f * (3.0f - d / 42.5f));
+        }
+    }
+    GLuint name = 0;
+    glGenTextures(1, &name);
+    glBindTexture(GL_TEXTURE_2D, name);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGB, 256, 256, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
+    return name;
+}
+
+class SceneFrames : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        renderSettings = kFixedRenderSettings;
+        resizeViewport(kWidth, kHeight);
+        buildTextureSet();
+        if (!glowTexture) {
+            standInGlow_ = makeStandInGlow();
+        }
+        setupScene();
+        setTexturing(true);
+    }
+
+    void TearDown() override {
+        releaseTextureSet();
+        releaseScene();
+        if (standInGlow_ != 0) {
+            glDeleteTextures(1, &standInGlow_);
+        }
+    }
+
+    GLuint glowName() const {
+        if (!glowTexture) {
+            return standInGlow_;
+        }
+        glowTexture->bind();
+        GLint bound = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        return static_cast<GLuint>(bound);
+    }
+
+    std::vector<uint8_t> frameAt(double t) {
+        drawScene(t);
+        glFinish();
+        return context_.readPixelsTopDown();
+    }
+
+    OffscreenContext context_{kWidth, kHeight};
+    GLuint standInGlow_ = 0;
+};
+
+bool isEnabled(GLenum capability) {
+    return glIsEnabled(capability) == GL_TRUE;
+}
+
+// Brightest channel of one pixel and of the mean over a block of the frame.
+struct BlockLight {
+    int peak = 0;
+    double mean = 0.0;
+};
+
+BlockLight blockLight(const std::vector<uint8_t>& rgb, int left, int top, int width, int height) {
+    BlockLight light;
+    double sums[3] = {0, 0, 0};
+    for (int y = top; y < top + height; ++y) {
+        for (int x = left; x < left + width; ++x) {
+            for (int c = 0; c < 3; ++c) {
+                const uint8_t value = rgb[static_cast<size_t>(y * kWidth + x) * 3 + c];
+                sums[c] += value;
+                light.peak = std::max(light.peak, int(value));
+            }
+        }
+    }
+    light.mean = std::max({sums[0], sums[1], sums[2]}) / double(width * height);
+    return light;
+}
+
+const double kTimes[] = {0.0, 0.5, 7.25, 100.0, 3600.0, 86400.0 * 7};
+
+}  // namespace
+
+TEST_F(SceneFrames, LeavesBlendingOffDepthWritesOnAndTextureGenerationOff) {
+    const GLuint glow = glowName();
+    for (double t : kTimes) {
+        SCOPED_TRACE(t);
+        drawScene(t);
+        EXPECT_FALSE(isEnabled(GL_BLEND));
+        GLboolean depthWrites = GL_FALSE;
+        glGetBooleanv(GL_DEPTH_WRITEMASK, &depthWrites);
+        EXPECT_EQ(depthWrites, GL_TRUE);
+        EXPECT_FALSE(isEnabled(GL_TEXTURE_GEN_S));
+        EXPECT_FALSE(isEnabled(GL_TEXTURE_GEN_T));
+        EXPECT_TRUE(isEnabled(GL_VERTEX_ARRAY));
+        EXPECT_TRUE(isEnabled(GL_NORMAL_ARRAY));
+        EXPECT_TRUE(isEnabled(GL_TEXTURE_2D));
+        EXPECT_FALSE(isEnabled(GL_LIGHTING));
+        GLint bound = 0;
+        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
+        EXPECT_EQ(static_cast<GLuint>(bound), glow);
+        GLint matrixMode = 0;
+        glGetIntegerv(GL_MATRIX_MODE, &matrixMode);
+        EXPECT_EQ(matrixMode, GL_MODELVIEW);
+        EXPECT_EQ(glGetError(), static_cast<GLenum>(GL_NO_ERROR));
+    }
+}
+
+TEST_F(SceneFrames, BallGlowsAtTheCentreOverBlackCorners) {
+    constexpr int kCorner = 12;
+    for (double t : kTimes) {
+        SCOPED_TRACE(t);
+        const std::vector<uint8_t> frame = frameAt(t);
+        EXPECT_EQ(blockLight(frame, 0, 0, kCorner, kCorner).peak, 0);
+        EXPECT_EQ(blockLight(frame, kWidth - kCorner, 0, kCorner, kCorner).peak, 0);
+        EXPECT_EQ(blockLight(frame, 0, kHeight - kCorner, kCorner, kCorner).peak, 0);
+        EXPECT_EQ(blockLight(frame, kWidth - kCorner, kHeight - kCorner, kCorner, kCorner).peak, 0);
+        // The ball always covers the middle eighth of the frame; the ripple of the glow may
+        // darken single pixels there, never the whole block.
+        const BlockLight centre =
+            blockLight(frame, kWidth * 7 / 16, kHeight * 7 / 16, kWidth / 8, kHeight / 8);
+        EXPECT_GE(centre.peak, 200);
+        EXPECT_GT(centre.mean, 25.0);
+    }
+}
+
+TEST_F(SceneFrames, HalfASecondLaterTheBallHasTurned) {
+    const std::vector<uint8_t> before = frameAt(10.0);
+    const std::vector<uint8_t> after = frameAt(10.5);
+    size_t changed = 0;
+    for (size_t i = 0; i < before.size(); ++i) {
+        changed += before[i] != after[i] ? 1 : 0;
+    }
+    EXPECT_GT(changed, before.size() / 100);
+}
+
+TEST_F(SceneFrames, AnHourLaterEveryRotationIsBackWhereItWas) {
+    // 3600 s turns each of the four rotations a whole number of times; after a thousand
+    // hours a float angle would have lost its fraction, the wrapped one has not.
+    const double t = 12.34;
+    const std::vector<uint8_t> early = frameAt(t);
+    const std::vector<uint8_t> late = frameAt(t + 3600.0 * 1000.0);
+    int largestDifference = 0;
+    for (size_t i = 0; i < early.size(); ++i) {
+        largestDifference = std::max(largestDifference, std::abs(int(early[i]) - int(late[i])));
+    }
+    EXPECT_LE(largestDifference, 2);
+}
+
+TEST_F(SceneFrames, DrawingNeverChangesTheMesh) {
+    const Mesh* mesh = sceneMesh();
+    ASSERT_NE(mesh, nullptr);
+    const std::vector<Vector3> vertices(mesh->vertices(), mesh->vertices() + mesh->vertexCount());
+    const std::vector<Vector3> normals(mesh->normals(), mesh->normals() + mesh->vertexCount());
+    const std::vector<uint16_t> indices(mesh->indices(), mesh->indices() + mesh->indexCount());
+    for (int frame = 0; frame < 60; ++frame) {
+        drawScene(frame * 0.37);
+    }
+    glFinish();
+    ASSERT_EQ(sceneMesh(), mesh);
+    EXPECT_EQ(std::memcmp(vertices.data(), mesh->vertices(), vertices.size() * sizeof(Vector3)), 0);
+    EXPECT_EQ(std::memcmp(normals.data(), mesh->normals(), normals.size() * sizeof(Vector3)), 0);
+    EXPECT_EQ(std::memcmp(indices.data(), mesh->indices(), indices.size() * sizeof(uint16_t)), 0);
+    EXPECT_EQ(mesh->indexCount(), 24192);
+}

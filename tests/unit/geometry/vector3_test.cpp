@@ -1,0 +1,84 @@
+// Vector3 arithmetic and layout: what the meshes and OpenGL rely on.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+
+#include "geometry/vector3.h"
+
+namespace {
+
+void expectVector(const Vector3& actual, float x, float y, float z) {
+    EXPECT_FLOAT_EQ(actual.x, x);
+    EXPECT_FLOAT_EQ(actual.y, y);
+    EXPECT_FLOAT_EQ(actual.z, z);
+}
+
+}  // namespace
+
+TEST(Vector3, DefaultArrayIsTwelvePackedZeroFloats) {
+    Vector3 vectors[4];
+    ASSERT_EQ(sizeof(vectors), 48u);
+    float floats[12];
+    std::memcpy(floats, vectors, sizeof(floats));
+    for (float value : floats) {
+        EXPECT_EQ(value, 0.0f);
+    }
+}
+
+TEST(Vector3, ComponentsSitInOrderXYZ) {
+    const Vector3 vectors[2] = {Vector3(1, 2, 3), Vector3(4, 5, 6)};
+    float floats[6];
+    std::memcpy(floats, vectors, sizeof(floats));
+    for (int i = 0; i < 6; ++i) {
+        EXPECT_EQ(floats[i], float(i + 1));
+    }
+}
+
+TEST(Vector3, LengthAndNormalizeOfThreeFourFive) {
+    Vector3 v(3, 0, 4);
+    EXPECT_EQ(v.length(), 5.0f);
+    Vector3& same = v.normalize();
+    EXPECT_EQ(&same, &v);
+    expectVector(v, 0.6f, 0.0f, 0.8f);
+}
+
+TEST(Vector3, CrossIsRightHanded) {
+    const Vector3 xAxis(1, 0, 0);
+    const Vector3 yAxis(0, 1, 0);
+    expectVector(cross(xAxis, yAxis), 0, 0, 1);
+    expectVector(cross(yAxis, xAxis), 0, 0, -1);
+    expectVector(cross(Vector3(2, -3, 5), Vector3(2, -3, 5)), 0, 0, 0);
+}
+
+TEST(Vector3, CrossOfCounterClockwiseTriangleFacesTheViewer) {
+    // Seen from +z, (0,0,0) -> (1,0,0) -> (0,1,0) runs counter-clockwise.
+    const Vector3 p(0, 0, 0), q(1, 0, 0), r(0, 1, 0);
+    EXPECT_GT(cross(q - p, r - p).z, 0.0f);
+}
+
+TEST(Vector3, InPlaceOperationsReturnTheVectorItself) {
+    Vector3 v(1, 2, 3);
+    Vector3& added = (v += Vector3(1, 1, 1));
+    EXPECT_EQ(&added, &v);
+    expectVector(v, 2, 3, 4);
+    Vector3& scaled = (v *= 0.5f);
+    EXPECT_EQ(&scaled, &v);
+    expectVector(v, 1, 1.5f, 2);
+    expectVector(v * 2.0f, 2, 3, 4);
+    expectVector(Vector3(5, 5, 5) - Vector3(1, 2, 3), 4, 3, 2);
+}
+
+TEST(Vector3, NormalizingZeroGivesNonFiniteAndCarriesOn) {
+    Vector3 zero;
+    zero.normalize();
+    EXPECT_FALSE(std::isfinite(zero.x));
+    EXPECT_FALSE(std::isfinite(zero.y));
+    EXPECT_FALSE(std::isfinite(zero.z));
+}
+
+TEST(Vector3, SingleFloatTrigonometryRoundsThroughDouble) {
+    EXPECT_EQ(sinFloat(0.5f), float(std::sin(0.5)));
+    EXPECT_EQ(cosFloat(0.5f), float(std::cos(0.5)));
+    EXPECT_EQ(sqrtFloat(2.0f), float(std::sqrt(2.0)));
+}
