@@ -1,5 +1,7 @@
 // "<Velmora>": the settings dialog window, its panel, and their handlers.
-#include "win32_settings_dialog.h"
+#include <windows.h>
+
+#include "settings_dialog.h"
 
 #include <commdlg.h>
 #include <shellapi.h>
@@ -73,19 +75,13 @@ HFONT createDialogFont(int32_t dpi, bool underline) {
     const int height = -MulDiv(kFontCentipoints, dpi, 7200);
     return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, underline ? TRUE : FALSE, FALSE,
                        SHIFTJIS_CHARSET, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                       DEFAULT_PITCH, widen("ＭＳ Ｐゴシック").c_str());
+                       DEFAULT_PITCH, utf8ToWide("ＭＳ Ｐゴシック").c_str());
 }
 
 class SettingsDialog {
   public:
-    SettingsDialog(HINSTANCE instance, ShellState& state, FileSystem& files, AnsiCodec& codec,
-                   const std::string& programFolder)
-        : instance_(instance),
-          state_(state),
-          files_(files),
-          codec_(codec),
-          programFolder_(programFolder),
-          model_(state.settings) {}
+    SettingsDialog(HINSTANCE instance, SettingsDialogContext& context)
+        : instance_(instance), context_(context), model_(context.settings) {}
 
     ~SettingsDialog() {
         for (HFONT font : {font_, linkFont_}) {
@@ -133,10 +129,7 @@ class SettingsDialog {
     void close();
 
     HINSTANCE instance_;
-    ShellState& state_;
-    FileSystem& files_;
-    AnsiCodec& codec_;
-    std::string programFolder_;
+    SettingsDialogContext& context_;
     SettingsDialogModel model_;
 
     int32_t dpi_ = kStandardDpi;
@@ -191,7 +184,7 @@ void SettingsDialog::run() {
 
     RECT outer{0, 0, px(kDialogClientWidth), px(kDialogClientHeight)};
     AdjustWindowRectEx(&outer, kDialogStyle, FALSE, kDialogExStyle);
-    window_ = CreateWindowExW(kDialogExStyle, kDialogClass, widen(kSettingsDialogTitle).c_str(),
+    window_ = CreateWindowExW(kDialogExStyle, kDialogClass, utf8ToWide("<Velmora>").c_str(),
                               kDialogStyle, 0, 0, outer.right - outer.left,
                               outer.bottom - outer.top, nullptr, nullptr, instance_, nullptr);
     if (window_ == nullptr) {
@@ -284,17 +277,17 @@ void SettingsDialog::formLoad() {
         }
     }
     showEnabledStates();
-    SetWindowTextW(repeatBox_, widen(model_.initialRepeatText()).c_str());
+    SetWindowTextW(repeatBox_, utf8ToWide(model_.initialRepeatText()).c_str());
     for (const std::string& entry : repeatListEntries()) {
-        SendMessageW(repeatBox_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(widen(entry).c_str()));
+        SendMessageW(repeatBox_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(utf8ToWide(entry).c_str()));
     }
     POINT cursor{};
     if (GetCursorPos(&cursor)) {
-        state_.zoom = {static_cast<int16_t>(cursor.x), static_cast<int16_t>(cursor.y)};
+        context_.zoom = {static_cast<int16_t>(cursor.x), static_cast<int16_t>(cursor.y)};
     } else {
-        state_.zoom = {0, 0};
+        context_.zoom = {0, 0};
     }
-    zoomOpen(window_, state_.zoom);
+    zoomOpen(window_, context_.zoom);
     SetCursor(LoadCursorW(nullptr, IDC_ARROW));
 }
 
@@ -340,7 +333,7 @@ void SettingsDialog::formResize() {
 }
 
 void SettingsDialog::formUnload() {
-    zoomClose(window_, state_.zoom);
+    zoomClose(window_, context_.zoom);
 }
 
 void SettingsDialog::close() {
@@ -358,14 +351,14 @@ void SettingsDialog::optionMouseDown(int option) {
 }
 
 void SettingsDialog::fileButtonClick() {
-    std::wstring filter = widen("BGMﾌｧｲﾙ (MP3 WAV)");
+    std::wstring filter = utf8ToWide("BGMﾌｧｲﾙ (MP3 WAV)");
     filter.push_back(L'\0');
     filter += L"*.MP3;*.WAV";
     filter.push_back(L'\0');
     wchar_t fileBuffer[256] = {};
     wchar_t titleBuffer[256] = {};
-    const std::wstring folder = widen(model_.chooserFolder());
-    const std::wstring title = widen("ﾌｧｲﾙを開く");
+    const std::wstring folder = utf8ToWide(model_.chooserFolder());
+    const std::wstring title = utf8ToWide("ﾌｧｲﾙを開く");
     OPENFILENAMEW request{};
     request.lStructSize = OPENFILENAME_SIZE_VERSION_400W;
     request.hwndOwner = window_;
@@ -378,7 +371,7 @@ void SettingsDialog::fileButtonClick() {
     request.lpstrInitialDir = folder.c_str();
     request.lpstrTitle = title.c_str();
     if (GetOpenFileNameW(&request)) {
-        model_.fileChosen(narrow(fileBuffer));
+        model_.fileChosen(wideToUtf8(fileBuffer));
         InvalidateRect(panel_, nullptr, FALSE);
     }
 }
@@ -386,7 +379,7 @@ void SettingsDialog::fileButtonClick() {
 void SettingsDialog::storeButtonClick() {
     wchar_t text[256] = {};
     GetWindowTextW(repeatBox_, text, 256);
-    model_.store(files_, codec_, programFolder_, narrow(text));
+    model_.store(context_.files, context_.codec, context_.programFolder, wideToUtf8(text));
     close();
 }
 
@@ -396,7 +389,7 @@ void SettingsDialog::cancelButtonClick() {
 
 void SettingsDialog::linkClick() {
     HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
-    ShellExecuteW(window_, L"open", widen(kHomePageAddress).c_str(), nullptr, nullptr,
+    ShellExecuteW(window_, L"open", utf8ToWide(kHomePageAddress).c_str(), nullptr, nullptr,
                   SW_SHOWNORMAL);
     SetCursor(previous);
 }
@@ -414,7 +407,7 @@ RECT SettingsDialog::measuredRect(const DialogElement& element) const {
     HDC dc = GetDC(window_);
     HGDIOBJ original =
         SelectObject(dc, element.kind == DialogElementKind::Link ? linkFont_ : font_);
-    const std::wstring text = widen(element.text);
+    const std::wstring text = utf8ToWide(element.text);
     SIZE size{};
     GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
     SelectObject(dc, original);
@@ -438,7 +431,7 @@ const DialogElement* SettingsDialog::elementAt(DialogContainer container, POINT 
 }
 
 void SettingsDialog::drawLabel(HDC dc, const DialogElement& element) {
-    std::wstring text = widen(element.id == DialogElementId::FileLabel ? model_.fileLabel()
+    std::wstring text = utf8ToWide(element.id == DialogElementId::FileLabel ? model_.fileLabel()
                                                                        : std::string(element.text));
     RECT rect = measuredRect(element);
     SelectObject(dc, element.kind == DialogElementKind::Link ? linkFont_ : font_);
@@ -599,9 +592,8 @@ LRESULT SettingsDialog::onPanelMessage(UINT message, WPARAM wParam, LPARAM lPara
 
 }  // namespace
 
-void runSettingsDialog(HINSTANCE instance, ShellState& state, FileSystem& files, AnsiCodec& codec,
-                       const std::string& programFolder) {
-    SettingsDialog dialog(instance, state, files, codec, programFolder);
+void showSettingsDialog(SettingsDialogContext& context) {
+    SettingsDialog dialog(GetModuleHandleW(nullptr), context);
     dialog.run();
 }
 

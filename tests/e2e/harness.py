@@ -7,6 +7,7 @@ run_scenarios(globals()); `python3 FILE --list` names them for CTest.
 """
 
 import os
+import shutil
 import signal
 import subprocess
 import sys
@@ -165,6 +166,24 @@ class Scenario:
     def wine(self, exe, *args, **kwargs):
         return self.spawn([WINE, self.program(exe), *args], **kwargs)
 
+    def program_folder(self, label, programs, renamed=None):
+        """A folder under the out dir holding copies of the given built programs (and
+        renamed copies: {new name: built program}); returns its path."""
+        folder = os.path.join(self.out_dir, label)
+        shutil.rmtree(folder, ignore_errors=True)
+        os.makedirs(folder)
+        for name in programs:
+            shutil.copy2(self.program(name), os.path.join(folder, name))
+        for name, source in (renamed or {}).items():
+            shutil.copy2(self.program(source), os.path.join(folder, name))
+        return folder
+
+    def wine_at(self, path, *args, env=None, **kwargs):
+        """Starts a Windows program by its Unix path, with extra environment variables."""
+        environment = self.env()
+        environment.update(env or {})
+        return self.spawn([WINE, path, *args], env=environment, **kwargs)
+
     def probe(self, *args, timeout=30):
         # Output through a file, not a pipe: Wine's own helper processes may inherit a
         # pipe and keep it open long after the probe has ended.
@@ -252,6 +271,8 @@ def parse_probe(output):
         if "=" in line:
             key, value = line.split("=", 1)
             values[key] = value
+    if "title_utf8" in values:
+        values["text"] = bytes.fromhex(values["title_utf8"]).decode("utf-8", "replace")
     for key in ("rect", "client", "client_origin", "position_in_parent"):
         if key in values:
             values[key] = tuple(int(v) for v in values[key].split(","))

@@ -25,6 +25,16 @@ void printWindow(HWND window) {
     std::printf("hwnd=%llu\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)));
     std::printf("class=%s\n", className);
     std::printf("title=%s\n", title);
+    // The title as UTF-8 bytes in hex, so that Japanese texts survive any code page.
+    wchar_t wideTitle[512] = {};
+    GetWindowTextW(window, wideTitle, 512);
+    char utf8Title[2048] = {};
+    WideCharToMultiByte(CP_UTF8, 0, wideTitle, -1, utf8Title, sizeof(utf8Title), nullptr, nullptr);
+    std::printf("title_utf8=");
+    for (const char* c = utf8Title; *c != '\0'; ++c) {
+        std::printf("%02x", static_cast<unsigned char>(*c));
+    }
+    std::printf("\n");
     std::printf("rect=%ld,%ld,%ld,%ld\n", rect.left, rect.top, rect.right, rect.bottom);
     std::printf("client=%ld,%ld,%ld,%ld\n", client.left, client.top, client.right, client.bottom);
     std::printf("client_origin=%ld,%ld\n", clientOrigin.x, clientOrigin.y);
@@ -125,9 +135,10 @@ int boxCommand(const char* width, const char* height, const char* title) {
     RegisterClassA(&windowClass);
     RECT rect{0, 0, std::atoi(width), std::atoi(height)};
     AdjustWindowRect(&rect, WS_OVERLAPPEDWINDOW, FALSE);
-    HWND window = CreateWindowA("VelmoraProbeBox", title, WS_OVERLAPPEDWINDOW | WS_VISIBLE, 40, 40,
-                                rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
-                                windowClass.hInstance, nullptr);
+    HWND window =
+        CreateWindowA("VelmoraProbeBox", title, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE,
+                      40, 40, rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
+                      windowClass.hInstance, nullptr);
     if (window == nullptr) {
         return 1;
     }
@@ -141,16 +152,99 @@ int boxCommand(const char* width, const char* height, const char* title) {
     return 0;
 }
 
+// Ends the process that owns the window, as a task manager would.
+int killCommand(const char* title) {
+    HWND window = windowByTitle(title);
+    if (window == nullptr) {
+        return 1;
+    }
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, processId);
+    if (process == nullptr) {
+        return 1;
+    }
+    const BOOL ended = TerminateProcess(process, 9);
+    CloseHandle(process);
+    return ended ? 0 : 1;
+}
+
+// Writes one value with the platform's own private-profile service; key and value are
+// given as hex bytes so that Shift-JIS names pass unchanged.
+std::string fromHex(const char* hex) {
+    std::string bytes;
+    for (const char* c = hex; c[0] != '\0' && c[1] != '\0'; c += 2) {
+        const char pair[3] = {c[0], c[1], '\0'};
+        bytes += static_cast<char>(std::strtoul(pair, nullptr, 16));
+    }
+    return bytes;
+}
+
+int profileWriteCommand(const char* file, const char* section, const char* keyHex,
+                        const char* valueHex) {
+    const std::string key = fromHex(keyHex);
+    const std::string value = fromHex(valueHex);
+    return WritePrivateProfileStringA(section, key.c_str(), value.c_str(), file) ? 0 : 1;
+}
+
+int profileReadCommand(const char* file, const char* section, const char* keyHex) {
+    const std::string key = fromHex(keyHex);
+    char value[256] = {};
+    GetPrivateProfileStringA(section, key.c_str(), "", value, sizeof(value), file);
+    for (const char* c = value; *c != '\0'; ++c) {
+        std::printf("%02x", static_cast<unsigned char>(*c));
+    }
+    std::printf("\n");
+    return 0;
+}
+
+// A stand-in renderer for the front-end's watch: started as Velmora.dll with no arguments,
+// it waits VELMORA_PROBE_RENDERER_DELAY_MS, then shows a window titled "VelmoraVC" until it
+// is closed.
+int slowRenderer() {
+    char delay[32] = {};
+    GetEnvironmentVariableA("VELMORA_PROBE_RENDERER_DELAY_MS", delay, sizeof(delay));
+    Sleep(static_cast<DWORD>(std::atoi(delay)));
+    WNDCLASSA windowClass{};
+    windowClass.lpfnWndProc = boxProcedure;
+    windowClass.hInstance = GetModuleHandleA(nullptr);
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
+    windowClass.lpszClassName = "VelmoraProbeRenderer";
+    RegisterClassA(&windowClass);
+    HWND window = CreateWindowA("VelmoraProbeRenderer", "VelmoraVC", WS_POPUP | WS_VISIBLE, 0, 0,
+                                64, 64, nullptr, nullptr, windowClass.hInstance, nullptr);
+    if (window == nullptr) {
+        return 1;
+    }
+    MSG message{};
+    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
+        DispatchMessageA(&message);
+    }
+    return 0;
+}
+
+bool startedAsRenderer() {
+    char path[MAX_PATH] = {};
+    GetModuleFileNameA(nullptr, path, MAX_PATH);
+    const char* name = std::strrchr(path, '\\');
+    return _stricmp(name != nullptr ? name + 1 : path, "Velmora.dll") == 0;
+}
+
 int usage() {
     std::fprintf(stderr,
                  "usage: velmora_probe find TITLE | children HWND | close TITLE |\n"
-                 "       syscommand TITLE CODE | display | box WIDTH HEIGHT TITLE\n");
+                 "       syscommand TITLE CODE | display | box WIDTH HEIGHT TITLE |\n"
+                 "       kill TITLE | profile-write FILE SECTION KEYHEX VALUEHEX |\n"
+                 "       profile-read FILE SECTION KEYHEX\n");
     return 2;
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
+    if (argc == 1 && startedAsRenderer()) {
+        return slowRenderer();
+    }
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "find" && argc == 3)
         return findCommand(argv[2]);
@@ -164,5 +258,11 @@ int main(int argc, char** argv) {
         return displayCommand();
     if (command == "box" && argc == 5)
         return boxCommand(argv[2], argv[3], argv[4]);
+    if (command == "kill" && argc == 3)
+        return killCommand(argv[2]);
+    if (command == "profile-write" && argc == 6)
+        return profileWriteCommand(argv[2], argv[3], argv[4], argv[5]);
+    if (command == "profile-read" && argc == 5)
+        return profileReadCommand(argv[2], argv[3], argv[4]);
     return usage();
 }

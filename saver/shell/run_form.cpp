@@ -1,0 +1,133 @@
+// Velmora_S, the hidden run form: see run_form.h.
+#include "run_form.h"
+
+#include <utility>
+
+#include "command_line.h"
+
+namespace velmora {
+
+std::string rendererPath(const std::string& programFolder) {
+    return programFolder + "\\Velmora.dll";
+}
+
+RunForm::RunForm(RunFormServices services, const BgmSettings& settings, std::int32_t& cursorState,
+                 std::string programFolder, std::function<std::string()> readArguments)
+    : services_(services),
+      settings_(settings),
+      cursorState_(cursorState),
+      programFolder_(std::move(programFolder)),
+      readArguments_(std::move(readArguments)) {}
+
+bool RunForm::timerEnabled(RunTimer timer) const {
+    switch (timer) {
+        case RunTimer::Timer1:
+            return timer1Enabled_;
+        case RunTimer::Timer2:
+            return timer2Enabled_;
+        case RunTimer::Timer3:
+            return timer3Enabled_;
+    }
+    return false;
+}
+
+void RunForm::setTimer(RunTimer timer, bool enabled) {
+    bool* flag = &timer3Enabled_;
+    unsigned interval = kTimer3IntervalMs;
+    if (timer == RunTimer::Timer1) {
+        flag = &timer1Enabled_;
+        interval = kTimer1IntervalMs;
+    } else if (timer == RunTimer::Timer2) {
+        flag = &timer2Enabled_;
+        interval = kTimer2IntervalMs;
+    }
+    if (*flag == enabled) {
+        return;
+    }
+    *flag = enabled;
+    if (enabled) {
+        services_.timers.start(timer, interval);
+    } else {
+        services_.timers.stop(timer);
+    }
+}
+
+std::string RunForm::fileKind() const {
+    const std::string& file = settings_.file;
+    std::string kind = file.size() >= 3 ? file.substr(file.size() - 3) : file;
+    for (char& c : kind) {
+        if (c >= 'a' && c <= 'z') {
+            c = static_cast<char>(c - 'a' + 'A');
+        }
+    }
+    return kind;
+}
+
+void RunForm::formLoad() {
+    // The renderer watch runs from the load on.
+    setTimer(RunTimer::Timer3, true);
+    rendererPath_ = rendererPath(programFolder_);
+    renderer_ = services_.processes.start(rendererPath_);
+    if (settings_.kind == kBgmCd) {
+        services_.music.cdOpen();
+        setTimer(RunTimer::Timer2, true);
+    }
+    if (settings_.kind == kBgmFile) {
+        const std::string kind = fileKind();
+        if (kind == "WAV") {
+            services_.music.wavPlay();
+        }
+        if (kind == "MP3") {
+            services_.music.mp3Open();
+            setTimer(RunTimer::Timer1, true);
+        }
+    }
+}
+
+void RunForm::timer1Tick() {
+    services_.music.mp3Loop();
+}
+
+void RunForm::timer2Tick() {
+    services_.music.cdPoll();
+    setTimer(RunTimer::Timer2, services_.music.cdOk());
+}
+
+void RunForm::timer3Tick() {
+    ++rendererChecks_;
+    if (services_.windows.exists(kRendererTitle)) {
+        rendererWindowSeen_ = true;
+        return;
+    }
+    // No window: the run is over once the renderer's window has been seen, its process has
+    // ended or could not start, or it has had its time to show a window.
+    const bool processEnded = renderer_ == nullptr || renderer_->hasEnded();
+    if (rendererWindowSeen_ || processEnded || rendererChecks_ >= kRendererStartChecks) {
+        setTimer(RunTimer::Timer3, false);
+        queryUnload();
+    }
+}
+
+void RunForm::queryUnload() {
+    if (timer2Enabled_) {
+        setTimer(RunTimer::Timer2, false);
+        services_.music.cdClose();
+    }
+    if (settings_.kind == kBgmFile) {
+        const std::string kind = fileKind();
+        if (kind == "WAV") {
+            services_.music.wavStop();
+        }
+        if (kind == "MP3") {
+            setTimer(RunTimer::Timer1, false);
+            services_.music.mp3Close();
+        }
+    }
+    if (modeLetter(readArguments_()) == 'S') {
+        cursorState_ = services_.cursor.showCursor(cursorState_ != 0);
+    }
+    renderer_.reset();
+    services_.program.endProgram();
+}
+
+}  // namespace velmora

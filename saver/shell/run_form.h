@@ -1,0 +1,72 @@
+// Velmora_S, the hidden run form: starts the renderer and the music, keeps the music going
+// with its timers and ends the run when the renderer has gone.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "bgm_player.h"
+#include "bgm_settings.h"
+#include "shell_services.h"
+
+namespace velmora {
+
+inline constexpr const char* kRunFormTitle = "Velmora_Main";
+inline constexpr const char* kRendererTitle = "VelmoraVC";
+
+constexpr unsigned kTimer1IntervalMs = 1000;  // MP3 loop check
+constexpr unsigned kTimer2IntervalMs = 200;   // CD poll
+constexpr unsigned kTimer3IntervalMs = 500;   // renderer watch
+// Checks a renderer may take to show its window while its process runs: 60 x 500 ms = 30 s.
+constexpr int kRendererStartChecks = 60;
+
+// The renderer's full path: the program's folder and "\Velmora.dll".
+std::string rendererPath(const std::string& programFolder);
+
+struct RunFormServices {
+    WindowFinder& windows;
+    ProcessLauncher& processes;
+    TimerHost& timers;
+    CursorControl& cursor;
+    ProgramControl& program;
+    BgmPlayer& music;
+};
+
+class RunForm {
+  public:
+    // cursorState is CursorState, shared with the start-up; readArguments re-reads the
+    // command line's argument text.
+    RunForm(RunFormServices services, const BgmSettings& settings, std::int32_t& cursorState,
+            std::string programFolder, std::function<std::string()> readArguments);
+
+    void formLoad();
+    void timer1Tick();
+    void timer2Tick();
+    void timer3Tick();
+    // Stops the music, shows the cursor again and ends the program.
+    void queryUnload();
+
+    bool timerEnabled(RunTimer timer) const;
+    const std::string& rendererPathText() const { return rendererPath_; }
+
+  private:
+    void setTimer(RunTimer timer, bool enabled);
+    std::string fileKind() const;
+
+    RunFormServices services_;
+    const BgmSettings& settings_;
+    std::int32_t& cursorState_;
+    std::string programFolder_;
+    std::function<std::string()> readArguments_;
+    std::string rendererPath_;
+    std::unique_ptr<ChildProcess> renderer_;
+    bool timer1Enabled_ = false;
+    bool timer2Enabled_ = false;
+    bool timer3Enabled_ = false;
+    bool rendererWindowSeen_ = false;
+    int rendererChecks_ = 0;
+};
+
+}  // namespace velmora

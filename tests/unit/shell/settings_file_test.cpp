@@ -1,0 +1,156 @@
+// Velmora.ini: loading the shared settings, FileExists and FolderOf.
+#include <gtest/gtest.h>
+
+#include "fake_shell.h"
+#include "settings_file.h"
+
+namespace velmora {
+namespace {
+
+using test::FakeCodec;
+using test::FakeFileSystem;
+
+const std::string kFolder = "C:\\Saver";
+const std::string kIni = "C:\\Saver\\Velmora.ini";
+
+class LoadSettingsTest : public ::testing::Test {
+  protected:
+    FakeFileSystem files;
+    FakeCodec codec;
+    BgmSettings settings;
+
+    void writeValues(const std::string& kind, const std::string& repeat, const std::string& file) {
+        std::string text = "[Section]\r\n";
+        text += std::string(kKeyBgmKind) + "=" + kind + "\r\n";
+        text += std::string(kKeyBgmRepeat) + "=" + repeat + "\r\n";
+        text += std::string(kKeyBgmFile) + "=" + file + "\r\n";
+        files.files[kIni] = text;
+    }
+    void load() { loadSettings(files, codec, kFolder, settings); }
+};
+
+TEST_F(LoadSettingsTest, NoFileGivesTheDefaults) {
+    settings.kind = 2;
+    settings.file = "stale";
+    load();
+    EXPECT_EQ(settings.kind, 0);
+    EXPECT_EQ(settings.repeat, 0);
+    EXPECT_EQ(settings.file, "");
+    EXPECT_EQ(settings.folder, kFolder);
+}
+
+TEST_F(LoadSettingsTest, ReadsTheDialogsValues) {
+    files.files["C:\\Music\\a.mp3"] = "mp3";
+    writeValues(" 2", " 3", "C:\\Music\\a.mp3");
+    load();
+    EXPECT_EQ(settings.kind, 2);
+    EXPECT_EQ(settings.repeat, 3);
+    EXPECT_EQ(settings.file, "C:\\Music\\a.mp3");
+    EXPECT_EQ(settings.folder, "C:\\Music");
+}
+
+TEST_F(LoadSettingsTest, NumbersAreRoundedDownAndBadOnesGiveZero) {
+    struct Case {
+        const char* text;
+        std::int16_t value;
+    };
+    const Case cases[] = {{"abc", 0}, {"2.9", 2},   {"-0.5", -1},       {"", 0},
+                          {"-1", -1}, {"40000", 0}, {"-32768", -32768}, {"1e2", 100}};
+    for (const Case& c : cases) {
+        writeValues("1", c.text, "");
+        load();
+        EXPECT_EQ(settings.repeat, c.value) << c.text;
+        EXPECT_EQ(settings.kind, 1);
+    }
+}
+
+TEST_F(LoadSettingsTest, MissingMusicFileIsForgottenAndTheFileKindFallsBack) {
+    writeValues(" 2", " 0", "C:\\Music\\gone.mp3");
+    load();
+    EXPECT_EQ(settings.kind, 0);
+    EXPECT_EQ(settings.file, "");
+    EXPECT_EQ(settings.folder, kFolder);
+    EXPECT_EQ(files.writes, 0);
+}
+
+TEST_F(LoadSettingsTest, CdKindStaysWithoutAFile) {
+    writeValues(" 1", " 4", "");
+    load();
+    EXPECT_EQ(settings.kind, 1);
+    EXPECT_EQ(settings.repeat, 4);
+}
+
+TEST_F(LoadSettingsTest, FileNameEndingInABackslashIsAMissingFile) {
+    writeValues(" 2", " 0", "C:\\Music\\");
+    load();
+    EXPECT_EQ(settings.kind, 0);
+    EXPECT_EQ(settings.file, "");
+}
+
+TEST_F(LoadSettingsTest, MusicPathIsReadInTheAnsiCodePage) {
+    const std::string utf8Path = "C:\\M\xC3\xBCsik\\a.wav";  // Müsik, ü is 0xFC in Latin-1
+    files.files[utf8Path] = "wav";
+    writeValues(" 2", " 0", "C:\\M\xFCsik\\a.wav");
+    load();
+    EXPECT_EQ(settings.file, utf8Path);
+}
+
+TEST_F(LoadSettingsTest, PathLongerThan255IsCutAndThenMissing) {
+    const std::string longPath = "C:\\" + std::string(300, 'a') + ".mp3";
+    files.files[longPath] = "mp3";
+    writeValues(" 2", " 0", longPath);
+    EXPECT_EQ(readIni(files, kSettingsSection, kKeyBgmFile, kIni).size(), 255u);
+    load();
+    EXPECT_EQ(settings.kind, 0);
+    EXPECT_EQ(settings.file, "");
+}
+
+TEST_F(LoadSettingsTest, BadFilesGiveTheDefaults) {
+    std::string garbage;
+    for (int i = 0; i < 5000; ++i) {
+        garbage += static_cast<char>((i * 7919) & 0xFF);
+    }
+    const std::string truncated = "[Section]\r\n" + std::string(kKeyBgmKind).substr(0, 5);
+    const std::string noSection = std::string(kKeyBgmKind) + "=2\r\n";
+    const std::string huge = std::string(kSettingsReadLimit + 10, 'z') + "\n[Section]\n" +
+                             std::string(kKeyBgmKind) + "=1\n";
+    for (const std::string& text : {garbage, truncated, noSection, huge}) {
+        files.files[kIni] = text;
+        load();
+        EXPECT_EQ(settings.kind, 0);
+        EXPECT_EQ(settings.repeat, 0);
+        EXPECT_EQ(settings.file, "");
+    }
+    EXPECT_EQ(files.writes, 0);
+}
+
+TEST(WriteIni, WritesTheDialogsNumberFormIntoTheFile) {
+    FakeFileSystem files;
+    writeIni(files, kSettingsSection, kKeyBgmKind, formatSettingsNumber(2), kIni);
+    writeIni(files, kSettingsSection, kKeyBgmRepeat, formatSettingsNumber(-1), kIni);
+    EXPECT_EQ(files.files[kIni],
+              "[Section]\r\nBGM\x8B\xE6\x95\xAA= 2\r\nBGM\xD8\xCB\xDF\xB0\xC4=-1\r\n");
+    EXPECT_EQ(readIni(files, kSettingsSection, kKeyBgmKind, kIni), "2");
+}
+
+TEST(FileExists, DropsOneTrailingBackslash) {
+    FakeFileSystem files;
+    files.files["C:\\a.mp3"] = "x";
+    EXPECT_TRUE(fileExists(files, "C:\\a.mp3"));
+    EXPECT_TRUE(fileExists(files, "C:\\a.mp3\\"));
+    EXPECT_FALSE(fileExists(files, "C:\\a.mp3\\\\"));
+    EXPECT_FALSE(fileExists(files, ""));
+    files.locked.insert("C:\\a.mp3");
+    EXPECT_FALSE(fileExists(files, "C:\\a.mp3"));
+}
+
+TEST(FolderOf, TakesThePathUpToTheLastColonOrBackslash) {
+    EXPECT_EQ(folderOf("C:\\Music\\a.mp3"), "C:\\Music");
+    EXPECT_EQ(folderOf("C:\\a.mp3"), "C:");
+    EXPECT_EQ(folderOf("D:a.mp3"), "D:");
+    EXPECT_EQ(folderOf("a.mp3"), "");
+    EXPECT_EQ(folderOf("\\\\server\\share\\a.wav"), "\\\\server\\share");
+}
+
+}  // namespace
+}  // namespace velmora
