@@ -156,7 +156,7 @@ void registerClasses(HINSTANCE instance) {
     dialogClass.lpfnWndProc = DefWindowProcW;
     dialogClass.hInstance = instance;
     dialogClass.hIcon = LoadIconW(instance, MAKEINTRESOURCEW(IDI_DIALOG_ICON));
-    dialogClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    dialogClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     dialogClass.lpszClassName = kDialogClass;
     RegisterClassExW(&dialogClass);
 
@@ -164,7 +164,7 @@ void registerClasses(HINSTANCE instance) {
     panelClass.cbSize = sizeof(panelClass);
     panelClass.lpfnWndProc = DefWindowProcW;
     panelClass.hInstance = instance;
-    panelClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    panelClass.hCursor = LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW));
     panelClass.lpszClassName = kPanelClass;
     RegisterClassExW(&panelClass);
 }
@@ -231,7 +231,7 @@ void SettingsDialog::createElements() {
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kRepeatBoxId)), instance_, nullptr);
     SendMessageW(repeatBox_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
 
-    const FontSpec ambient = defaultButtonFont();
+    const FontDescription ambient = defaultButtonFont();
     const auto makeButton = [&](DialogElementId id, HWND parent, int controlId) {
         const DialogElement& element = dialogElement(id);
         MemoryPropertyBag design({{"Caption", std::string(element.text)}});
@@ -279,7 +279,8 @@ void SettingsDialog::formLoad() {
     showEnabledStates();
     SetWindowTextW(repeatBox_, utf8ToWide(model_.initialRepeatText()).c_str());
     for (const std::string& entry : repeatListEntries()) {
-        SendMessageW(repeatBox_, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(utf8ToWide(entry).c_str()));
+        SendMessageW(repeatBox_, CB_ADDSTRING, 0,
+                     reinterpret_cast<LPARAM>(utf8ToWide(entry).c_str()));
     }
     POINT cursor{};
     if (GetCursorPos(&cursor)) {
@@ -288,7 +289,7 @@ void SettingsDialog::formLoad() {
         context_.zoom = {0, 0};
     }
     zoomOpen(window_, context_.zoom);
-    SetCursor(LoadCursorW(nullptr, IDC_ARROW));
+    SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_ARROW)));
 }
 
 void SettingsDialog::showEnabledStates() {
@@ -388,7 +389,7 @@ void SettingsDialog::cancelButtonClick() {
 }
 
 void SettingsDialog::linkClick() {
-    HCURSOR previous = SetCursor(LoadCursorW(nullptr, IDC_WAIT));
+    HCURSOR previous = SetCursor(LoadCursorW(nullptr, reinterpret_cast<LPCWSTR>(IDC_WAIT)));
     ShellExecuteW(window_, L"open", utf8ToWide(kHomePageAddress).c_str(), nullptr, nullptr,
                   SW_SHOWNORMAL);
     SetCursor(previous);
@@ -431,8 +432,8 @@ const DialogElement* SettingsDialog::elementAt(DialogContainer container, POINT 
 }
 
 void SettingsDialog::drawLabel(HDC dc, const DialogElement& element) {
-    std::wstring text = utf8ToWide(element.id == DialogElementId::FileLabel ? model_.fileLabel()
-                                                                       : std::string(element.text));
+    std::wstring text = utf8ToWide(
+        element.id == DialogElementId::FileLabel ? model_.fileLabel() : std::string(element.text));
     RECT rect = measuredRect(element);
     SelectObject(dc, element.kind == DialogElementKind::Link ? linkFont_ : font_);
     SetBkMode(dc, TRANSPARENT);
