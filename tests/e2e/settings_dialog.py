@@ -1,0 +1,224 @@
+"""The settings dialog "<Velmora>" under Wine: its window, its look, and what it stores."""
+
+import os
+import time
+
+from harness import Image, check, run_scenarios, scenario
+
+SAVER = "Velmora.scr"
+RENDERER = "Velmora.dll"
+TITLE = "<Velmora>"
+INI = "Velmora.ini"
+WS_MINIMIZEBOX = 0x00020000
+WS_MAXIMIZEBOX = 0x00010000
+WS_THICKFRAME = 0x00040000
+WS_CAPTION = 0x00C00000
+
+KEY_KIND = "BGM区分".encode("cp932")
+KEY_REPEAT = "BGMﾘﾋﾟｰﾄ".encode("cp932")
+KEY_FILE = "BGMﾌｧｲﾙ".encode("cp932")
+
+
+def open_dialog(world, ini_bytes=None):
+    folder = world.program_folder("programs", [SAVER, RENDERER])
+    if ini_bytes is not None:
+        with open(os.path.join(folder, INI), "wb") as ini:
+            ini.write(ini_bytes)
+    world.move_mouse(900, 700)  # the point the dialog grows out of
+    process = world.wine_at(os.path.join(folder, SAVER), "/c")
+    window = world.wait_for_window(TITLE, process=process, visible=True)
+    time.sleep(1.0)  # the opening zoom and the first paint
+    return folder, process, window
+
+
+def client_point(window, x_twips, y_twips):
+    """Screen pixel of a point given in the dialog's twips (96 DPI: 15 twips a pixel)."""
+    left, top = window["client_origin"]
+    return left + x_twips // 15, top + y_twips // 15
+
+
+def panel_point(window, x_twips, y_twips):
+    return client_point(window, 180 + x_twips, 240 + y_twips)
+
+
+def read_ini(folder):
+    path = os.path.join(folder, INI)
+    if not os.path.exists(path):
+        return None
+    with open(path, "rb") as ini:
+        return ini.read()
+
+
+def expect_exit(world, process, within=5.0):
+    code = world.wait_exit(process, within)
+    check(code == 0, f"the saver gave {code} (None: still running) after the dialog closed")
+
+
+@scenario(screen="1024x768x24")
+def dialog_has_its_size_place_and_look(world):
+    _, process, window = open_dialog(world)
+    client = window["client"]
+    check(client[2:] == (496, 243), f"client area {client}")
+    style = window["style"]
+    check(style & WS_CAPTION == WS_CAPTION, f"no caption: {style:#x}")
+    check(not style & (WS_MINIMIZEBOX | WS_MAXIMIZEBOX | WS_THICKFRAME),
+          f"resizable or minimisable: {style:#x}")
+    left, top, right, bottom = window["rect"]
+    width, height = right - left, bottom - top
+    check(abs(left - (1024 - width) // 2) <= 1, f"not centred: left {left}, width {width}")
+    check(abs(top - (768 - height) // 3) <= 1, f"not a third down: top {top}, height {height}")
+    shot = Image.load(world.screenshot("dialog"))
+    ox, oy = window["client_origin"]
+    top_colour = shot.pixel(ox + 5, oy + 1)
+    middle = shot.pixel(ox + 5, oy + 121)
+    check(top_colour[2] > top_colour[0] and top_colour[0] < 40, f"top not navy: {top_colour}")
+    check(middle[0] > 180 and middle[2] > middle[0], f"middle not lavender: {middle}")
+    panel = shot.pixel(*panel_point(window, 6000, 1237))
+    check(panel[0] == panel[1] == panel[2] and panel[0] > 200, f"panel middle not light grey: {panel}")
+    world.close_window(TITLE)
+    expect_exit(world, process)
+
+
+WS_DISABLED = 0x08000000
+REPEAT_BOX = (1680, 780)   # panel twips of the repeat box's top-left corner
+OPTION_TEXT = {0: (700, 1180), 1: (700, 880), 2: (700, 1480)}
+OPTION_MARK = {0: (480, 1200), 1: (480, 900), 2: (480, 1500)}
+STORE_BUTTON = (4860 + 570, 3000 + 180)
+CANCEL_BUTTON = (6060 + 570, 3000 + 180)
+
+
+def repeat_box_enabled(world, window):
+    """Whether Windows has the repeat box (a real combo box in the panel) enabled."""
+    for child in world.children(window["hwnd"]):
+        for control in world.children(child["hwnd"]):
+            if control["class"].lower() == "combobox":
+                return not control["style"] & WS_DISABLED
+    raise AssertionError("no repeat box in the dialog")
+
+
+FILE_BUTTON = (420, 1740, 615, 315)  # panel twips
+
+
+def file_button_look(world, window, label):
+    """Mean colour of the "..." button: its disabled skin is a flat grey frame."""
+    left, top = panel_point(window, FILE_BUTTON[0], FILE_BUTTON[1])
+    return Image.load(world.screenshot(label)).mean(left, top, FILE_BUTTON[2] // 15,
+                                                   FILE_BUTTON[3] // 15)
+
+
+def looks_differ(a, b):
+    return max(abs(x - y) for x, y in zip(a, b)) > 2
+
+
+def click_twips(world, point, button=1):
+    world.click(*point, button=button)
+    time.sleep(0.4)
+
+
+@scenario(screen="1024x768x24")
+def audio_cd_choice_and_track_are_stored_in_order(world):
+    folder, process, window = open_dialog(world)
+    check(not repeat_box_enabled(world, window), "the repeat box is enabled with no music")
+    disabled_look = file_button_look(world, window, "no_music")
+    click_twips(world, panel_point(window, *OPTION_TEXT[1]))
+    check(repeat_box_enabled(world, window), "the repeat box stayed disabled for the audio CD")
+    check(not looks_differ(disabled_look, file_button_look(world, window, "audio_cd")),
+          "the file button changed its look for the audio CD")
+    world.click(*panel_point(window, REPEAT_BOX[0] + 150, REPEAT_BOX[1] + 150))
+    world.xdotool("key", "ctrl+a", "BackSpace")
+    world.xdotool("type", "7")
+    time.sleep(0.3)
+    click_twips(world, client_point(window, *STORE_BUTTON))
+    expect_exit(world, process)
+    ini = read_ini(folder)
+    check(ini is not None, "no settings file was written")
+    kind = ini.find(KEY_KIND + b"= 1")
+    track = ini.find(KEY_REPEAT + b"= 7")
+    music = ini.find(KEY_FILE + b"=")
+    check(min(kind, track, music) >= 0, f"keys missing: {ini!r}")
+    check(kind < track < music, f"keys out of order: {ini!r}")
+    check(ini.startswith(b"[Section]"), f"section: {ini!r}")
+
+    # The next run reads them: kind 1 takes the CD path, which under Wine has no drive.
+    saver = world.wine_at(os.path.join(folder, SAVER), "/s")
+    world.wait_for_window("Velmora_Main", process=saver)
+    renderer = world.wait_for_window("VelmoraVC", process=saver, visible=True)
+    time.sleep(1.0)
+    check(saver.poll() is None, "the run ended early")
+    world.move_mouse(512, 384)
+    world.xdotool("keydown", "Escape")
+    time.sleep(0.2)
+    world.xdotool("keyup", "Escape")
+    check(world.wait_exit(saver, 6.0) == 0, "the run did not end after Esc")
+    check(read_ini(folder) == ini, "the run changed the settings file")
+    del renderer
+
+
+ORIGINAL_INI = ("[Section]\r\n" "BGM区分= 2\r\n" "BGMﾘﾋﾟｰﾄ= 3\r\n"
+                "BGMﾌｧｲﾙ=C:\\nowhere\\song.wav\r\n").encode("cp932")
+
+
+@scenario(screen="1024x768x24")
+def cancel_and_closing_leave_the_file_as_it_was(world):
+    folder, process, window = open_dialog(world, ORIGINAL_INI)
+    click_twips(world, panel_point(window, *OPTION_TEXT[1]))
+    click_twips(world, client_point(window, *CANCEL_BUTTON))
+    expect_exit(world, process)
+    check(read_ini(folder) == ORIGINAL_INI, "cancel changed the settings file")
+
+    process = world.wine_at(os.path.join(folder, SAVER), "/c")
+    window = world.wait_for_window(TITLE, process=process, visible=True)
+    time.sleep(1.0)
+    click_twips(world, panel_point(window, *OPTION_TEXT[0]))
+    world.close_window(TITLE)
+    expect_exit(world, process)
+    check(read_ini(folder) == ORIGINAL_INI, "closing the window changed the settings file")
+
+
+@scenario(screen="1024x768x24")
+def right_button_selects_an_option_and_a_dragged_off_press_does_nothing(world):
+    folder, process, window = open_dialog(world)
+    disabled_look = file_button_look(world, window, "no_music")
+    click_twips(world, panel_point(window, *OPTION_MARK[2]), button=3)
+    check(looks_differ(disabled_look, file_button_look(world, window, "music_file")),
+          "the right button did not enable the file button")
+    check(not repeat_box_enabled(world, window), "the repeat box is enabled for a music file")
+    # Press "設定", drag off the button, release elsewhere: nothing is stored, nothing ends.
+    world.move_mouse(*client_point(window, *STORE_BUTTON))
+    time.sleep(0.3)
+    world.xdotool("mousedown", "1")
+    time.sleep(0.2)
+    world.move_mouse(*client_point(window, 2000, 1000))
+    time.sleep(0.4)
+    world.xdotool("mouseup", "1")
+    time.sleep(1.0)
+    check(process.poll() is None, "a dragged-off press closed the dialog")
+    check(read_ini(folder) is None, "a dragged-off press wrote the settings")
+    click_twips(world, client_point(window, *STORE_BUTTON))
+    expect_exit(world, process)
+    ini = read_ini(folder)
+    check(ini is not None and KEY_KIND + b"= 2" in ini, f"stored {ini!r}")
+
+
+@scenario(screen="1024x768x24")
+def hovering_a_button_changes_its_look_and_leaving_restores_it(world):
+    _, process, window = open_dialog(world)
+    left, top = client_point(window, 4860, 3000)
+    box = (left, top, 1155 // 15, 375 // 15)
+    world.move_mouse(*client_point(window, 2000, 1000))
+    time.sleep(0.5)
+    plain = Image.load(world.screenshot("plain")).mean(*box)
+    world.move_mouse(*client_point(window, *STORE_BUTTON))
+    time.sleep(0.3)
+    hovered = Image.load(world.screenshot("hovered")).mean(*box)
+    world.move_mouse(*client_point(window, 2000, 1000))
+    time.sleep(0.5)
+    restored = Image.load(world.screenshot("restored")).mean(*box)
+    check(max(abs(a - b) for a, b in zip(plain, hovered)) > 2, f"hover kept the look {plain}")
+    check(max(abs(a - b) for a, b in zip(plain, restored)) < 0.5,
+          f"leaving did not restore the look: {plain} -> {restored}")
+    world.close_window(TITLE)
+    expect_exit(world, process)
+
+
+run_scenarios(globals())
