@@ -3,6 +3,8 @@
 import os
 import time
 
+from audio import (AFTER_RUN, PulseAudio, check_played_and_stopped, end_run, music_folder,
+                   start_run, windows_path, write_tone)
 from harness import Image, check, run_scenarios, scenario
 
 SAVER = "Velmora.scr"
@@ -219,6 +221,43 @@ def hovering_a_button_changes_its_look_and_leaving_restores_it(world):
           f"leaving did not restore the look: {plain} -> {restored}")
     world.close_window(TITLE)
     expect_exit(world, process)
+
+
+@scenario(screen="1024x768x24")
+def file_picked_in_the_chooser_plays_in_the_next_run(world):
+    # The renderer is the probe standing in under its name: the run lasts until we close it.
+    folder = music_folder(world)
+    tone = os.path.join(folder, "picked tone.wav")
+    write_tone(tone, 660, 1.0)
+    world.move_mouse(900, 700)
+    process = world.wine_at(os.path.join(folder, SAVER), "/c")
+    window = world.wait_for_window(TITLE, process=process, visible=True)
+    time.sleep(1.0)
+    click_twips(world, panel_point(window, *OPTION_TEXT[2]))
+    click_twips(world, panel_point(window, FILE_BUTTON[0] + 300, FILE_BUTTON[1] + 150))
+    time.sleep(2.0)  # the chooser opens with its file name field focused
+    world.screenshot("chooser")
+    world.xdotool("type", "--delay", "30", windows_path(tone))
+    world.key("Return")
+    time.sleep(1.5)
+    world.screenshot("chosen")
+    click_twips(world, client_point(window, *STORE_BUTTON))
+    expect_exit(world, process)
+    ini = read_ini(folder)
+    check(ini is not None and KEY_KIND + b"= 2" in ini, f"kind not stored: {ini!r}")
+    check(KEY_FILE + b"=" + windows_path(tone).encode("cp1252") in ini,
+          f"the chosen file is not stored: {ini!r}")
+
+    pulse = PulseAudio(world).start()
+    try:
+        saver = start_run(world, pulse, folder)
+        time.sleep(4.5)
+        check(saver.poll() is None, "the run ended by itself")
+        end_run(world, saver)
+        time.sleep(AFTER_RUN)
+        check_played_and_stopped(pulse, 1.0, 660, "chosen WAV")
+    finally:
+        pulse.cleanup()
 
 
 run_scenarios(globals())

@@ -1,0 +1,160 @@
+"""Hearing what the front-end plays under Wine: a private PulseAudio daemon with a null sink,
+recorded by parec, and the pieces of a run with music (test tones, settings, start and end).
+"""
+
+import math
+import os
+import shutil
+import struct
+import subprocess
+import tempfile
+import time
+import wave
+
+from harness import check
+
+SAVER = "Velmora.scr"
+RUN_TITLE = "Velmora_Main"
+RENDERER_TITLE = "VelmoraVC"
+RATE = 22050
+WINDOW = RATE // 10  # 100 ms of samples
+AFTER_RUN = 2.5  # seconds recorded after the saver has ended
+SECTION = "Section"
+KEY_KIND = "BGM区分".encode("cp932")
+KEY_REPEAT = "BGMﾘﾋﾟｰﾄ".encode("cp932")
+KEY_FILE = "BGMﾌｧｲﾙ".encode("cp932")
+
+
+class PulseAudio:
+    """A private PulseAudio daemon with a null sink, and a recorder of its monitor."""
+
+    def __init__(self, world):
+        self.world = world
+        # Short path: the daemon's socket path must stay within the socket name limit.
+        self.runtime = tempfile.mkdtemp(prefix="velmora-pulse-")
+        os.chmod(self.runtime, 0o700)
+        self.env = {"XDG_RUNTIME_DIR": self.runtime, "HOME": self.runtime,
+                    "PULSE_SERVER": f"unix:{self.runtime}/pulse/native"}
+        self.recording = os.path.join(world.out_dir, "sink.raw")
+
+    def environment(self):
+        environment = dict(os.environ)
+        environment.update(self.env)
+        return environment
+
+    def start(self):
+        self.world.spawn(["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
+                          "--use-pid-file=no", "--disable-shm=yes",
+                          "--load=module-null-sink sink_name=velmora rate=22050",
+                          "--load=module-native-protocol-unix auth-anonymous=1"],
+                         env=self.environment(), stdout=subprocess.DEVNULL,
+                         stderr=open(os.path.join(self.world.out_dir, "pulseaudio.log"), "w"))
+        deadline = time.time() + 15
+        while time.time() < deadline:
+            if subprocess.run(["pactl", "info"], env=self.environment(),
+                              capture_output=True).returncode == 0:
+                break
+            time.sleep(0.2)
+        else:
+            raise AssertionError("PulseAudio did not start")
+        subprocess.run(["pactl", "set-default-sink", "velmora"], env=self.environment(),
+                       capture_output=True)
+        self.recorder = self.world.spawn(
+            ["parec", "-d", "velmora.monitor", "--raw", "--format=s16le", f"--rate={RATE}",
+             "--channels=1", "--latency-msec=20"],
+            env=self.environment(), stdout=open(self.recording, "wb"),
+            stderr=subprocess.DEVNULL)
+        time.sleep(0.5)
+        return self
+
+    def loudness(self):
+        """Ends the recording; the root mean square of each 100 ms of it (full scale 1.0)."""
+        self.world.end_process(self.recorder)
+        data = open(self.recording, "rb").read()
+        count = len(data) // 2
+        samples = struct.unpack(f"<{count}h", data[:2 * count])
+        windows = []
+        for start in range(0, count - WINDOW + 1, WINDOW):
+            chunk = samples[start:start + WINDOW]
+            windows.append(math.sqrt(sum(s * s for s in chunk) / WINDOW) / 32768.0)
+        return windows, samples
+
+    def cleanup(self):
+        shutil.rmtree(self.runtime, ignore_errors=True)
+
+
+def pitch(samples, start_window, windows):
+    """The tone's frequency in Hz from the zero crossings of some 100 ms windows."""
+    chunk = samples[start_window * WINDOW:(start_window + windows) * WINDOW]
+    crossings = sum(1 for a, b in zip(chunk, chunk[1:]) if (a < 0) != (b < 0))
+    return crossings / 2 / (len(chunk) / RATE)
+
+
+def write_tone(path, frequency, seconds):
+    with wave.open(path, "wb") as out:
+        out.setnchannels(1)
+        out.setsampwidth(2)
+        out.setframerate(RATE)
+        frames = bytearray()
+        for i in range(int(seconds * RATE)):
+            frames += struct.pack("<h", int(12000 * math.sin(2 * math.pi * frequency * i / RATE)))
+        out.writeframes(bytes(frames))
+
+
+def windows_path(path):
+    return "Z:" + path.replace("/", "\\")
+
+
+def write_settings(world, folder, kind, music):
+    """Velmora.ini as the platform's own WritePrivateProfileStringA writes it."""
+    ini = windows_path(os.path.join(folder, "Velmora.ini"))
+    for key, value in ((KEY_KIND, f" {kind}".encode()), (KEY_REPEAT, b" 0"),
+                       (KEY_FILE, windows_path(music).encode("cp1252") if music else b"")):
+        code, _ = world.probe("profile-write", ini, SECTION, key.hex(), value.hex() or "")
+        check(code == 0, f"the platform could not write {key!r}")
+
+
+def music_folder(world):
+    return world.program_folder("programs", [SAVER], renamed={"Velmora.dll": "velmora_probe.exe"})
+
+
+def start_run(world, pulse, folder):
+    env = dict(pulse.env)
+    env["VELMORA_PROBE_RENDERER_DELAY_MS"] = "0"
+    saver = world.wine_at(os.path.join(folder, SAVER), "/s", env=env)
+    world.wait_for_window(RUN_TITLE, process=saver)
+    world.wait_for_window(RENDERER_TITLE, process=saver)
+    return saver
+
+
+def end_run(world, saver, kill=False):
+    if kill:
+        code, _ = world.probe("kill", RENDERER_TITLE)
+        check(code == 0, "could not end the renderer")
+    else:
+        world.close_window(RENDERER_TITLE)
+    code = world.wait_exit(saver, 5)
+    check(code == 0, f"the saver ended with {code} (None: still running)")
+
+
+def sound_span(levels, threshold=0.05):
+    loud = [i for i, level in enumerate(levels) if level > threshold]
+    return (loud[0], loud[-1]) if loud else (None, None)
+
+
+def check_played_and_stopped(pulse, seconds, frequency, label):
+    levels, samples = pulse.loudness()
+    first, last = sound_span(levels)
+    check(first is not None, f"{label}: nothing was heard")
+    heard = (last - first + 1) / 10
+    check(heard > 2.5 * seconds,
+          f"{label}: heard for {heard:.1f} s only, the {seconds} s file did not repeat")
+    measured = pitch(samples, first + 2, 5)
+    check(abs(measured - frequency) < frequency * 0.05,
+          f"{label}: heard {measured:.0f} Hz instead of {frequency} Hz")
+    # The recording went on for AFTER_RUN seconds after the run: the sound must have stopped
+    # with it, and a silence this long is longer than the pause before an MP3 restart.
+    silence = (len(levels) - 1 - last) / 10
+    check(silence >= AFTER_RUN - 0.5,
+          f"{label}: sound went on after the run ended (silent for the last {silence:.1f} s)")
+    return levels, first, last
