@@ -94,9 +94,17 @@ class SettingsDialog {
     void run();
 
   private:
-    static LRESULT CALLBACK dialogProcedure(HWND window, UINT message, WPARAM wParam,
-                                            LPARAM lParam);
-    static LRESULT CALLBACK panelProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+    // The window procedure of the dialog and of its panel: the object comes through
+    // GWLP_USERDATA, the message goes to that window's handler.
+    template <LRESULT (SettingsDialog::*handler)(UINT, WPARAM, LPARAM)>
+    static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam,
+                                            LPARAM lParam) {
+        auto* self = reinterpret_cast<SettingsDialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
+        if (self == nullptr) {
+            return DefWindowProcW(window, message, wParam, lParam);
+        }
+        return (self->*handler)(message, wParam, lParam);
+    }
     LRESULT onDialogMessage(UINT message, WPARAM wParam, LPARAM lParam);
     LRESULT onPanelMessage(UINT message, WPARAM wParam, LPARAM lParam);
 
@@ -191,7 +199,7 @@ void SettingsDialog::run() {
         return;
     }
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&dialogProcedure));
+    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&windowProcedure<&SettingsDialog::onDialogMessage>));
     createElements();
     formLoad();
     ShowWindow(window_, SW_SHOWNORMAL);
@@ -220,7 +228,7 @@ void SettingsDialog::createElements() {
                              panelRect.right - panelRect.left, panelRect.bottom - panelRect.top,
                              window_, nullptr, instance_, nullptr);
     SetWindowLongPtrW(panel_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(panel_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&panelProcedure));
+    SetWindowLongPtrW(panel_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&windowProcedure<&SettingsDialog::onPanelMessage>));
 
     const RECT repeatRect = pixelRect(dialogElement(DialogElementId::RepeatBox));
     // The drop-down list hangs below the edit field: room for about ten entries.
@@ -500,24 +508,6 @@ void SettingsDialog::paint(HWND target) {
     DeleteObject(frameBitmap);
     DeleteDC(frame);
     EndPaint(target, &paintStruct);
-}
-
-LRESULT CALLBACK SettingsDialog::dialogProcedure(HWND window, UINT message, WPARAM wParam,
-                                                 LPARAM lParam) {
-    auto* self = reinterpret_cast<SettingsDialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self == nullptr) {
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    return self->onDialogMessage(message, wParam, lParam);
-}
-
-LRESULT CALLBACK SettingsDialog::panelProcedure(HWND window, UINT message, WPARAM wParam,
-                                                LPARAM lParam) {
-    auto* self = reinterpret_cast<SettingsDialog*>(GetWindowLongPtrW(window, GWLP_USERDATA));
-    if (self == nullptr) {
-        return DefWindowProcW(window, message, wParam, lParam);
-    }
-    return self->onPanelMessage(message, wParam, lParam);
 }
 
 LRESULT SettingsDialog::onDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {

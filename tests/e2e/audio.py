@@ -158,3 +158,19 @@ def check_played_and_stopped(pulse, seconds, frequency, label):
     check(silence >= AFTER_RUN - 0.5,
           f"{label}: sound went on after the run ended (silent for the last {silence:.1f} s)")
     return levels, first, last
+
+
+def run_and_hear(world, folder, seconds, frequency, label, kill=False, run_for=4.5):
+    """A run of run_for seconds with the music the folder's settings name, heard through a
+    private sink: the tone (seconds long, of frequency Hz) repeats and stops with the run,
+    which ends by closing the renderer's window or, with kill, by killing the renderer."""
+    pulse = PulseAudio(world).start()
+    try:
+        saver = start_run(world, pulse, folder)
+        time.sleep(run_for)
+        check(saver.poll() is None, "the run ended by itself")
+        end_run(world, saver, kill=kill)
+        time.sleep(AFTER_RUN)
+        return check_played_and_stopped(pulse, seconds, frequency, label)
+    finally:
+        pulse.cleanup()

@@ -11,44 +11,27 @@ import subprocess
 import time
 
 from audio import (AFTER_RUN, KEY_FILE, KEY_KIND, KEY_REPEAT, SECTION, PulseAudio,
-                   check_played_and_stopped, end_run, music_folder, start_run, windows_path,
-                   write_settings, write_tone)
+                   check_played_and_stopped, end_run, music_folder, run_and_hear, start_run,
+                   windows_path, write_settings, write_tone)
 from harness import check, run_scenarios, scenario
 
 
 @scenario(screen="1024x768x16")
 def wav_file_loops_and_stops_with_the_run(world):
-    pulse = PulseAudio(world).start()
-    try:
-        folder = music_folder(world)
-        tone = os.path.join(folder, "tone one.wav")  # a blank in the path
-        write_tone(tone, 440, 1.0)
-        write_settings(world, folder, 2, tone)
-        saver = start_run(world, pulse, folder)
-        time.sleep(4.5)
-        check(saver.poll() is None, "the run ended by itself")
-        end_run(world, saver)
-        time.sleep(AFTER_RUN)
-        check_played_and_stopped(pulse, 1.0, 440, "WAV")
-    finally:
-        pulse.cleanup()
+    folder = music_folder(world)
+    tone = os.path.join(folder, "tone one.wav")  # a blank in the path
+    write_tone(tone, 440, 1.0)
+    write_settings(world, folder, 2, tone)
+    run_and_hear(world, folder, 1.0, 440, "WAV")
 
 
 @scenario(screen="1024x768x16")
 def renderer_killed_from_outside_stops_the_music(world):
-    pulse = PulseAudio(world).start()
-    try:
-        folder = music_folder(world)
-        tone = os.path.join(folder, "tone.wav")
-        write_tone(tone, 440, 1.0)
-        write_settings(world, folder, 2, tone)
-        saver = start_run(world, pulse, folder)
-        time.sleep(3.5)
-        end_run(world, saver, kill=True)
-        time.sleep(AFTER_RUN)
-        check_played_and_stopped(pulse, 1.0, 440, "WAV")
-    finally:
-        pulse.cleanup()
+    folder = music_folder(world)
+    tone = os.path.join(folder, "tone.wav")
+    write_tone(tone, 440, 1.0)
+    write_settings(world, folder, 2, tone)
+    run_and_hear(world, folder, 1.0, 440, "WAV", kill=True, run_for=3.5)
 
 
 @scenario(screen="1024x768x16")

@@ -3,8 +3,7 @@
 import os
 import time
 
-from audio import (AFTER_RUN, PulseAudio, check_played_and_stopped, end_run, music_folder,
-                   start_run, windows_path, write_tone)
+from audio import music_folder, run_and_hear, windows_path, write_tone
 from harness import Image, check, run_scenarios, scenario
 
 SAVER = "Velmora.scr"
@@ -248,16 +247,6 @@ def file_picked_in_the_chooser_plays_in_the_next_run(world):
     check(KEY_FILE + b"=" + windows_path(tone).encode("cp1252") in ini,
           f"the chosen file is not stored: {ini!r}")
 
-    pulse = PulseAudio(world).start()
-    try:
-        saver = start_run(world, pulse, folder)
-        time.sleep(4.5)
-        check(saver.poll() is None, "the run ended by itself")
-        end_run(world, saver)
-        time.sleep(AFTER_RUN)
-        check_played_and_stopped(pulse, 1.0, 660, "chosen WAV")
-    finally:
-        pulse.cleanup()
-
+    run_and_hear(world, folder, 1.0, 660, "chosen WAV")
 
 run_scenarios(globals())
