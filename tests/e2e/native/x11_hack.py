@@ -1,0 +1,191 @@
+"""velmora on X11 as it really runs: its own window, adopted windows, resizing, the ways it
+ends, its frame-rate report and its pacing, and its memory under valgrind."""
+
+import os
+import re
+import signal
+import subprocess
+import time
+
+from native_harness import (HERE, bright_extent, check, check_ball_frame, run_scenarios,
+                            scenario, velmora_path)
+
+TITLE = "VelmoraVC"
+FRAMES_SETTLE = 1.5  # seconds: start-up done and frames shown
+XEV_CHILD = (0, 0, 64, 64)  # xev's own child window, white, in its window's corner
+
+
+def start_own_window(world, *args):
+    process = world.velmora(*args)
+    window = world.wait_for_window(TITLE, process)
+    time.sleep(FRAMES_SETTLE)
+    return process, window
+
+
+def expect_clean_exit(world, process, within, what):
+    code = world.wait_exit(process, within)
+    check(code is not None, f"still running {within} s after {what}")
+    check(code == 0, f"after {what} the exit code was {code}: {world.read_stderr(process)!r}")
+
+
+@scenario()
+def own_window_shows_the_ball_and_esc_ends_it(world):
+    process, window = start_own_window(world)
+    image = world.screenshot("own_window", window)
+    check((image.width, image.height) == (1024, 768), f"window {image.width}x{image.height}")
+    check_ball_frame(image, "own window")
+    world.point_at(512, 384)
+    world.key("Escape")
+    expect_clean_exit(world, process, 2, "Esc")
+
+
+@scenario()
+def q_and_the_window_managers_close_end_it(world):
+    process, _ = start_own_window(world)
+    world.point_at(512, 384)
+    world.key("a", "space", "Return")
+    time.sleep(0.5)
+    check(process.poll() is None, "another key ended it")
+    world.key("q")
+    expect_clean_exit(world, process, 2, "q")
+
+    process, window = start_own_window(world)
+    world.send_close(window)
+    expect_clean_exit(world, process, 2, "WM_DELETE_WINDOW")
+    check(world.find_window(TITLE) is None, "the window outlived the program")
+
+
+@scenario()
+def an_esc_tap_ends_it_even_between_slow_frames(world):
+    # With half a second between frames, the tap's press and release reach the same drain.
+    process, _ = start_own_window(world, "--delay", "500000")
+    world.point_at(512, 384)
+    world.key("Escape")
+    expect_clean_exit(world, process, 3, "an Esc tap with --delay 500000")
+
+
+@scenario()
+def window_id_draws_into_that_window_and_follows_its_size(world):
+    target = world.test_window(640, 480)
+    process = world.velmora("--window-id", hex(target))
+    time.sleep(FRAMES_SETTLE + 0.5)
+    check(process.poll() is None, f"velmora ended: {world.read_stderr(process)!r}")
+    check(world.find_window(TITLE) is None, "velmora made a window of its own")
+    image = world.screenshot("window_id", target)
+    check((image.width, image.height) == (640, 480), f"window {image.width}x{image.height}")
+    check_ball_frame(image, "given window")
+    before = bright_extent(image, ignore=XEV_CHILD)
+
+    # Taller than wide: the ball must stay in the middle at the same height fraction, and
+    # keep its proportions (a stale projection would stretch it).
+    world.resize(target, 300, 600)
+    time.sleep(1.0)
+    image = world.screenshot("window_id_resized", target)
+    check((image.width, image.height) == (300, 600), f"resized {image.width}x{image.height}")
+    check_ball_frame(image, "resized window")
+    after = bright_extent(image, ignore=XEV_CHILD)
+    check(after is not None, "nothing lit after the resize")
+    centre_x, centre_y = (after[0] + after[2]) / 2, (after[1] + after[3]) / 2
+    check(abs(centre_x - 150) < 40 and abs(centre_y - 300) < 60,
+          f"the ball is not in the middle of the resized window: {after}")
+    # Its size follows the height (60-degree vertical field): 600 / 480 times larger.
+    size_before = max(before[2] - before[0], before[3] - before[1])
+    size_after = max(after[2] - after[0], after[3] - after[1])
+    check(0.9 < size_after / size_before / (600 / 480) < 1.6,
+          f"ball size {size_before} px before, {size_after} px after the resize")
+
+    process.send_signal(signal.SIGTERM)
+    expect_clean_exit(world, process, 1, "SIGTERM")
+
+
+@scenario()
+def root_draws_on_the_screen_savers_window_or_the_root(world):
+    target = world.test_window(400, 300)
+    process = world.velmora("--root", env=world.env(XSCREENSAVER_WINDOW=hex(target)))
+    time.sleep(FRAMES_SETTLE + 0.5)
+    check(process.poll() is None, f"velmora ended: {world.read_stderr(process)!r}")
+    check_ball_frame(world.screenshot("xscreensaver_window", target), "XSCREENSAVER_WINDOW")
+    process.send_signal(signal.SIGTERM)
+    expect_clean_exit(world, process, 1, "SIGTERM")
+
+    process = world.velmora("--root", label="root")
+    time.sleep(FRAMES_SETTLE + 0.5)
+    image = world.screenshot("root")
+    check_ball_frame(image, "root window")
+    process.send_signal(signal.SIGTERM)
+    expect_clean_exit(world, process, 1, "SIGTERM")
+
+
+@scenario()
+def sigterm_and_sigint_end_it_within_a_second(world):
+    for sig in (signal.SIGTERM, signal.SIGINT):
+        process, _ = start_own_window(world)
+        process.send_signal(sig)
+        expect_clean_exit(world, process, 1, sig.name)
+        check(world.find_window(TITLE) is None, f"the window outlived {sig.name}")
+
+
+@scenario()
+def fps_reports_rate_and_cpu_once_a_second(world):
+    process, _ = start_own_window(world, "--fps")
+    time.sleep(2.2)
+    process.send_signal(signal.SIGTERM)
+    expect_clean_exit(world, process, 1, "SIGTERM")
+    lines = world.read_stderr(process).splitlines()
+    pattern = re.compile(r"^velmora: (\d+\.\d) fps, (\d+)% cpu$")
+    matches = [pattern.match(line) for line in lines]
+    check(len(lines) >= 3 and all(matches), f"report lines {lines!r}")
+    check(all(float(m.group(1)) > 0 for m in matches), f"no frames counted: {lines!r}")
+
+
+@scenario()
+def delay_slows_the_frames_down(world):
+    process, _ = start_own_window(world, "--fps", "--delay", "200000")
+    time.sleep(2.5)
+    process.send_signal(signal.SIGTERM)
+    # The signal cuts the sleep short.
+    expect_clean_exit(world, process, 1, "SIGTERM during a delay")
+    rates = [float(m.group(1)) for m in re.finditer(r"([\d.]+) fps", world.read_stderr(process))]
+    check(rates, "no report")
+    check(all(r <= 5.2 for r in rates), f"200 ms between frames, yet {rates} fps")
+
+
+@scenario()
+def failures_give_one_line_and_an_exit_code(world):
+    cases = (
+        (["--bogus"], {}, 2, "unknown option"),
+        (["--delay", "soon"], {}, 2, "--delay"),
+        (["--window-id", "0"], {}, 2, "--window-id"),
+        (["--root"], {"XSCREENSAVER_WINDOW": "nonsense"}, 2, "XSCREENSAVER_WINDOW"),
+        (["--window-id", "0x3fffff0"], {}, 1, "does not exist"),
+        ([], {"DISPLAY": ":9999"}, 1, "cannot open the X display"),
+    )
+    for args, extra, expected_code, mentions in cases:
+        result = subprocess.run([velmora_path(), *args], env=world.env(**extra),
+                                capture_output=True, text=True, timeout=20)
+        lines = result.stderr.splitlines()
+        check(result.returncode == expected_code,
+              f"{args} {extra}: exit code {result.returncode}, stderr {result.stderr!r}")
+        check(len(lines) == 1 and lines[0].startswith("velmora: ") and mentions in lines[0],
+              f"{args} {extra}: stderr {result.stderr!r}")
+
+
+@scenario()
+def no_leaks_under_valgrind(world):
+    report = os.path.join(world.out_dir, "valgrind.txt")
+    process = world.velmora(prefix=(
+        "valgrind", "--leak-check=full", "--errors-for-leak-kinds=definite,indirect",
+        "--error-exitcode=99", "--num-callers=30", "--keep-debuginfo=yes", f"--log-file={report}",
+        f"--suppressions={os.path.join(HERE, 'mesa.supp')}"))
+    world.wait_for_window(TITLE, process, timeout=120)
+    time.sleep(3.0)
+    process.send_signal(signal.SIGTERM)
+    code = world.wait_exit(process, 120)
+    with open(report) as text:
+        log = text.read()
+    check(code == 0, f"valgrind run ended with {code} (99: errors or leaks), see {report}")
+    summary = re.search(r"ERROR SUMMARY: (\d+) errors", log)
+    check(summary and summary.group(1) == "0", f"valgrind errors, see {report}")
+
+
+run_scenarios()
