@@ -1,10 +1,20 @@
-# Velmora: `make test` builds everything and runs every test; `make run` shows the screen saver.
+# Velmora: `make test` builds everything and runs every test; `make run` shows the screen saver;
+# `make install` installs the Linux hack for XScreenSaver.
 NATIVE  := build/native
 WINDOWS := build/windows
 DIST    := dist
 CMAKE_FLAGS := -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps native windows build test run dist clean
+# Where `make install` puts the Linux hack; HACKDIR and CONFDIR are where Debian's
+# XScreenSaver looks for hacks and for their settings files.
+PREFIX  ?= /usr/local
+BINDIR  ?= $(PREFIX)/bin
+HACKDIR ?= /usr/libexec/xscreensaver
+CONFDIR ?= /usr/share/xscreensaver/config
+INSTALL_PLACES = DESTDIR="$(DESTDIR)" PREFIX="$(PREFIX)" BINDIR="$(BINDIR)" \
+    HACKDIR="$(HACKDIR)" CONFDIR="$(CONFDIR)"
+
+.PHONY: all deps native windows build test run dist install uninstall clean
 
 all: build
 
@@ -34,6 +44,12 @@ dist: windows
 	@cp $(WINDOWS)/bin/Velmora.dll $(DIST)/
 	@if [ -f $(WINDOWS)/bin/Velmora.scr ]; then cp $(WINDOWS)/bin/Velmora.scr $(DIST)/; fi
 	@echo "programs in $(DIST)/: $$(ls $(DIST) | tr '\n' ' ')"
+
+install: native
+	@$(INSTALL_PLACES) sh tools/install-hack.sh $(NATIVE)/bin/velmora renderer/host/velmora.xml
+
+uninstall:
+	@$(INSTALL_PLACES) sh tools/install-hack.sh --uninstall
 
 clean:
 	rm -rf build $(DIST) out
