@@ -3,7 +3,6 @@
 
 #include <X11/keysym.h>
 
-#include <cerrno>
 #include <cstdio>
 #include <ctime>
 
@@ -44,10 +43,17 @@ double PosixPacingServices::cpuSeconds() {
 }
 
 void PosixPacingServices::sleepMicroseconds(int64_t microseconds) {
-    timespec pause{};
-    pause.tv_sec = static_cast<time_t>(microseconds / 1000000);
-    pause.tv_nsec = static_cast<long>(microseconds % 1000000) * 1000;
-    nanosleep(&pause, nullptr);  // a stop signal cuts it short (EINTR): no resume
+    // In slices, so that a stop signal ends even a long --delay within 50 ms, whichever
+    // thread of the process the signal reaches.
+    constexpr int64_t kSliceMicroseconds = 50000;
+    int64_t remaining = microseconds;
+    while (remaining > 0 && stopSignal_ == 0) {
+        const int64_t slice = remaining < kSliceMicroseconds ? remaining : kSliceMicroseconds;
+        timespec pause{};
+        pause.tv_nsec = static_cast<long>(slice) * 1000;
+        nanosleep(&pause, nullptr);  // EINTR from a signal: the flag is checked next
+        remaining -= slice;
+    }
 }
 
 void PosixPacingServices::report(const std::string& line) {

@@ -23,10 +23,15 @@ class X11Clock final : public ClockSource {
 
 class PosixPacingServices final : public PacingServices {
   public:
+    explicit PosixPacingServices(const volatile std::sig_atomic_t& stopSignal)
+        : stopSignal_(stopSignal) {}
     double wallSeconds() override;
     double cpuSeconds() override;
     void sleepMicroseconds(int64_t microseconds) override;
     void report(const std::string& line) override;
+
+  private:
+    const volatile std::sig_atomic_t& stopSignal_;
 };
 
 // X events as the frame loop's messages. Escape goes into the key table like the Windows
@@ -65,6 +70,7 @@ class X11RendererPlatform final : public RendererPlatform {
         : display_(display),
           adoptedWindow_(adoptedWindow),
           options_(options),
+          pacing_(stopSignal),
           pump_(display, stopSignal) {}
 
     std::unique_ptr<RenderSurface> createWindow(const WindowRequest& request,

@@ -149,6 +149,10 @@ def delay_slows_the_frames_down(world):
     check(rates, "no report")
     check(all(r <= 5.2 for r in rates), f"200 ms between frames, yet {rates} fps")
 
+    process, _ = start_own_window(world, "--delay", "5000000")
+    process.send_signal(signal.SIGTERM)
+    expect_clean_exit(world, process, 1, "SIGTERM during a 5 s delay")
+
 
 @scenario()
 def failures_give_one_line_and_an_exit_code(world):
