@@ -6,7 +6,6 @@
 #include <cstdio>
 #include <ctime>
 
-#include "host/viewport.h"
 #include "host/x11_render_window.h"
 
 namespace {
@@ -61,84 +60,66 @@ void PosixPacingServices::report(const std::string& line) {
     std::fflush(stderr);
 }
 
-void X11MessagePump::attach(Window window, bool ownsWindow, int32_t width, int32_t height,
-                            KeyTable& keys) {
+void X11EventSource::attach(Window window, bool ownsWindow) {
     window_ = window;
     ownsWindow_ = ownsWindow;
-    width_ = width;
-    height_ = height;
-    keys_ = &keys;
     deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
 }
 
-bool X11MessagePump::dispatchNext(bool& wasQuit) {
-    wasQuit = false;
-    if (!drainUnderway_) {
-        drainUnderway_ = true;
-        // An Esc tap whose press and release come within one drain must still count: the
-        // release waits until the loop has seen the key down once.
-        if (escapeReleasePending_ && keys_ != nullptr) {
-            keys_->release(KeyTable::kEscape);
-            escapeReleasePending_ = false;
-        }
-    }
-    if (stopSignal_ != 0 && !quitReported_) {
-        quitReported_ = true;
-        wasQuit = true;
-        return true;
-    }
+bool X11EventSource::nextEvent(HackEvent& event) {
     if (XPending(display_) == 0) {
-        drainUnderway_ = false;
         return false;
     }
-    XEvent event{};
-    XNextEvent(display_, &event);
-    wasQuit = handleEvent(event);
+    XEvent received{};
+    XNextEvent(display_, &received);
+    event = translate(received);
     return true;
 }
 
-bool X11MessagePump::handleEvent(const XEvent& event) {
-    if (keys_ == nullptr || event.xany.window != window_) {
-        return false;
+HackEvent X11EventSource::translate(const XEvent& received) const {
+    HackEvent event;
+    if (window_ == 0 || received.xany.window != window_) {
+        return event;
     }
-    switch (event.type) {
-        case KeyPress: {
-            XKeyEvent key = event.xkey;
-            const KeySym symbol = XLookupKeysym(&key, 0);
-            if (symbol == XK_Escape) {
-                keys_->press(KeyTable::kEscape);
-                escapeReleasePending_ = false;
-            }
-            return symbol == XK_q;
-        }
+    switch (received.type) {
+        case KeyPress:
         case KeyRelease: {
-            XKeyEvent key = event.xkey;
-            if (XLookupKeysym(&key, 0) == XK_Escape) {
-                escapeReleasePending_ = true;
+            XKeyEvent key = received.xkey;
+            const KeySym symbol = XLookupKeysym(&key, 0);  // unshifted: q and Q alike
+            const bool pressed = received.type == KeyPress;
+            if (ownsWindow_ && symbol == XK_Escape) {
+                event.kind =
+                    pressed ? HackEvent::Kind::kEscapePressed : HackEvent::Kind::kEscapeReleased;
+            } else if (ownsWindow_ && pressed && symbol == XK_q) {
+                event.kind = HackEvent::Kind::kQuitKey;
             }
-            return false;
+            break;
         }
         case ClientMessage:
-            return ownsWindow_ && event.xclient.format == 32 &&
-                   static_cast<Atom>(event.xclient.data.l[0]) == deleteWindow_;
-        case ConfigureNotify:
-            if (event.xconfigure.width != width_ || event.xconfigure.height != height_) {
-                width_ = event.xconfigure.width;
-                height_ = event.xconfigure.height;
-                resizeViewport(width_, height_);
+            if (ownsWindow_ && received.xclient.format == 32 &&
+                static_cast<Atom>(received.xclient.data.l[0]) == deleteWindow_) {
+                event.kind = HackEvent::Kind::kCloseRequest;
             }
-            return false;
+            break;
+        case ConfigureNotify:
+            event.kind = HackEvent::Kind::kResized;
+            event.width = received.xconfigure.width;
+            event.height = received.xconfigure.height;
+            break;
         case DestroyNotify:
-            return true;  // nothing left to draw on
+            event.kind = HackEvent::Kind::kWindowGone;
+            break;
         default:
-            return false;
+            break;
     }
+    return event;
 }
 
 std::unique_ptr<RenderSurface> X11RendererPlatform::createWindow(const WindowRequest& request,
                                                                  KeyTable& keys) {
     auto window = std::make_unique<X11RenderWindow>(display_, adoptedWindow_, request);
-    pump_.attach(window->window(), window->ownsWindow(), window->width(), window->height(), keys);
+    events_.attach(window->window(), window->ownsWindow());
+    pump_.attach(keys, window->width(), window->height());
     return std::make_unique<PacedSurface>(std::move(window), options_, pacing_);
 }
 

@@ -9,9 +9,11 @@
 
 #include "host/frame_clock.h"
 #include "host/frame_loop.h"
+#include "host/hack_events.h"
 #include "host/hack_options.h"
 #include "host/hack_pacing.h"
 #include "host/renderer_main.h"
+#include "host/viewport.h"
 
 // CLOCK_MONOTONIC in nanoseconds as the counter, always present.
 class X11Clock final : public ClockSource {
@@ -34,32 +36,22 @@ class PosixPacingServices final : public PacingServices {
     const volatile std::sig_atomic_t& stopSignal_;
 };
 
-// X events as the frame loop's messages. Escape goes into the key table like the Windows
-// key messages; q, the window manager's close, the end of the window and a stop signal
-// come out as quit requests.
-class X11MessagePump final : public MessagePump {
+// X events of the window drawn on, in the hack's neutral terms. Keys and the window
+// manager's close count only for a window of its own: an adopted window's owner has them.
+class X11EventSource final : public HackEventSource {
   public:
-    X11MessagePump(Display* display, const volatile std::sig_atomic_t& stopSignal)
-        : display_(display), stopSignal_(stopSignal) {}
+    explicit X11EventSource(Display* display) : display_(display) {}
 
-    // From window creation on, events of window reach the key table and the viewport.
-    void attach(Window window, bool ownsWindow, int32_t width, int32_t height, KeyTable& keys);
-    bool dispatchNext(bool& wasQuit) override;
+    void attach(Window window, bool ownsWindow);
+    bool nextEvent(HackEvent& event) override;
 
   private:
-    bool handleEvent(const XEvent& event);  // true for a quit request
+    HackEvent translate(const XEvent& event) const;
 
     Display* display_;
-    const volatile std::sig_atomic_t& stopSignal_;
     Window window_ = 0;
     bool ownsWindow_ = false;
-    int32_t width_ = 0;
-    int32_t height_ = 0;
-    KeyTable* keys_ = nullptr;
     Atom deleteWindow_ = 0;
-    bool quitReported_ = false;
-    bool drainUnderway_ = false;
-    bool escapeReleasePending_ = false;
 };
 
 class X11RendererPlatform final : public RendererPlatform {
@@ -71,7 +63,8 @@ class X11RendererPlatform final : public RendererPlatform {
           adoptedWindow_(adoptedWindow),
           options_(options),
           pacing_(stopSignal),
-          pump_(display, stopSignal) {}
+          events_(display),
+          pump_(events_, stopSignal, &resizeViewport) {}
 
     std::unique_ptr<RenderSurface> createWindow(const WindowRequest& request,
                                                 KeyTable& keys) override;
@@ -88,6 +81,7 @@ class X11RendererPlatform final : public RendererPlatform {
     HackOptions options_;
     X11Clock clock_;
     PosixPacingServices pacing_;
-    X11MessagePump pump_;
+    X11EventSource events_;
+    HackMessagePump pump_;
     bool failed_ = false;
 };
