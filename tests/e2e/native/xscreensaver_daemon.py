@@ -2,6 +2,7 @@
 daemon activates, ended when it deactivates, and nothing of either left running."""
 
 import os
+import pwd
 import shutil
 import subprocess
 import time
@@ -43,6 +44,7 @@ def write_settings(home):
 
 
 def as_user(base):
+    """The command prefix that runs a program as the daemon's user, who then owns base."""
     if os.geteuid() != 0:
         return []
     shutil.chown(base, UNPRIVILEGED_USER)
@@ -54,7 +56,6 @@ def as_user(base):
 
 
 def _ids():
-    import pwd
     entry = pwd.getpwnam(UNPRIVILEGED_USER)
     return entry.pw_uid, entry.pw_gid
 
