@@ -215,6 +215,21 @@ def check_ball_frame(image, what):
           f"white, cyan or blue: {brightest}")
 
 
+def wait_for_ball(world, label, window="root", timeout=15):
+    """The first screenshot that shows the ball (start-up may be slow on a busy machine);
+    the last failure when none does within timeout seconds."""
+    deadline = time.time() + timeout
+    while True:
+        image = world.screenshot(label, window)
+        try:
+            check_ball_frame(image, label)
+            return image
+        except ScenarioFailure:
+            if time.time() > deadline:
+                raise
+        time.sleep(0.3)
+
+
 def bright_extent(image, threshold=48, ignore=(0, 0, 0, 0)):
     """Bounding box (left, top, right, bottom) of the lit pixels outside the ignore box
     (left, top, right, bottom), or None."""

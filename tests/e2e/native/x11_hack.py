@@ -7,11 +7,11 @@ import signal
 import subprocess
 import time
 
-from native_harness import (HERE, bright_extent, check, check_ball_frame, run_scenarios,
-                            scenario, velmora_path)
+from native_harness import (HERE, bright_extent, check, run_scenarios, scenario,
+                            velmora_path, wait_for_ball)
 
 TITLE = "VelmoraVC"
-FRAMES_SETTLE = 1.5  # seconds: start-up done and frames shown
+FRAMES_SETTLE = 1.0  # seconds after the window appears: start-up usually done
 XEV_CHILD = (0, 0, 64, 64)  # xev's own child window, white, in its window's corner
 
 
@@ -20,6 +20,28 @@ def start_own_window(world, *args):
     window = world.wait_for_window(TITLE, process)
     time.sleep(FRAMES_SETTLE)
     return process, window
+
+
+def check_proportions(world, window, width, height, when):
+    """The tumbling ball over three seconds of frames (about 200 degrees of its turn):
+    centred, as tall as it is wide at its widest, its size a fixed share of the height
+    (the 60-degree vertical field of view)."""
+    boxes = []
+    for shot in range(12):
+        image = world.screenshot(f"proportions_{width}x{height}_{shot}", window)
+        box = bright_extent(image, ignore=XEV_CHILD)
+        check(box is not None, f"{when}: nothing lit")
+        boxes.append(box)
+        time.sleep(0.15)
+    widest = max(right - left for left, _, right, _ in boxes)
+    tallest = max(bottom - top for _, top, _, bottom in boxes)
+    centre_x = sum(left + right for left, _, right, _ in boxes) / (2 * len(boxes))
+    centre_y = sum(top + bottom for _, top, _, bottom in boxes) / (2 * len(boxes))
+    facts = f"{when}: boxes {boxes} in {width}x{height}"
+    check(abs(centre_x - width / 2) < 0.1 * width and abs(centre_y - height / 2) < 0.15 * height,
+          f"not in the middle, {facts}")
+    check(0.8 < widest / tallest < 1.25, f"stretched ({widest} x {tallest} px), {facts}")
+    check(0.3 < tallest / height < 0.75, f"size {tallest} px is no share of the height, {facts}")
 
 
 def expect_clean_exit(world, process, within, what):
@@ -31,9 +53,8 @@ def expect_clean_exit(world, process, within, what):
 @scenario()
 def own_window_shows_the_ball_and_esc_ends_it(world):
     process, window = start_own_window(world)
-    image = world.screenshot("own_window", window)
+    image = wait_for_ball(world, "own_window", window)
     check((image.width, image.height) == (1024, 768), f"window {image.width}x{image.height}")
-    check_ball_frame(image, "own window")
     world.point_at(512, 384)
     world.key("Escape")
     expect_clean_exit(world, process, 2, "Esc")
@@ -68,31 +89,18 @@ def an_esc_tap_ends_it_even_between_slow_frames(world):
 def window_id_draws_into_that_window_and_follows_its_size(world):
     target = world.test_window(640, 480)
     process = world.velmora("--window-id", hex(target))
-    time.sleep(FRAMES_SETTLE + 0.5)
+    image = wait_for_ball(world, "window_id", target)
     check(process.poll() is None, f"velmora ended: {world.read_stderr(process)!r}")
     check(world.find_window(TITLE) is None, "velmora made a window of its own")
-    image = world.screenshot("window_id", target)
     check((image.width, image.height) == (640, 480), f"window {image.width}x{image.height}")
-    check_ball_frame(image, "given window")
-    before = bright_extent(image, ignore=XEV_CHILD)
+    check_proportions(world, target, 640, 480, "before the resize")
 
-    # Taller than wide: the ball must stay in the middle at the same height fraction, and
-    # keep its proportions (a stale projection would stretch it).
-    world.resize(target, 300, 600)
-    time.sleep(1.0)
-    image = world.screenshot("window_id_resized", target)
-    check((image.width, image.height) == (300, 600), f"resized {image.width}x{image.height}")
-    check_ball_frame(image, "resized window")
-    after = bright_extent(image, ignore=XEV_CHILD)
-    check(after is not None, "nothing lit after the resize")
-    centre_x, centre_y = (after[0] + after[2]) / 2, (after[1] + after[3]) / 2
-    check(abs(centre_x - 150) < 40 and abs(centre_y - 300) < 60,
-          f"the ball is not in the middle of the resized window: {after}")
-    # Its size follows the height (60-degree vertical field): 600 / 480 times larger.
-    size_before = max(before[2] - before[0], before[3] - before[1])
-    size_after = max(after[2] - after[0], after[3] - after[1])
-    check(0.9 < size_after / size_before / (600 / 480) < 1.6,
-          f"ball size {size_before} px before, {size_after} px after the resize")
+    # From 4:3 to 2:1. A viewport left at the old size would put the ball off the middle
+    # (or out of sight); a projection left at the old aspect would stretch it sideways.
+    world.resize(target, 600, 300)
+    image = wait_for_ball(world, "window_id_resized", target, timeout=5)
+    check((image.width, image.height) == (600, 300), f"resized {image.width}x{image.height}")
+    check_proportions(world, target, 600, 300, "after the resize")
 
     process.send_signal(signal.SIGTERM)
     expect_clean_exit(world, process, 1, "SIGTERM")
@@ -102,16 +110,13 @@ def window_id_draws_into_that_window_and_follows_its_size(world):
 def root_draws_on_the_screen_savers_window_or_the_root(world):
     target = world.test_window(400, 300)
     process = world.velmora("--root", env=world.env(XSCREENSAVER_WINDOW=hex(target)))
-    time.sleep(FRAMES_SETTLE + 0.5)
+    wait_for_ball(world, "xscreensaver_window", target)
     check(process.poll() is None, f"velmora ended: {world.read_stderr(process)!r}")
-    check_ball_frame(world.screenshot("xscreensaver_window", target), "XSCREENSAVER_WINDOW")
     process.send_signal(signal.SIGTERM)
     expect_clean_exit(world, process, 1, "SIGTERM")
 
     process = world.velmora("--root", label="root")
-    time.sleep(FRAMES_SETTLE + 0.5)
-    image = world.screenshot("root")
-    check_ball_frame(image, "root window")
+    wait_for_ball(world, "root")
     process.send_signal(signal.SIGTERM)
     expect_clean_exit(world, process, 1, "SIGTERM")
 
@@ -128,13 +133,13 @@ def sigterm_and_sigint_end_it_within_a_second(world):
 @scenario()
 def fps_reports_rate_and_cpu_once_a_second(world):
     process, _ = start_own_window(world, "--fps")
-    time.sleep(2.2)
+    time.sleep(3.0)
     process.send_signal(signal.SIGTERM)
     expect_clean_exit(world, process, 1, "SIGTERM")
     lines = world.read_stderr(process).splitlines()
     pattern = re.compile(r"^velmora: (\d+\.\d) fps, (\d+)% cpu$")
     matches = [pattern.match(line) for line in lines]
-    check(len(lines) >= 3 and all(matches), f"report lines {lines!r}")
+    check(len(lines) >= 2 and all(matches), f"report lines {lines!r}")
     check(all(float(m.group(1)) > 0 for m in matches), f"no frames counted: {lines!r}")
 
 

@@ -8,9 +8,9 @@ import subprocess
 import time
 import xml.etree.ElementTree as ElementTree
 
-from native_harness import (check, check_ball_frame, processes_running,
-                            processes_with_environment, run_scenarios, scenario,
-                            temporary_directory, velmora_path)
+from native_harness import (ScenarioFailure, check, processes_running, processes_with_environment,
+                            run_scenarios, scenario, temporary_directory, velmora_path,
+                            wait_for_ball)
 
 # XScreenSaver launches no hacks for root: a root test run drives it as this user.
 UNPRIVILEGED_USER = "nobody"
@@ -101,14 +101,19 @@ def activate_starts_the_hack_and_deactivate_ends_it(world):
     check(result.returncode == 0, f"-activate: {result.stderr!r}")
     check(wait_until(lambda: processes_running(program), 15),
           "no velmora process after -activate")
-    time.sleep(2.0)
+    wait_for_ball(world, "active")
     check(processes_running(program), "velmora ended while the screen saver was active")
-    check_ball_frame(world.screenshot("active"), "screen saver")
+    time.sleep(1.0)
 
     result = command("-deactivate")
     check(result.returncode == 0, f"-deactivate: {result.stderr!r}")
-    check(wait_until(lambda: not processes_running(program), 5),
-          "velmora still runs 5 s after -deactivate")
+    if not wait_until(lambda: not processes_running(program), 5):
+        log.seek(0)
+        status = subprocess.run(["ps", "-o", "pid,ppid,stat,etime,args", "-p",
+                                 ",".join(str(p) for p in processes_running(program))],
+                                capture_output=True, text=True).stdout
+        raise ScenarioFailure(f"velmora still runs 5 s after -deactivate:\n{status}"
+                              f"daemon log:\n{log.read()}")
 
     result = command("-exit")
     check(result.returncode == 0, f"-exit: {result.stderr!r}")
