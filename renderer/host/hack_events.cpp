@@ -21,6 +21,7 @@ bool HackMessagePump::dispatchNext(bool& wasQuit) {
     }
     if (stopSignal_ != 0 && !stopReported_) {
         stopReported_ = true;
+        source_.stopDrawing();
         wasQuit = true;
         return true;
     }

@@ -31,6 +31,9 @@ class HackEventSource {
     virtual ~HackEventSource() = default;
     // Takes the next waiting event; false when none is waiting (never blocks).
     virtual bool nextEvent(HackEvent& event) = 0;
+    // A stop signal ends the run: whoever sent it (XScreenSaver) may destroy the window at
+    // once, so the loop's last frame must not draw into it.
+    virtual void stopDrawing() {}
 };
 
 class HackMessagePump final : public MessagePump {

@@ -2,6 +2,8 @@
 // the X connection around the shared renderer.
 #include <X11/Xlib.h>
 
+#include <unistd.h>
+
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -23,7 +25,15 @@ constexpr int kFailureExitCode = 1;
 // but a process-wide flag.
 volatile std::sig_atomic_t stopRequested = 0;
 
+// The longest the frame loop may take to end after a stop signal. A frame that was being
+// drawn when the owner destroyed the window can hang in the GL driver; a screen saver must
+// not then stay behind, burning CPU.
+constexpr unsigned kStopDeadlineSeconds = 5;
+
 void requestStop(int) {
+    if (stopRequested == 0) {
+        alarm(kStopDeadlineSeconds);  // SIGALRM's default action ends the process
+    }
     stopRequested = 1;
 }
 
@@ -77,6 +87,7 @@ int main(int argc, char** argv) {
         X11RendererPlatform platform(display, target, parsed.options, stopRequested);
         VelmoraAnimation animation;
         runRenderer(platform, animation);
+        alarm(0);  // the loop has ended: teardown (slow under valgrind) may take its time
         exitCode = platform.failed() ? kFailureExitCode : 0;
     }
     XCloseDisplay(display);

@@ -6,8 +6,6 @@
 #include <cstdio>
 #include <ctime>
 
-#include "host/x11_render_window.h"
-
 namespace {
 
 double readClock(clockid_t clock) {
@@ -60,9 +58,8 @@ void PosixPacingServices::report(const std::string& line) {
     std::fflush(stderr);
 }
 
-void X11EventSource::attach(Window window, bool ownsWindow) {
-    window_ = window;
-    ownsWindow_ = ownsWindow;
+void X11EventSource::attach(X11RenderWindow& window) {
+    window_ = &window;
     deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
 }
 
@@ -76,27 +73,34 @@ bool X11EventSource::nextEvent(HackEvent& event) {
     return true;
 }
 
-HackEvent X11EventSource::translate(const XEvent& received) const {
+void X11EventSource::stopDrawing() {
+    if (window_ != nullptr) {
+        window_->windowLost();
+    }
+}
+
+HackEvent X11EventSource::translate(const XEvent& received) {
     HackEvent event;
-    if (window_ == 0 || received.xany.window != window_) {
+    if (window_ == nullptr || received.xany.window != window_->window()) {
         return event;
     }
+    const bool ownsWindow = window_->ownsWindow();
     switch (received.type) {
         case KeyPress:
         case KeyRelease: {
             XKeyEvent key = received.xkey;
             const KeySym symbol = XLookupKeysym(&key, 0);  // unshifted: q and Q alike
             const bool pressed = received.type == KeyPress;
-            if (ownsWindow_ && symbol == XK_Escape) {
+            if (ownsWindow && symbol == XK_Escape) {
                 event.kind =
                     pressed ? HackEvent::Kind::kEscapePressed : HackEvent::Kind::kEscapeReleased;
-            } else if (ownsWindow_ && pressed && symbol == XK_q) {
+            } else if (ownsWindow && pressed && symbol == XK_q) {
                 event.kind = HackEvent::Kind::kQuitKey;
             }
             break;
         }
         case ClientMessage:
-            if (ownsWindow_ && received.xclient.format == 32 &&
+            if (ownsWindow && received.xclient.format == 32 &&
                 static_cast<Atom>(received.xclient.data.l[0]) == deleteWindow_) {
                 event.kind = HackEvent::Kind::kCloseRequest;
             }
@@ -107,6 +111,7 @@ HackEvent X11EventSource::translate(const XEvent& received) const {
             event.height = received.xconfigure.height;
             break;
         case DestroyNotify:
+            window_->windowLost();  // before the loop's last frame
             event.kind = HackEvent::Kind::kWindowGone;
             break;
         default:
@@ -118,7 +123,7 @@ HackEvent X11EventSource::translate(const XEvent& received) const {
 std::unique_ptr<RenderSurface> X11RendererPlatform::createWindow(const WindowRequest& request,
                                                                  KeyTable& keys) {
     auto window = std::make_unique<X11RenderWindow>(display_, adoptedWindow_, request);
-    events_.attach(window->window(), window->ownsWindow());
+    events_.attach(*window);
     pump_.attach(keys, window->width(), window->height());
     return std::make_unique<PacedSurface>(std::move(window), options_, pacing_);
 }

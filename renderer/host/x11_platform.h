@@ -14,6 +14,7 @@
 #include "host/hack_pacing.h"
 #include "host/renderer_main.h"
 #include "host/viewport.h"
+#include "host/x11_render_window.h"
 
 // CLOCK_MONOTONIC in nanoseconds as the counter, always present.
 class X11Clock final : public ClockSource {
@@ -42,15 +43,16 @@ class X11EventSource final : public HackEventSource {
   public:
     explicit X11EventSource(Display* display) : display_(display) {}
 
-    void attach(Window window, bool ownsWindow);
+    // The window whose events count; it lives until the frame loop has ended.
+    void attach(X11RenderWindow& window);
     bool nextEvent(HackEvent& event) override;
+    void stopDrawing() override;
 
   private:
-    HackEvent translate(const XEvent& event) const;
+    HackEvent translate(const XEvent& event);
 
     Display* display_;
-    Window window_ = 0;
-    bool ownsWindow_ = false;
+    X11RenderWindow* window_ = nullptr;
     Atom deleteWindow_ = 0;
 };
 

@@ -170,6 +170,13 @@ void X11RenderWindow::createContext() {
     requestSwapInterval(display_, visual_->screen, window_);
 }
 
+void X11RenderWindow::windowLost() {
+    if (!lost_ && context_ != nullptr) {
+        glXMakeCurrent(display_, None, nullptr);
+    }
+    lost_ = true;
+}
+
 void X11RenderWindow::release() {
     if (context_ != nullptr) {
         glXMakeCurrent(display_, None, nullptr);
@@ -179,7 +186,7 @@ void X11RenderWindow::release() {
     if (window_ != 0) {
         if (ownsWindow_) {
             XDestroyWindow(display_, window_);
-        } else {
+        } else if (!lost_) {
             XSelectInput(display_, window_, NoEventMask);
         }
         window_ = 0;
@@ -197,6 +204,9 @@ void X11RenderWindow::release() {
 }
 
 void X11RenderWindow::swapBuffers() {
+    if (lost_) {
+        return;
+    }
     if (doubleBuffered_) {
         glXSwapBuffers(display_, window_);
     } else {

@@ -26,6 +26,11 @@ class X11RenderWindow final : public RenderSurface {
 
     void swapBuffers() override;
 
+    // The window is gone, or may go any moment: GL must not touch it again (Mesa's software
+    // rasteriser can spin for seconds on a vanished drawable), so the context is released
+    // and drawing and swaps become no-ops until teardown.
+    void windowLost();
+
     Window window() const { return window_; }
     bool ownsWindow() const { return ownsWindow_; }
     int32_t width() const { return width_; }
@@ -44,6 +49,7 @@ class X11RenderWindow final : public RenderSurface {
     XVisualInfo* visual_ = nullptr;
     GLXContext context_ = nullptr;
     bool doubleBuffered_ = true;
+    bool lost_ = false;
     int32_t width_ = 0;
     int32_t height_ = 0;
 };

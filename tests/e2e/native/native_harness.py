@@ -126,16 +126,16 @@ class NativeWorld:
         raise ScenarioFailure(f"no window titled '{title}' within {timeout} s")
 
     def test_window(self, width, height):
-        """A plain top-level window made by x11-utils' xev; returns its id."""
+        """A plain top-level window made by x11-utils' xev; returns its id and xev."""
         output = self.output_file("xev")
-        self.spawn(["xev", "-geometry", f"{width}x{height}+0+0", "-event", "structure"],
+        owner = self.spawn(["xev", "-geometry", f"{width}x{height}+0+0", "-event", "structure"],
                    stdout=output, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
         deadline = time.time() + 10
         while time.time() < deadline:
             output.seek(0)
             found = re.search(r"Outer window is (0x[0-9a-fA-F]+)", output.read())
             if found:
-                return int(found.group(1), 16)
+                return int(found.group(1), 16), owner
             time.sleep(0.1)
         raise ScenarioFailure("xev made no window")
 

@@ -15,6 +15,9 @@ using Kind = HackEvent::Kind;
 class FakeEventSource final : public HackEventSource {
   public:
     std::deque<std::vector<HackEvent>> drains;
+    int drawingStops = 0;
+
+    void stopDrawing() override { ++drawingStops; }
 
     bool nextEvent(HackEvent& event) override {
         if (drains.empty()) {
@@ -94,9 +97,11 @@ TEST_F(PumpTest, AStopSignalIsOneQuitRequestBeforeTheQueuedEvents) {
     bool wasQuit = false;
     ASSERT_TRUE(pump.dispatchNext(wasQuit));
     EXPECT_TRUE(wasQuit);
+    EXPECT_EQ(source.drawingStops, 1);  // the last frame must not draw
     ASSERT_TRUE(pump.dispatchNext(wasQuit));
     EXPECT_FALSE(wasQuit);
     EXPECT_EQ(drain(), 0);
+    EXPECT_EQ(source.drawingStops, 1);
 }
 
 TEST_F(PumpTest, OnlyANewSizeResetsTheViewport) {
