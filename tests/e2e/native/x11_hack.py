@@ -183,12 +183,18 @@ def failures_give_one_line_and_an_exit_code(world):
 @scenario()
 def no_leaks_under_valgrind(world):
     report = os.path.join(world.out_dir, "valgrind.txt")
-    process = world.velmora(prefix=(
+    process = world.velmora("--fps", prefix=(
         "valgrind", "--leak-check=full", "--errors-for-leak-kinds=definite,indirect",
         "--error-exitcode=99", "--num-callers=30", "--keep-debuginfo=yes", f"--log-file={report}",
         f"--suppressions={os.path.join(HERE, 'mesa.supp')}"))
     world.wait_for_window(TITLE, process, timeout=120)
-    time.sleep(3.0)
+    # Start-up is slow under valgrind: stop only once frames are being shown.
+    deadline = time.time() + 120
+    while "fps" not in world.read_stderr(process):
+        check(time.time() < deadline, "no frames under valgrind within 120 s")
+        check(process.poll() is None, f"valgrind run ended with {process.returncode}")
+        time.sleep(0.5)
+    time.sleep(1.0)
     process.send_signal(signal.SIGTERM)
     code = world.wait_exit(process, 120)
     with open(report) as text:
