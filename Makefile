@@ -1,4 +1,5 @@
-# Velmora: `make test` builds everything and runs every test; `make run` shows the screen saver.
+# Velmora: `make test` builds everything and runs every test; `make run` shows the screen saver;
+# `make install` installs the Linux hack for XScreenSaver.
 NATIVE  := build/native
 WINDOWS := build/windows
 SANITIZE := build/sanitize
@@ -7,7 +8,16 @@ FUZZ_SECONDS ?= 60
 DIST    := dist
 CMAKE_FLAGS := -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-.PHONY: all deps native windows sanitize build test fuzz run dist clean
+# Where `make install` puts the Linux hack; HACKDIR and CONFDIR are where Debian's
+# XScreenSaver looks for hacks and for their settings files.
+PREFIX  ?= /usr/local
+BINDIR  ?= $(PREFIX)/bin
+HACKDIR ?= /usr/libexec/xscreensaver
+CONFDIR ?= /usr/share/xscreensaver/config
+INSTALL_PLACES = DESTDIR="$(DESTDIR)" PREFIX="$(PREFIX)" BINDIR="$(BINDIR)" \
+    HACKDIR="$(HACKDIR)" CONFDIR="$(CONFDIR)"
+
+.PHONY: all deps native windows sanitize build test fuzz run dist install uninstall clean
 
 all: build
 
@@ -57,6 +67,12 @@ dist: windows
 	@cp $(WINDOWS)/bin/Velmora.dll $(DIST)/
 	@if [ -f $(WINDOWS)/bin/Velmora.scr ]; then cp $(WINDOWS)/bin/Velmora.scr $(DIST)/; fi
 	@echo "programs in $(DIST)/: $$(ls $(DIST) | tr '\n' ' ')"
+
+install: native
+	@$(INSTALL_PLACES) sh tools/install-hack.sh $(NATIVE)/bin/velmora renderer/host/velmora.xml
+
+uninstall:
+	@$(INSTALL_PLACES) sh tools/install-hack.sh --uninstall
 
 clean:
 	rm -rf build $(DIST) out

@@ -1,0 +1,64 @@
+// Translation of the hack's window events into key-table entries, quit requests and sizes.
+#include "host/hack_events.h"
+
+void HackMessagePump::attach(KeyTable& keys, int32_t width, int32_t height) {
+    keys_ = &keys;
+    width_ = width;
+    height_ = height;
+}
+
+bool HackMessagePump::dispatchNext(bool& wasQuit) {
+    wasQuit = false;
+    if (!drainUnderway_) {
+        drainUnderway_ = true;
+        // An Esc tap whose press and release reach one drain must still end the run (the
+        // Windows loop would miss it; with --delay it would be missed nearly always): the
+        // release waits until the loop has seen the key down once.
+        if (escapeReleasePending_ && keys_ != nullptr) {
+            keys_->release(KeyTable::kEscape);
+            escapeReleasePending_ = false;
+        }
+    }
+    if (stopSignal_ != 0 && !stopReported_) {
+        stopReported_ = true;
+        source_.stopDrawing();
+        wasQuit = true;
+        return true;
+    }
+    HackEvent event;
+    if (!source_.nextEvent(event)) {
+        drainUnderway_ = false;
+        return false;
+    }
+    wasQuit = handle(event);
+    return true;
+}
+
+bool HackMessagePump::handle(const HackEvent& event) {
+    if (keys_ == nullptr) {
+        return false;  // before the window exists nothing of it can arrive
+    }
+    switch (event.kind) {
+        case HackEvent::Kind::kEscapePressed:
+            keys_->press(KeyTable::kEscape);
+            escapeReleasePending_ = false;  // auto-repeat: release and press again
+            return false;
+        case HackEvent::Kind::kEscapeReleased:
+            escapeReleasePending_ = true;
+            return false;
+        case HackEvent::Kind::kResized:
+            if (event.width != width_ || event.height != height_) {
+                width_ = event.width;
+                height_ = event.height;
+                resize_(width_, height_);
+            }
+            return false;
+        case HackEvent::Kind::kQuitKey:
+        case HackEvent::Kind::kCloseRequest:
+        case HackEvent::Kind::kWindowGone:
+            return true;
+        case HackEvent::Kind::kOther:
+            return false;
+    }
+    return false;
+}

@@ -1,0 +1,207 @@
+"""velmora on X11 as it really runs: its own window, adopted windows, resizing, the ways it
+ends, its frame-rate report and its pacing, and its memory under valgrind."""
+
+import os
+import re
+import signal
+import subprocess
+import time
+
+from native_harness import (HERE, bright_extent, check, run_scenarios, scenario,
+                            velmora_path, wait_for_ball)
+
+TITLE = "VelmoraVC"
+FRAMES_SETTLE = 1.0  # seconds after the window appears: start-up usually done
+XEV_CHILD = (0, 0, 64, 64)  # xev's own child window, white, in its window's corner
+
+
+def start_own_window(world, *args):
+    process = world.velmora(*args)
+    window = world.wait_for_window(TITLE, process)
+    time.sleep(FRAMES_SETTLE)
+    return process, window
+
+
+def check_proportions(world, window, width, height, when):
+    """The tumbling ball over three seconds of frames (about 200 degrees of its turn):
+    centred, as tall as it is wide at its widest, its size a fixed share of the height
+    (the 60-degree vertical field of view)."""
+    boxes = []
+    for shot in range(12):
+        image = world.screenshot(f"proportions_{width}x{height}_{shot}", window)
+        box = bright_extent(image, ignore=XEV_CHILD)
+        check(box is not None, f"{when}: nothing lit")
+        boxes.append(box)
+        time.sleep(0.15)
+    widest = max(right - left for left, _, right, _ in boxes)
+    tallest = max(bottom - top for _, top, _, bottom in boxes)
+    centre_x = sum(left + right for left, _, right, _ in boxes) / (2 * len(boxes))
+    centre_y = sum(top + bottom for _, top, _, bottom in boxes) / (2 * len(boxes))
+    facts = f"{when}: boxes {boxes} in {width}x{height}"
+    check(abs(centre_x - width / 2) < 0.1 * width and abs(centre_y - height / 2) < 0.15 * height,
+          f"not in the middle, {facts}")
+    check(0.8 < widest / tallest < 1.25, f"stretched ({widest} x {tallest} px), {facts}")
+    check(0.3 < tallest / height < 0.75, f"size {tallest} px is no share of the height, {facts}")
+
+
+def expect_clean_exit(world, process, within, what):
+    code = world.wait_exit(process, within)
+    check(code is not None, f"still running {within} s after {what}")
+    check(code == 0, f"after {what} the exit code was {code}: {world.read_stderr(process)!r}")
+
+
+@scenario()
+def own_window_shows_the_ball_and_esc_ends_it(world):
+    process, window = start_own_window(world)
+    image = wait_for_ball(world, "own_window", window)
+    check((image.width, image.height) == (1024, 768), f"window {image.width}x{image.height}")
+    world.point_at(512, 384)
+    world.key("Escape")
+    expect_clean_exit(world, process, 2, "Esc")
+
+
+@scenario()
+def q_and_the_window_managers_close_end_it(world):
+    process, _ = start_own_window(world)
+    world.point_at(512, 384)
+    world.key("a", "space", "Return")
+    time.sleep(0.5)
+    check(process.poll() is None, "another key ended it")
+    world.key("q")
+    expect_clean_exit(world, process, 2, "q")
+
+    process, window = start_own_window(world)
+    world.send_close(window)
+    expect_clean_exit(world, process, 2, "WM_DELETE_WINDOW")
+    check(world.find_window(TITLE) is None, "the window outlived the program")
+
+
+@scenario()
+def an_esc_tap_ends_it_even_between_slow_frames(world):
+    # With half a second between frames, the tap's press and release reach the same drain.
+    process, _ = start_own_window(world, "--delay", "500000")
+    world.point_at(512, 384)
+    world.key("Escape")
+    expect_clean_exit(world, process, 3, "an Esc tap with --delay 500000")
+
+
+@scenario()
+def window_id_draws_into_that_window_and_follows_its_size(world):
+    target, _ = world.test_window(640, 480)
+    process = world.velmora("--window-id", hex(target))
+    image = wait_for_ball(world, "window_id", target)
+    check(process.poll() is None, f"velmora ended: {world.read_stderr(process)!r}")
+    check(world.find_window(TITLE) is None, "velmora made a window of its own")
+    check((image.width, image.height) == (640, 480), f"window {image.width}x{image.height}")
+    check_proportions(world, target, 640, 480, "before the resize")
+
+    # From 4:3 to 2:1. A viewport left at the old size would put the ball off the middle
+    # (or out of sight); a projection left at the old aspect would stretch it sideways.
+    world.resize(target, 600, 300)
+    image = wait_for_ball(world, "window_id_resized", target, timeout=5)
+    check((image.width, image.height) == (600, 300), f"resized {image.width}x{image.height}")
+    check_proportions(world, target, 600, 300, "after the resize")
+
+    process.send_signal(signal.SIGTERM)
+    expect_clean_exit(world, process, 1, "SIGTERM")
+
+
+@scenario()
+def root_draws_on_the_screen_savers_window_or_the_root(world):
+    target, owner = world.test_window(400, 300)
+    process = world.velmora("--root", env=world.env(XSCREENSAVER_WINDOW=hex(target)))
+    wait_for_ball(world, "xscreensaver_window", target)
+    check(process.poll() is None, f"velmora ended: {world.read_stderr(process)!r}")
+    # The owner goes, and its window with it: nothing is left to draw on.
+    owner.terminate()
+    expect_clean_exit(world, process, 1, "the end of the window drawn on")
+
+    process = world.velmora("--root", label="root")
+    wait_for_ball(world, "root")
+    process.send_signal(signal.SIGTERM)
+    expect_clean_exit(world, process, 1, "SIGTERM")
+
+
+@scenario()
+def sigterm_and_sigint_end_it_within_a_second(world):
+    for sig in (signal.SIGTERM, signal.SIGINT):
+        process, _ = start_own_window(world)
+        process.send_signal(sig)
+        expect_clean_exit(world, process, 1, sig.name)
+        check(world.find_window(TITLE) is None, f"the window outlived {sig.name}")
+
+
+@scenario()
+def fps_reports_rate_and_cpu_once_a_second(world):
+    process, _ = start_own_window(world, "--fps")
+    time.sleep(3.0)
+    process.send_signal(signal.SIGTERM)
+    expect_clean_exit(world, process, 1, "SIGTERM")
+    lines = world.read_stderr(process).splitlines()
+    pattern = re.compile(r"^velmora: (\d+\.\d) fps, (\d+)% cpu$")
+    matches = [pattern.match(line) for line in lines]
+    check(len(lines) >= 2 and all(matches), f"report lines {lines!r}")
+    check(all(float(m.group(1)) > 0 for m in matches), f"no frames counted: {lines!r}")
+
+
+@scenario()
+def delay_slows_the_frames_down(world):
+    process, _ = start_own_window(world, "--fps", "--delay", "200000")
+    time.sleep(2.5)
+    process.send_signal(signal.SIGTERM)
+    # The signal cuts the sleep short.
+    expect_clean_exit(world, process, 1, "SIGTERM during a delay")
+    rates = [float(m.group(1)) for m in re.finditer(r"([\d.]+) fps", world.read_stderr(process))]
+    check(rates, "no report")
+    check(all(r <= 5.2 for r in rates), f"200 ms between frames, yet {rates} fps")
+
+    process, _ = start_own_window(world, "--delay", "5000000")
+    process.send_signal(signal.SIGTERM)
+    expect_clean_exit(world, process, 1, "SIGTERM during a 5 s delay")
+
+
+@scenario()
+def failures_give_one_line_and_an_exit_code(world):
+    cases = (
+        (["--bogus"], {}, 2, "unknown option"),
+        (["--delay", "soon"], {}, 2, "--delay"),
+        (["--window-id", "0"], {}, 2, "--window-id"),
+        (["--root"], {"XSCREENSAVER_WINDOW": "nonsense"}, 2, "XSCREENSAVER_WINDOW"),
+        (["--window-id", "0x3fffff0"], {}, 1, "does not exist"),
+        ([], {"DISPLAY": ":9999"}, 1, "cannot open the X display"),
+    )
+    for args, extra, expected_code, mentions in cases:
+        result = subprocess.run([velmora_path(), *args], env=world.env(**extra),
+                                capture_output=True, text=True, timeout=20)
+        lines = result.stderr.splitlines()
+        check(result.returncode == expected_code,
+              f"{args} {extra}: exit code {result.returncode}, stderr {result.stderr!r}")
+        check(len(lines) == 1 and lines[0].startswith("velmora: ") and mentions in lines[0],
+              f"{args} {extra}: stderr {result.stderr!r}")
+
+
+@scenario()
+def no_leaks_under_valgrind(world):
+    report = os.path.join(world.out_dir, "valgrind.txt")
+    process = world.velmora("--fps", prefix=(
+        "valgrind", "--leak-check=full", "--errors-for-leak-kinds=definite,indirect",
+        "--error-exitcode=99", "--num-callers=30", "--keep-debuginfo=yes", f"--log-file={report}",
+        f"--suppressions={os.path.join(HERE, 'mesa.supp')}"))
+    world.wait_for_window(TITLE, process, timeout=120)
+    # Start-up is slow under valgrind: stop only once frames are being shown.
+    deadline = time.time() + 120
+    while "fps" not in world.read_stderr(process):
+        check(time.time() < deadline, "no frames under valgrind within 120 s")
+        check(process.poll() is None, f"valgrind run ended with {process.returncode}")
+        time.sleep(0.5)
+    time.sleep(1.0)
+    process.send_signal(signal.SIGTERM)
+    code = world.wait_exit(process, 120)
+    with open(report) as text:
+        log = text.read()
+    check(code == 0, f"valgrind run ended with {code} (99: errors or leaks), see {report}")
+    summary = re.search(r"ERROR SUMMARY: (\d+) errors", log)
+    check(summary and summary.group(1) == "0", f"valgrind errors, see {report}")
+
+
+run_scenarios()

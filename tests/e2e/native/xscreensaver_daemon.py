@@ -1,0 +1,125 @@
+"""velmora under Debian's XScreenSaver daemon: installed as a hack, started when the
+daemon activates, ended when it deactivates, and nothing of either left running."""
+
+import os
+import pwd
+import shutil
+import subprocess
+import time
+import xml.etree.ElementTree as ElementTree
+
+from native_harness import (ScenarioFailure, check, processes_running, processes_with_environment,
+                            run_scenarios, scenario, temporary_directory, velmora_path,
+                            wait_for_ball)
+
+# XScreenSaver launches no hacks for root: a root test run drives it as this user.
+UNPRIVILEGED_USER = "nobody"
+
+
+def install_hack(base):
+    """The install script into a private tree; returns (program, hack link, settings)."""
+    places = {"PREFIX": os.path.join(base, "prefix"), "HACKDIR": os.path.join(base, "hacks"),
+              "CONFDIR": os.path.join(base, "config")}
+    script = os.path.join(os.environ["VELMORA_SOURCE_DIR"], "tools", "install-hack.sh")
+    settings = os.path.join(os.environ["VELMORA_SOURCE_DIR"], "renderer", "host", "velmora.xml")
+    subprocess.run(["sh", script, velmora_path(), settings], env={**os.environ, **places},
+                   check=True, capture_output=True)
+    program = os.path.join(places["PREFIX"], "bin", "velmora")
+    link = os.path.join(places["HACKDIR"], "velmora")
+    return program, link, os.path.join(places["CONFDIR"], "velmora.xml")
+
+
+def write_settings(home):
+    os.makedirs(home, exist_ok=True)
+    with open(os.path.join(home, ".xscreensaver"), "w") as settings:
+        settings.write("mode:\t\tone\n"
+                       "selected:\t0\n"
+                       "timeout:\t1:00:00\n"
+                       "lock:\t\tFalse\n"
+                       "splash:\t\tFalse\n"
+                       "fade:\t\tFalse\n"
+                       "unfade:\t\tFalse\n"
+                       "dpmsEnabled:\tFalse\n"
+                       "programs:\tGL: velmora --root \\n\n")
+
+
+def as_user(base):
+    """The command prefix that runs a program as the daemon's user, who then owns base."""
+    if os.geteuid() != 0:
+        return []
+    shutil.chown(base, UNPRIVILEGED_USER)
+    for root, dirs, files in os.walk(base):
+        for name in dirs + files:
+            os.lchown(os.path.join(root, name), *_ids())
+    return ["setpriv", f"--reuid={UNPRIVILEGED_USER}", f"--regid={_ids()[1]}",
+            "--clear-groups"]
+
+
+def _ids():
+    entry = pwd.getpwnam(UNPRIVILEGED_USER)
+    return entry.pw_uid, entry.pw_gid
+
+
+def wait_until(condition, timeout, interval=0.2):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        if condition():
+            return True
+        time.sleep(interval)
+    return False
+
+
+@scenario(screen="800x600x24")
+def activate_starts_the_hack_and_deactivate_ends_it(world):
+    base = temporary_directory(world, "xscreensaver")
+    os.chmod(base, 0o755)
+    program, link, settings = install_hack(base)
+    check(os.access(program, os.X_OK), "the program was not installed")
+    check(os.path.realpath(link) == os.path.realpath(program), f"hack link {link} is wrong")
+    root = ElementTree.parse(settings).getroot()
+    check(root.tag == "screensaver" and root.get("name") == "velmora",
+          "velmora.xml does not describe the hack 'velmora'")
+    check(root.find("command").get("arg") == "--root", "velmora.xml does not pass --root")
+
+    home = os.path.join(base, "home")
+    write_settings(home)
+    user = as_user(base)
+    env = world.env(HOME=home, PATH=os.path.dirname(link) + os.pathsep + os.environ["PATH"])
+    log = world.output_file("xscreensaver")
+
+    def command(*args):
+        return subprocess.run([*user, "xscreensaver-command", *args], env=env,
+                              capture_output=True, text=True, timeout=20)
+
+    daemon = world.spawn([*user, "xscreensaver", "-no-splash", "-verbose"], env=env, stdout=log,
+                         stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
+    check(wait_until(lambda: command("-time").returncode == 0, 20),
+          "the XScreenSaver daemon did not answer")
+    check(not processes_running(program), "the hack runs before activation")
+
+    result = command("-activate")
+    check(result.returncode == 0, f"-activate: {result.stderr!r}")
+    check(wait_until(lambda: processes_running(program), 15),
+          "no velmora process after -activate")
+    wait_for_ball(world, "active")
+    check(processes_running(program), "velmora ended while the screen saver was active")
+
+    result = command("-deactivate")
+    check(result.returncode == 0, f"-deactivate: {result.stderr!r}")
+    if not wait_until(lambda: not processes_running(program), 5):
+        log.seek(0)
+        status = subprocess.run(["ps", "-o", "pid,ppid,stat,etime,args", "-p",
+                                 ",".join(str(p) for p in processes_running(program))],
+                                capture_output=True, text=True).stdout
+        raise ScenarioFailure(f"velmora still runs 5 s after -deactivate:\n{status}"
+                              f"daemon log:\n{log.read()}")
+
+    result = command("-exit")
+    check(result.returncode == 0, f"-exit: {result.stderr!r}")
+    check(world.wait_exit(daemon, 10) is not None, "the daemon did not exit")
+    check(wait_until(lambda: not processes_with_environment("HOME", home), 5),
+          f"left over: {processes_with_environment('HOME', home)}")
+    shutil.rmtree(base, ignore_errors=True)
+
+
+run_scenarios()

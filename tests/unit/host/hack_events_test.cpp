@@ -1,0 +1,146 @@
+// The hack's window events through its message pump, alone and driving the shared loop.
+#include <gtest/gtest.h>
+
+#include <deque>
+#include <utility>
+
+#include "fake_platform.h"
+#include "host/hack_events.h"
+
+namespace {
+
+using Kind = HackEvent::Kind;
+
+// Events arrive in drains: nextEvent answers false once at the end of each.
+class FakeEventSource final : public HackEventSource {
+  public:
+    std::deque<std::vector<HackEvent>> drains;
+    int drawingStops = 0;
+
+    void stopDrawing() override { ++drawingStops; }
+
+    bool nextEvent(HackEvent& event) override {
+        if (drains.empty()) {
+            return false;
+        }
+        if (drains.front().empty()) {
+            drains.pop_front();
+            return false;
+        }
+        event = drains.front().front();
+        drains.front().erase(drains.front().begin());
+        return true;
+    }
+};
+
+HackEvent of(Kind kind) {
+    HackEvent event;
+    event.kind = kind;
+    return event;
+}
+
+HackEvent resized(int32_t width, int32_t height) {
+    HackEvent event;
+    event.kind = Kind::kResized;
+    event.width = width;
+    event.height = height;
+    return event;
+}
+
+struct PumpTest : ::testing::Test {
+    FakeEventSource source;
+    volatile std::sig_atomic_t stop = 0;
+    std::vector<std::pair<int32_t, int32_t>> viewports;
+    KeyTable keys;
+    HackMessagePump pump{source, stop,
+                         [this](int32_t w, int32_t h) { viewports.emplace_back(w, h); }};
+
+    PumpTest() { pump.attach(keys, 1024, 768); }
+
+    // One drain as the loop does it; returns how many quit requests it took.
+    int drain() {
+        int quits = 0;
+        bool wasQuit = false;
+        while (pump.dispatchNext(wasQuit)) {
+            quits += wasQuit ? 1 : 0;
+        }
+        return quits;
+    }
+};
+
+TEST_F(PumpTest, AnEscTapWithinOneDrainIsSeenDownAfterIt) {
+    source.drains = {{of(Kind::kEscapePressed), of(Kind::kEscapeReleased)}, {}};
+    EXPECT_EQ(drain(), 0);
+    EXPECT_TRUE(keys.isDown(KeyTable::kEscape));
+    drain();
+    EXPECT_FALSE(keys.isDown(KeyTable::kEscape));
+}
+
+TEST_F(PumpTest, AutoRepeatKeepsEscDown) {
+    source.drains = {
+        {of(Kind::kEscapePressed), of(Kind::kEscapeReleased), of(Kind::kEscapePressed)}, {}};
+    drain();
+    drain();
+    EXPECT_TRUE(keys.isDown(KeyTable::kEscape));
+}
+
+TEST_F(PumpTest, QuitKeyCloseRequestAndAGoneWindowAreQuitRequests) {
+    source.drains = {
+        {of(Kind::kQuitKey), of(Kind::kOther), of(Kind::kCloseRequest), of(Kind::kWindowGone)}};
+    EXPECT_EQ(drain(), 3);
+    EXPECT_FALSE(keys.isDown(KeyTable::kEscape));
+}
+
+TEST_F(PumpTest, AStopSignalIsOneQuitRequestBeforeTheQueuedEvents) {
+    stop = 1;
+    source.drains = {{of(Kind::kOther)}, {of(Kind::kOther)}};
+    bool wasQuit = false;
+    ASSERT_TRUE(pump.dispatchNext(wasQuit));
+    EXPECT_TRUE(wasQuit);
+    EXPECT_EQ(source.drawingStops, 1);  // the last frame must not draw
+    ASSERT_TRUE(pump.dispatchNext(wasQuit));
+    EXPECT_FALSE(wasQuit);
+    EXPECT_EQ(drain(), 0);
+    EXPECT_EQ(source.drawingStops, 1);
+}
+
+TEST_F(PumpTest, OnlyANewSizeResetsTheViewport) {
+    source.drains = {{resized(1024, 768), resized(300, 600), resized(300, 600), resized(300, 0)}};
+    drain();
+    const std::vector<std::pair<int32_t, int32_t>> expected{{300, 600}, {300, 0}};
+    EXPECT_EQ(viewports, expected);
+}
+
+TEST(HackMessagePump, EventsBeforeTheWindowExistsChangeNothing) {
+    FakeEventSource source;
+    volatile std::sig_atomic_t stop = 0;
+    int resizes = 0;
+    HackMessagePump pump(source, stop, [&resizes](int32_t, int32_t) { ++resizes; });
+    source.drains = {{of(Kind::kEscapePressed), of(Kind::kQuitKey), resized(5, 5)}};
+    bool wasQuit = false;
+    while (pump.dispatchNext(wasQuit)) {
+        EXPECT_FALSE(wasQuit);
+    }
+    EXPECT_EQ(resizes, 0);
+}
+
+// The shared loop over this pump: a tap between two slow frames ends the run after one
+// more frame, where the Windows rule (Esc down at the test) alone would miss it.
+TEST(HackMessagePump, AnEscTapEndsTheSharedLoop) {
+    EventLog log;
+    FakeEventSource source;
+    volatile std::sig_atomic_t stop = 0;
+    KeyTable keys;
+    HackMessagePump pump(source, stop, [](int32_t, int32_t) {});
+    pump.attach(keys, 640, 480);
+    source.drains = {{}, {of(Kind::kEscapePressed), of(Kind::kEscapeReleased)}};
+    FakeClock clock;
+    SecondsClock seconds(clock);
+    FakeAnimation animation(log);
+    FrameRenderer frames(seconds, animation);
+    FakeSurface surface(log);
+    runMainLoop(pump, keys, frames, surface);
+    EXPECT_EQ(log, (EventLog{"frame", "swap", "frame", "swap"}));
+}
+
+}  // namespace

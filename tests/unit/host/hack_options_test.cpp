@@ -1,0 +1,128 @@
+// The hack's command line: accepted forms, what they choose, and every kind of bad input.
+#include <gtest/gtest.h>
+
+#include "host/hack_options.h"
+
+namespace {
+
+ParsedOptions parse(std::vector<std::string> arguments) {
+    return parseHackOptions(arguments);
+}
+
+TEST(HackOptions, NoArgumentsDrawInAWindowOfItsOwnWithoutDelayOrReport) {
+    const ParsedOptions parsed = parse({});
+    ASSERT_TRUE(parsed.valid);
+    EXPECT_EQ(parsed.options.target, DrawTarget::kOwnWindow);
+    EXPECT_FALSE(parsed.options.reportFrameRate);
+    EXPECT_EQ(parsed.options.delayMicroseconds, 0);
+    EXPECT_FALSE(parsed.options.showUsage);
+}
+
+struct AcceptedCase {
+    std::vector<std::string> arguments;
+    DrawTarget target;
+    uint32_t windowId;
+    bool reportFrameRate;
+    int64_t delay;
+};
+
+class AcceptedOptions : public ::testing::TestWithParam<AcceptedCase> {};
+
+TEST_P(AcceptedOptions, ChooseTargetPacingAndReport) {
+    const AcceptedCase& expected = GetParam();
+    const ParsedOptions parsed = parse(expected.arguments);
+    ASSERT_TRUE(parsed.valid) << parsed.error;
+    EXPECT_EQ(parsed.options.target, expected.target);
+    EXPECT_EQ(parsed.options.windowId, expected.windowId);
+    EXPECT_EQ(parsed.options.reportFrameRate, expected.reportFrameRate);
+    EXPECT_EQ(parsed.options.delayMicroseconds, expected.delay);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Forms, AcceptedOptions,
+    ::testing::Values(
+        AcceptedCase{{"--root"}, DrawTarget::kRootWindow, 0, false, 0},
+        AcceptedCase{{"-root"}, DrawTarget::kRootWindow, 0, false, 0},
+        AcceptedCase{{"--window-id", "4194311"}, DrawTarget::kGivenWindow, 4194311, false, 0},
+        AcceptedCase{{"--window-id", "0x400007"}, DrawTarget::kGivenWindow, 0x400007, false, 0},
+        AcceptedCase{{"-window-id=0XFFFFFFFF"}, DrawTarget::kGivenWindow, 0xFFFFFFFF, false, 0},
+        // A preview appends --window-id to a command that has --root.
+        AcceptedCase{{"--window-id", "0x10", "--root"}, DrawTarget::kGivenWindow, 16, false, 0},
+        AcceptedCase{{"--root", "--window-id", "0x10"}, DrawTarget::kGivenWindow, 16, false, 0},
+        AcceptedCase{{"--fps", "--delay", "20000"}, DrawTarget::kOwnWindow, 0, true, 20000},
+        AcceptedCase{{"-delay=0", "-fps"}, DrawTarget::kOwnWindow, 0, true, 0},
+        AcceptedCase{{"--delay", "10000000"}, DrawTarget::kOwnWindow, 0, false, 10000000},
+        AcceptedCase{{"--delay", "5", "--delay", "7"}, DrawTarget::kOwnWindow, 0, false, 7}));
+
+TEST(HackOptions, HelpAsksForTheUsageText) {
+    EXPECT_TRUE(parse({"--help"}).options.showUsage);
+    EXPECT_TRUE(parse({"-h"}).options.showUsage);
+    EXPECT_NE(hackUsage().find("--window-id"), std::string::npos);
+}
+
+struct RejectedCase {
+    std::vector<std::string> arguments;
+    const char* errorMentions;
+};
+
+class RejectedOptions : public ::testing::TestWithParam<RejectedCase> {};
+
+TEST_P(RejectedOptions, GiveOneErrorLineNamingTheFault) {
+    const RejectedCase& expected = GetParam();
+    const ParsedOptions parsed = parse(expected.arguments);
+    EXPECT_FALSE(parsed.valid);
+    EXPECT_NE(parsed.error.find(expected.errorMentions), std::string::npos) << parsed.error;
+    EXPECT_EQ(parsed.error.find('\n'), std::string::npos);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Faults, RejectedOptions,
+    ::testing::Values(
+        RejectedCase{{"--bogus"}, "'--bogus'"}, RejectedCase{{"stray"}, "'stray'"},
+        RejectedCase{{"-"}, "'-'"}, RejectedCase{{"--"}, "'--'"},
+        RejectedCase{{"--fps=1"}, "'--fps=1'"}, RejectedCase{{"--delay"}, "needs a value"},
+        RejectedCase{{"--window-id"}, "needs a value"}, RejectedCase{{"--delay", "-1"}, "'-1'"},
+        RejectedCase{{"--delay", "+5"}, "'+5'"}, RejectedCase{{"--delay", "1.5"}, "'1.5'"},
+        RejectedCase{{"--delay", "10000001"}, "'10000001'"},
+        RejectedCase{{"--delay", "99999999999999999999999"}, "'9999"},
+        RejectedCase{{"--delay="}, "''"}, RejectedCase{{"--window-id", "0"}, "'0'"},
+        RejectedCase{{"--window-id", "0x"}, "'0x'"},
+        RejectedCase{{"--window-id", "0x100000000"}, "'0x100000000'"},
+        RejectedCase{{"--window-id", "4294967296"}, "'4294967296'"},
+        RejectedCase{{"--window-id", "12ab"}, "'12ab'"},
+        RejectedCase{{"--window-id", " 12"}, "' 12'"},
+        RejectedCase{{"--window-id", "0x-1"}, "'0x-1'"}));
+
+TEST(ResolveAdoptedWindow, RootPrefersTheScreenSaversWindow) {
+    HackOptions options;
+    options.target = DrawTarget::kRootWindow;
+    uint32_t window = 99;
+    std::string error;
+    ASSERT_TRUE(resolveAdoptedWindow(options, "0x2a00003", window, error));
+    EXPECT_EQ(window, 0x2a00003u);
+    ASSERT_TRUE(resolveAdoptedWindow(options, nullptr, window, error));
+    EXPECT_EQ(window, 0u);  // the root window
+}
+
+TEST(ResolveAdoptedWindow, ABadScreenSaverWindowIsAnError) {
+    HackOptions options;
+    options.target = DrawTarget::kRootWindow;
+    uint32_t window = 0;
+    std::string error;
+    EXPECT_FALSE(resolveAdoptedWindow(options, "garbage", window, error));
+    EXPECT_NE(error.find("XSCREENSAVER_WINDOW"), std::string::npos);
+}
+
+TEST(ResolveAdoptedWindow, OnlyRootReadsTheVariable) {
+    HackOptions options;
+    uint32_t window = 5;
+    std::string error;
+    ASSERT_TRUE(resolveAdoptedWindow(options, "0x77", window, error));
+    EXPECT_EQ(window, 0u);
+    options.target = DrawTarget::kGivenWindow;
+    options.windowId = 0x55;
+    ASSERT_TRUE(resolveAdoptedWindow(options, "garbage", window, error));
+    EXPECT_EQ(window, 0x55u);
+}
+
+}  // namespace
