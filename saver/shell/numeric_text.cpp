@@ -33,18 +33,8 @@ std::optional<std::string> scanNumber(std::string_view text, std::size_t& positi
         skipBlanks();
     }
     bool sawDigit = false;
-    while (position < text.size()) {
-        if (isDigit(text[position])) {
-            canonical += text[position++];
-            sawDigit = true;
-        } else if (skip(text[position])) {
-            ++position;
-        } else {
-            break;
-        }
-    }
-    if (position < text.size() && text[position] == '.') {
-        canonical += text[position++];
+    // Digits, with blanks among them passed over; stops at anything else.
+    auto takeDigits = [&] {
         while (position < text.size()) {
             if (isDigit(text[position])) {
                 canonical += text[position++];
@@ -55,6 +45,11 @@ std::optional<std::string> scanNumber(std::string_view text, std::size_t& positi
                 break;
             }
         }
+    };
+    takeDigits();
+    if (position < text.size() && text[position] == '.') {
+        canonical += text[position++];
+        takeDigits();
     }
     if (!sawDigit) {
         return std::nullopt;
