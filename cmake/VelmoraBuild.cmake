@@ -38,3 +38,23 @@ function(velmora_add_gtest_folder name folder)
         add_dependencies(velmora_unit_tests ${name})
     endif()
 endfunction()
+
+# Registers every scenario of a Python scenario script (it names them with --list) as its own
+# test, e2e.<script>.<scenario>, labelled e2e. ENVIRONMENT names a list variable of the
+# scenarios' environment; PROPERTIES adds test properties.
+function(velmora_scenario_script script)
+    cmake_parse_arguments(ARG "" "ENVIRONMENT" "PROPERTIES" ${ARGN})
+    find_program(PYTHON3 python3 REQUIRED)
+    set(path ${CMAKE_CURRENT_SOURCE_DIR}/${script}.py)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${path})
+    execute_process(COMMAND ${PYTHON3} ${path} --list OUTPUT_VARIABLE names
+        OUTPUT_STRIP_TRAILING_WHITESPACE RESULT_VARIABLE listed)
+    if(NOT listed EQUAL 0)
+        message(FATAL_ERROR "cannot list the scenarios of ${script}.py")
+    endif()
+    foreach(name IN LISTS names)
+        add_test(NAME e2e.${script}.${name} COMMAND ${PYTHON3} ${path} ${name})
+        set_tests_properties(e2e.${script}.${name} PROPERTIES LABELS e2e
+            ENVIRONMENT "${${ARG_ENVIRONMENT}}" ${ARG_PROPERTIES})
+    endforeach()
+endfunction()

@@ -85,6 +85,21 @@ class Image:
         return Image(width, height, rgb)
 
 
+def start_xvfb(spawn, screen):
+    """Starts Xvfb through spawn (which records the process) on a screen such as
+    "1024x768x16" and returns its display name. Xvfb picks a free display number itself and
+    tells it through a pipe, so that scenarios of parallel test runs never race for one."""
+    read_end, write_end = os.pipe()
+    spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen, "-nolisten", "tcp",
+           "-noreset"], env=dict(os.environ), pass_fds=(write_end,),
+          stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+    os.close(write_end)
+    with os.fdopen(read_end) as announced:
+        number = announced.readline().strip()
+    check(number.isdigit(), "Xvfb did not start")
+    return f":{number}"
+
+
 class Scenario:
     """One scenario's world: an Xvfb display, the shared prefix, the processes started."""
 
@@ -99,18 +114,7 @@ class Scenario:
 
     def __enter__(self):
         os.makedirs(self.out_dir, exist_ok=True)
-        # Xvfb picks a free display number itself and tells it through a pipe, so that
-        # scenarios of parallel test runs never race for one.
-        read_end, write_end = os.pipe()
-        xvfb = self.spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen,
-                           "-nolisten", "tcp", "-noreset"], env=dict(os.environ),
-                          pass_fds=(write_end,), stdout=subprocess.DEVNULL,
-                          stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        with os.fdopen(read_end) as announced:
-            number = announced.readline().strip()
-        check(number.isdigit(), "Xvfb did not start")
-        self.display = f":{number}"
+        self.display = start_xvfb(self.spawn, self.screen)
         # The wineserver binds its desktop to the display of its first client: start afresh.
         self.stop_wineserver()
         return self

@@ -16,7 +16,7 @@ import time
 import traceback
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from harness import IMPORT, Image, Scenario, ScenarioFailure, check  # noqa: E402,F401
+from harness import IMPORT, Image, Scenario, ScenarioFailure, check, start_xvfb  # noqa: E402,F401
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -45,15 +45,7 @@ class NativeWorld:
 
     def __enter__(self):
         os.makedirs(self.out_dir, exist_ok=True)
-        read_end, write_end = os.pipe()
-        self.spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", self.screen,
-                    "-nolisten", "tcp", "-noreset"], pass_fds=(write_end,),
-                   stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-        os.close(write_end)
-        with os.fdopen(read_end) as announced:
-            number = announced.readline().strip()
-        check(number.isdigit(), "Xvfb did not start")
-        self.display = f":{number}"
+        self.display = start_xvfb(self.spawn, self.screen)
         return self
 
     def __exit__(self, *exc):
