@@ -19,6 +19,7 @@ RENDERER_TITLE = "VelmoraVC"
 RATE = 22050
 WINDOW = RATE // 10  # 100 ms of samples
 AFTER_RUN = 2.5  # seconds recorded after the saver has ended
+LOUD = 0.05  # a 100 ms window this loud (RMS, full scale 1.0) holds sound
 SECTION = "Section"
 KEY_KIND = "BGM区分".encode("cp932")
 KEY_REPEAT = "BGMﾘﾋﾟｰﾄ".encode("cp932")
@@ -83,12 +84,12 @@ class PulseAudio:
         shutil.rmtree(self.runtime, ignore_errors=True)
 
 
-def pitch(samples, first_window, last_window):
-    """The tone's frequency in Hz: the median over the 100 ms windows of the zero-crossing
-    rate, so that a window with a dropout of the sound server or a loop's restart does not
-    pull the estimate off."""
+def pitch(samples, windows):
+    """The tone's frequency in Hz: the median of the zero-crossing rates of the given 100 ms
+    windows, so that a window with a dropout of the sound server or a loop's restart does
+    not pull the estimate off."""
     rates = []
-    for window in range(first_window, last_window + 1):
+    for window in windows:
         chunk = samples[window * WINDOW:(window + 1) * WINDOW]
         crossings = sum(1 for a, b in zip(chunk, chunk[1:]) if (a < 0) != (b < 0))
         rates.append(crossings / 2 / (len(chunk) / RATE))
@@ -143,7 +144,7 @@ def end_run(world, saver, kill=False):
     check(code == 0, f"the saver ended with {code} (None: still running)")
 
 
-def sound_span(levels, threshold=0.05):
+def sound_span(levels, threshold=LOUD):
     loud = [i for i, level in enumerate(levels) if level > threshold]
     return (loud[0], loud[-1]) if loud else (None, None)
 
@@ -155,7 +156,8 @@ def check_played_and_stopped(pulse, seconds, frequency, label):
     heard = (last - first + 1) / 10
     check(heard > 2.5 * seconds,
           f"{label}: heard for {heard:.1f} s only, the {seconds} s file did not repeat")
-    measured = pitch(samples, first + 1, last - 1)
+    # Only windows where the tone sounds: an MP3 is silent between its end and its restart.
+    measured = pitch(samples, [i for i in range(first, last + 1) if levels[i] > LOUD])
     check(abs(measured - frequency) < frequency * 0.05,
           f"{label}: heard {measured:.0f} Hz instead of {frequency} Hz")
     # The recording went on for AFTER_RUN seconds after the run: the sound must have stopped
