@@ -100,34 +100,67 @@ def start_xvfb(spawn, screen):
     return f":{number}"
 
 
-class Scenario:
-    """One scenario's world: an Xvfb display, the shared prefix, the processes started."""
+class DisplayWorld:
+    """A scenario's Xvfb display and the processes started on it, all ended by PID on the
+    way out, whether the scenario passed or not."""
 
-    def __init__(self, name, screen):
+    def __init__(self, name, screen, out_dir):
         self.name = name
         self.screen = screen
         self.processes = []
         self.display = None
-        self.out_dir = os.path.join(work_dir(), "out", name)
-
-    # --- lifetime -------------------------------------------------------------------
+        self.out_dir = out_dir
 
     def __enter__(self):
         os.makedirs(self.out_dir, exist_ok=True)
         self.display = start_xvfb(self.spawn, self.screen)
-        # The wineserver binds its desktop to the display of its first client: start afresh.
-        self.stop_wineserver()
         return self
 
     def __exit__(self, *exc):
         self.cleanup()
         return False
 
+    def env(self):
+        raise NotImplementedError
+
     def spawn(self, argv, env=None, **kwargs):
         process = subprocess.Popen(argv, env=env if env is not None else self.env(),
                                    start_new_session=True, **kwargs)
         self.processes.append(process)
         return process
+
+    def cleanup(self):
+        # Our programs first, newest first, then the display.
+        for process in reversed(self.processes):
+            self.end_process(process)
+
+    @staticmethod
+    def end_process(process):
+        if process.poll() is not None:
+            return
+        for sig, grace in ((signal.SIGTERM, 3), (signal.SIGKILL, 5)):
+            try:
+                os.killpg(process.pid, sig)
+            except ProcessLookupError:
+                return
+            try:
+                process.wait(timeout=grace)
+                return
+            except subprocess.TimeoutExpired:
+                continue
+
+
+class Scenario(DisplayWorld):
+    """One Wine scenario's world: its display, the shared prefix, the processes started."""
+
+    def __init__(self, name, screen):
+        super().__init__(name, screen, os.path.join(work_dir(), "out", name))
+
+    def __enter__(self):
+        super().__enter__()
+        # The wineserver binds its desktop to the display of its first client: start afresh.
+        self.stop_wineserver()
+        return self
 
     def env(self):
         return wine_environment(self.display)
@@ -146,21 +179,6 @@ class Scenario:
         self.stop_wineserver()
         if xvfb is not None:
             self.end_process(xvfb)
-
-    @staticmethod
-    def end_process(process):
-        if process.poll() is not None:
-            return
-        for sig, grace in ((signal.SIGTERM, 3), (signal.SIGKILL, 5)):
-            try:
-                os.killpg(process.pid, sig)
-            except ProcessLookupError:
-                return
-            try:
-                process.wait(timeout=grace)
-                return
-            except subprocess.TimeoutExpired:
-                continue
 
     # --- Windows programs -----------------------------------------------------------
 

@@ -16,7 +16,7 @@ import time
 import traceback
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from harness import IMPORT, Image, Scenario, ScenarioFailure, check, start_xvfb  # noqa: E402,F401
+from harness import IMPORT, DisplayWorld, Image, ScenarioFailure, check  # noqa: E402,F401
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -33,26 +33,11 @@ def velmora_path():
     return os.path.join(bin_dir(), "velmora")
 
 
-class NativeWorld:
-    """One scenario's Xvfb display and the processes started on it."""
+class NativeWorld(DisplayWorld):
+    """One native scenario's Xvfb display and the processes started on it."""
 
     def __init__(self, name, screen):
-        self.name = name
-        self.screen = screen
-        self.processes = []
-        self.display = None
-        self.out_dir = os.path.join(work_dir(), "native", name)
-
-    def __enter__(self):
-        os.makedirs(self.out_dir, exist_ok=True)
-        self.display = start_xvfb(self.spawn, self.screen)
-        return self
-
-    def __exit__(self, *exc):
-        # Our programs first, newest first, then the display.
-        for process in reversed(self.processes):
-            Scenario.end_process(process)
-        return False
+        super().__init__(name, screen, os.path.join(work_dir(), "native", name))
 
     def env(self, **extra):
         env = dict(os.environ)
@@ -62,12 +47,6 @@ class NativeWorld:
             env["DISPLAY"] = self.display
         env.update(extra)
         return env
-
-    def spawn(self, argv, env=None, **kwargs):
-        process = subprocess.Popen(argv, env=env if env is not None else self.env(),
-                                   start_new_session=True, **kwargs)
-        self.processes.append(process)
-        return process
 
     def output_file(self, label):
         return open(os.path.join(self.out_dir, f"{label}.txt"), "w+")
