@@ -130,6 +130,10 @@ class SettingsDialog {
     RECT measuredRect(const DialogElement& element) const;
     int px(int32_t twips) const { return twipsToPixels(twips, dpi_); }
     const DialogElement* elementAt(DialogContainer container, POINT point) const;
+    // Whether a point of the window's client area lies on the link's text.
+    bool isOnLink(POINT point) const;
+    // The hand pointer over the link; false elsewhere (the class cursor serves).
+    bool onSetCursorOverClient();
     HWND containerWindow(DialogContainer container) const {
         return container == DialogContainer::Panel ? panel_ : window_;
     }
@@ -199,7 +203,9 @@ void SettingsDialog::run() {
         return;
     }
     SetWindowLongPtrW(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(window_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&windowProcedure<&SettingsDialog::onDialogMessage>));
+    SetWindowLongPtrW(
+        window_, GWLP_WNDPROC,
+        reinterpret_cast<LONG_PTR>(&windowProcedure<&SettingsDialog::onDialogMessage>));
     createElements();
     formLoad();
     ShowWindow(window_, SW_SHOWNORMAL);
@@ -228,7 +234,9 @@ void SettingsDialog::createElements() {
                              panelRect.right - panelRect.left, panelRect.bottom - panelRect.top,
                              window_, nullptr, instance_, nullptr);
     SetWindowLongPtrW(panel_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
-    SetWindowLongPtrW(panel_, GWLP_WNDPROC, reinterpret_cast<LONG_PTR>(&windowProcedure<&SettingsDialog::onPanelMessage>));
+    SetWindowLongPtrW(
+        panel_, GWLP_WNDPROC,
+        reinterpret_cast<LONG_PTR>(&windowProcedure<&SettingsDialog::onPanelMessage>));
 
     const RECT repeatRect = pixelRect(dialogElement(DialogElementId::RepeatBox));
     // The drop-down list hangs below the edit field: room for about ten entries.
@@ -439,6 +447,22 @@ const DialogElement* SettingsDialog::elementAt(DialogContainer container, POINT 
     return nullptr;
 }
 
+bool SettingsDialog::isOnLink(POINT point) const {
+    const DialogElement* element = elementAt(DialogContainer::Window, point);
+    return element != nullptr && element->kind == DialogElementKind::Link;
+}
+
+bool SettingsDialog::onSetCursorOverClient() {
+    POINT point{};
+    GetCursorPos(&point);
+    ScreenToClient(window_, &point);
+    if (!isOnLink(point) || handCursor_ == nullptr) {
+        return false;
+    }
+    SetCursor(handCursor_);
+    return true;
+}
+
 void SettingsDialog::drawLabel(HDC dc, const DialogElement& element) {
     std::wstring text = utf8ToWide(
         element.id == DialogElementId::FileLabel ? model_.fileLabel() : std::string(element.text));
@@ -517,34 +541,21 @@ LRESULT SettingsDialog::onDialogMessage(UINT message, WPARAM wParam, LPARAM lPar
             return 0;
         case WM_ERASEBKGND:
             return 1;  // the backing image covers everything
-        case WM_SETCURSOR: {
-            POINT point{};
-            GetCursorPos(&point);
-            ScreenToClient(window_, &point);
-            const DialogElement* element = elementAt(DialogContainer::Window, point);
-            if (LOWORD(lParam) == HTCLIENT && element != nullptr &&
-                element->kind == DialogElementKind::Link && handCursor_ != nullptr) {
-                SetCursor(handCursor_);
+        case WM_SETCURSOR:
+            if (LOWORD(lParam) == HTCLIENT && onSetCursorOverClient()) {
                 return TRUE;
             }
             break;
-        }
-        case WM_LBUTTONDOWN: {
-            const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-            const DialogElement* element = elementAt(DialogContainer::Window, point);
-            linkPressed_ = element != nullptr && element->kind == DialogElementKind::Link;
+        case WM_LBUTTONDOWN:
+            linkPressed_ = isOnLink({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)});
             return 0;
-        }
-        case WM_LBUTTONUP: {
-            const POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-            const DialogElement* element = elementAt(DialogContainer::Window, point);
-            const bool onLink = element != nullptr && element->kind == DialogElementKind::Link;
-            if (linkPressed_ && onLink) {
+        case WM_LBUTTONUP:
+            // A click on the link: pressed and released over it.
+            if (linkPressed_ && isOnLink({GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)})) {
                 linkClick();
             }
             linkPressed_ = false;
             return 0;
-        }
         case WM_CLOSE:
             close();
             return 0;
