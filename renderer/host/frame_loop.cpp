@@ -1,9 +1,8 @@
 // The renderer's main loop.
 #include "host/frame_loop.h"
 
-bool FrameRenderer::renderFrame() {
+void FrameRenderer::renderFrame() {
     animation_.drawFrame(timing_.advance());
-    return true;
 }
 
 bool keepRunning(const KeyTable& keys) {
@@ -24,9 +23,7 @@ void runMainLoop(MessagePump& pump, const KeyTable& keys, FrameRenderer& frames,
         if (!keepRunning(keys)) {
             stop = true;
         }
-        if (!frames.renderFrame()) {
-            stop = true;
-        }
+        frames.renderFrame();
         surface.swapBuffers();
     }
 }

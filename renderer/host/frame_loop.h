@@ -30,12 +30,12 @@ class Animation {
     virtual void releaseAnimation() = 0;
 };
 
-// Advances the scene time and draws one frame; never asks to stop.
+// Advances the scene time and draws one frame.
 class FrameRenderer {
   public:
     FrameRenderer(SecondsClock& clock, Animation& animation)
         : timing_(clock), animation_(animation) {}
-    bool renderFrame();
+    void renderFrame();
     double sceneTime() const { return timing_.sceneTime(); }
 
   private:

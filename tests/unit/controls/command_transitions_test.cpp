@@ -153,13 +153,13 @@ const Row kRows[] = {
 INSTANTIATE_TEST_SUITE_P(Command, TransitionTable, ::testing::ValuesIn(kRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
-TEST(CommandTransitions, InitializeSetsNormalAndStartsTheHundredMillisecondTimer) {
+TEST(CommandTransitions, InitializeSetsNormalAndStartsTheHoverTimer) {
     Fixture f;
     EXPECT_EQ(f.button.buttonState(), kStateBeforeInitialize);
     EXPECT_EQ(f.surface.timerInterval, 0u);
     f.button.Initialize();
     EXPECT_EQ(f.button.buttonState(), kStateNormal);
-    EXPECT_EQ(f.surface.timerInterval, 100u);
+    EXPECT_EQ(f.surface.timerInterval, kHoverTimerMilliseconds);
 }
 
 TEST(CommandTransitions, PressAndReleaseOverTheButtonClicksOnce) {

@@ -91,11 +91,9 @@ class FakePlatform final : public RendererPlatform {
     FakePump pump{log};
     const char* windowFailure = nullptr;
     KeyTable* keys = nullptr;
-    WindowRequest lastRequest;
 
-    std::unique_ptr<RenderSurface> createWindow(const WindowRequest& request,
+    std::unique_ptr<RenderSurface> createWindow(const WindowRequest& /*request*/,
                                                 KeyTable& keyTable) override {
-        lastRequest = request;
         keys = &keyTable;
         if (windowFailure != nullptr) {
             log.push_back("create window failed");

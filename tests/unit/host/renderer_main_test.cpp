@@ -2,7 +2,6 @@
 #include <gtest/gtest.h>
 
 #include "fake_platform.h"
-#include "host/render_settings.h"
 
 namespace {
 
@@ -25,18 +24,6 @@ struct RendererRun : ::testing::Test {
 
     int run() { return runRenderer(platform, animation); }
 };
-
-TEST_F(RendererRun, AsksForTheFixedFullScreenWindowAndSettings) {
-    platform.pump.drains = {{quit()}};
-    run();
-    EXPECT_STREQ(platform.lastRequest.title, "VelmoraVC");
-    EXPECT_EQ(platform.lastRequest.width, 1024);
-    EXPECT_EQ(platform.lastRequest.height, 768);
-    EXPECT_EQ(platform.lastRequest.colorBits, 16);
-    EXPECT_TRUE(platform.lastRequest.fullScreen);
-    EXPECT_EQ(renderSettings.textureFilter, 2);
-    EXPECT_EQ(renderSettings.meshDetailLevel, 3);
-}
 
 TEST_F(RendererRun, EscHeldBeforeTheFirstPassStillRendersAndSwapsOneFrame) {
     platform.pump.drains = {{keyDown(platform, 27)}};
