@@ -74,7 +74,7 @@ dist: windows
 	@echo "programs in $(DIST)/: $$(ls $(DIST) | tr '\n' ' ')"
 
 install: native
-	@$(INSTALL_PLACES) sh tools/install-hack.sh $(NATIVE)/bin/velmora renderer/host/velmora.xml
+	@$(INSTALL_PLACES) sh tools/install-hack.sh $(NATIVE)/bin/velmora renderer/host/x11/velmora.xml
 
 uninstall:
 	@$(INSTALL_PLACES) sh tools/install-hack.sh --uninstall

@@ -2,7 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "gl_api.h"
-#include "host/egl_offscreen.h"
+#include "host/egl/egl_offscreen.h"
 
 TEST(OffscreenContext, ClearsAndReadsBackTopRowFirst) {
     OffscreenContext context(8, 4);

@@ -8,7 +8,7 @@
 
 #include "geometry/mesh.h"
 #include "gl_api.h"
-#include "host/egl_offscreen.h"
+#include "host/egl/egl_offscreen.h"
 #include "host/render_settings.h"
 #include "host/velmora_animation.h"
 #include "host/viewport.h"

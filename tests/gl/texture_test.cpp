@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "gl_api.h"
-#include "host/egl_offscreen.h"
+#include "host/egl/egl_offscreen.h"
 #include "host/render_settings.h"
 #include "textures/glow_program.h"
 #include "textures/texture.h"

@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "gl_api.h"
-#include "host/egl_offscreen.h"
+#include "host/egl/egl_offscreen.h"
 #include "host/viewport.h"
 
 TEST(Viewport, SixtyDegreePerspectiveWithModelViewCurrent) {

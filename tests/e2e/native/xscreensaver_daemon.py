@@ -21,7 +21,7 @@ def install_hack(base):
     places = {"PREFIX": os.path.join(base, "prefix"), "HACKDIR": os.path.join(base, "hacks"),
               "CONFDIR": os.path.join(base, "config")}
     script = os.path.join(os.environ["VELMORA_SOURCE_DIR"], "tools", "install-hack.sh")
-    settings = os.path.join(os.environ["VELMORA_SOURCE_DIR"], "renderer", "host", "velmora.xml")
+    settings = os.path.join(os.environ["VELMORA_SOURCE_DIR"], "renderer", "host", "x11", "velmora.xml")
     subprocess.run(["sh", script, velmora_path(), settings], env={**os.environ, **places},
                    check=True, capture_output=True)
     program = os.path.join(places["PREFIX"], "bin", "velmora")

@@ -1,5 +1,5 @@
 // The X11 platform of the renderer: clock, pacing, event translation and window factory.
-#include "host/x11_platform.h"
+#include "host/x11/x11_platform.h"
 
 #include <X11/keysym.h>
 

@@ -1,5 +1,5 @@
 // Headless GL through EGL's surfaceless Mesa platform and a pbuffer.
-#include "host/egl_offscreen.h"
+#include "host/egl/egl_offscreen.h"
 
 #include <EGL/egl.h>
 #include <EGL/eglext.h>

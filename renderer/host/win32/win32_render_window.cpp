@@ -1,5 +1,5 @@
 // RenderWindow: display mode, window, pixel format, GL context and the window procedure.
-#include "host/win32_render_window.h"
+#include "host/win32/win32_render_window.h"
 
 #include "host/viewport.h"
 

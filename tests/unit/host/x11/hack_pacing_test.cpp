@@ -1,8 +1,8 @@
 // The hack's per-frame pacing: the frame-rate report's spans and figures, and the delay.
 #include <gtest/gtest.h>
 
-#include "fake_platform.h"
-#include "host/hack_pacing.h"
+#include "../fake_platform.h"
+#include "host/x11/hack_pacing.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include "host/renderer_main.h"
 #include "host/velmora_animation.h"
-#include "host/win32_render_window.h"
+#include "host/win32/win32_render_window.h"
 
 namespace {
 

@@ -9,12 +9,12 @@
 
 #include "host/frame_clock.h"
 #include "host/frame_loop.h"
-#include "host/hack_events.h"
-#include "host/hack_options.h"
-#include "host/hack_pacing.h"
+#include "host/x11/hack_events.h"
+#include "host/x11/hack_options.h"
+#include "host/x11/hack_pacing.h"
 #include "host/renderer_main.h"
 #include "host/viewport.h"
-#include "host/x11_render_window.h"
+#include "host/x11/x11_render_window.h"
 
 // CLOCK_MONOTONIC in nanoseconds as the counter, always present.
 class X11Clock final : public ClockSource {

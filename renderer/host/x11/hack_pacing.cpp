@@ -1,5 +1,5 @@
 // Frame-rate report and sleep between frames for the hack.
-#include "host/hack_pacing.h"
+#include "host/x11/hack_pacing.h"
 
 #include <cstdio>
 

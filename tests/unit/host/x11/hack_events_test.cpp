@@ -4,8 +4,8 @@
 #include <deque>
 #include <utility>
 
-#include "fake_platform.h"
-#include "host/hack_events.h"
+#include "../fake_platform.h"
+#include "host/x11/hack_events.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // X11RenderWindow: window creation or adoption, GLX context, buffer swap and teardown.
-#include "host/x11_render_window.h"
+#include "host/x11/x11_render_window.h"
 
 #include <cstring>
 

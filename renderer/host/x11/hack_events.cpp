@@ -1,5 +1,5 @@
 // Translation of the hack's window events into key-table entries, quit requests and sizes.
-#include "host/hack_events.h"
+#include "host/x11/hack_events.h"
 
 void HackMessagePump::attach(KeyTable& keys, int32_t width, int32_t height) {
     keys_ = &keys;

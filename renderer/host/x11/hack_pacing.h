@@ -7,7 +7,7 @@
 #include <string>
 
 #include "host/frame_loop.h"
-#include "host/hack_options.h"
+#include "host/x11/hack_options.h"
 
 // The operating system's side of pacing.
 class PacingServices {

@@ -1,5 +1,5 @@
 // Parsing of the hack's command line: every fault becomes one error line.
-#include "host/hack_options.h"
+#include "host/x11/hack_options.h"
 
 #include <cerrno>
 #include <cstdlib>

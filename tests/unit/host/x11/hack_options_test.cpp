@@ -1,7 +1,7 @@
 // The hack's command line: accepted forms, what they choose, and every kind of bad input.
 #include <gtest/gtest.h>
 
-#include "host/hack_options.h"
+#include "host/x11/hack_options.h"
 
 namespace {
 

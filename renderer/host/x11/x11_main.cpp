@@ -10,11 +10,11 @@
 #include <string>
 #include <vector>
 
-#include "host/hack_options.h"
+#include "host/x11/hack_options.h"
 #include "host/renderer_main.h"
 #include "host/velmora_animation.h"
-#include "host/x11_platform.h"
-#include "host/x11_render_window.h"
+#include "host/x11/x11_platform.h"
+#include "host/x11/x11_render_window.h"
 
 namespace {
 
