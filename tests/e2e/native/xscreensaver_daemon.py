@@ -17,16 +17,21 @@ UNPRIVILEGED_USER = "nobody"
 
 
 def install_hack(base):
-    """The install script into a private tree; returns (program, hack link, settings)."""
-    places = {"PREFIX": os.path.join(base, "prefix"), "HACKDIR": os.path.join(base, "hacks"),
-              "CONFDIR": os.path.join(base, "config")}
-    script = os.path.join(os.environ["VELMORA_SOURCE_DIR"], "tools", "install-hack.sh")
-    settings = os.path.join(os.environ["VELMORA_SOURCE_DIR"], "renderer", "host", "x11", "velmora.xml")
-    subprocess.run(["sh", script, velmora_path(), settings], env={**os.environ, **places},
+    """The hack's install rules into a private tree (DESTDIR), at the places the build tree
+    names; returns (program, hack link, settings)."""
+    subprocess.run([os.environ["VELMORA_CMAKE"], "--install", os.environ["VELMORA_BUILD_DIR"],
+                    "--component", "hack"], env={**os.environ, "DESTDIR": base},
                    check=True, capture_output=True)
-    program = os.path.join(places["PREFIX"], "bin", "velmora")
-    link = os.path.join(places["HACKDIR"], "velmora")
-    return program, link, os.path.join(places["CONFDIR"], "velmora.xml")
+    installed = {}
+    for folder, _, files in os.walk(base):
+        for name in files:
+            path = os.path.join(folder, name)
+            kind = "link" if os.path.islink(path) else name
+            check(kind not in installed, f"{path} installed twice")
+            installed[kind] = path
+    check(set(installed) == {"velmora", "link", "velmora.xml"},
+          f"installed: {sorted(installed.values())}")
+    return installed["velmora"], installed["link"], installed["velmora.xml"]
 
 
 def write_settings(home):
