@@ -6,16 +6,13 @@ SANITIZE := build/sanitize
 FUZZ    := build/fuzz
 FUZZ_SECONDS ?= 60
 DIST    := dist
-CMAKE_FLAGS := -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
-# Where `make install` puts the Linux hack; HACKDIR and CONFDIR are where Debian's
-# XScreenSaver looks for hacks and for their settings files.
+# Where `make install` puts the Linux hack: the program in $(PREFIX)/bin; HACKDIR and CONFDIR
+# are where Debian's XScreenSaver looks for hacks and for their settings files. DESTDIR, if
+# given, is put before all three.
 PREFIX  ?= /usr/local
-BINDIR  ?= $(PREFIX)/bin
 HACKDIR ?= /usr/libexec/xscreensaver
 CONFDIR ?= /usr/share/xscreensaver/config
-INSTALL_PLACES = DESTDIR="$(DESTDIR)" PREFIX="$(PREFIX)" BINDIR="$(BINDIR)" \
-    HACKDIR="$(HACKDIR)" CONFDIR="$(CONFDIR)"
 
 .PHONY: all deps native windows sanitize build test fuzz run dist install uninstall clean
 
@@ -24,19 +21,21 @@ all: build
 deps:
 	@sh tools/install-deps.sh
 
-native: deps
-	@cmake -S . -B $(NATIVE) $(CMAKE_FLAGS) >/dev/null
-	@cmake --build $(NATIVE)
+# Each tree is configured once from its preset in CMakePresets.json (again only when the
+# presets change); from then on ninja re-runs CMake itself when a CMakeLists.txt changes.
+build/%/build.ninja: CMakePresets.json | deps
+	@cmake --preset $*
 
-windows: deps
-	@cmake -S . -B $(WINDOWS) $(CMAKE_FLAGS) \
-	    -DCMAKE_TOOLCHAIN_FILE=$(CURDIR)/cmake/mingw-w64-x86_64.cmake >/dev/null
-	@cmake --build $(WINDOWS)
+native: deps $(NATIVE)/build.ninja
+	@cmake --build --preset native
+
+# The programs, and the unit tests that CTest runs under Wine.
+windows: deps $(WINDOWS)/build.ninja
+	@cmake --build --preset windows
 
 # The unit tests once more under AddressSanitizer and UBSan (only their targets are built).
-sanitize: deps
-	@cmake -S . -B $(SANITIZE) $(CMAKE_FLAGS) -DVELMORA_SANITIZE=ON >/dev/null
-	@cmake --build $(SANITIZE) --target velmora_unit_tests
+sanitize: deps $(SANITIZE)/build.ninja
+	@cmake --build --preset sanitize
 
 build: native windows
 
@@ -53,31 +52,31 @@ test: build sanitize
 # Any byte string as a texture program, for FUZZ_SECONDS, under ASan and UBSan (clang).
 # Up to 64 bytes (7 steps): every step costs a full pass, and short programs already hold
 # every kind of bad step; this finds a wrong layer bound within a minute.
-FUZZ_FLAGS := -std=c++17 -O1 -g -Wall -Wextra -Werror -ffp-contract=off \
-    -fsanitize=fuzzer,address,undefined,float-cast-overflow -fno-sanitize-recover=all
-FUZZ_SOURCES := tests/fuzz/texture_program_fuzz.cpp renderer/textures/texture_generator.cpp \
-    renderer/textures/texture_random.cpp
-
-fuzz: deps
+fuzz: deps $(FUZZ)/build.ninja
+	@cmake --build --preset fuzz
 	@mkdir -p $(FUZZ)/corpus
-	@clang++ $(FUZZ_FLAGS) -Irenderer $(FUZZ_SOURCES) -o $(FUZZ)/texture_program_fuzz
-	@$(FUZZ)/texture_program_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=64 \
+	@$(FUZZ)/bin/texture_program_fuzz -max_total_time=$(FUZZ_SECONDS) -max_len=64 \
 	    -print_final_stats=1 $(FUZZ)/corpus tests/fuzz/corpus
 
 run: windows
 	@sh tools/run-saver.sh $(WINDOWS)/bin
 
+# What a Windows user downloads: the two programs without debug information and a read-me,
+# in $(DIST)/ and in $(DIST)/Velmora.zip.
 dist: windows
-	@mkdir -p $(DIST)
-	@cp $(WINDOWS)/bin/Velmora.dll $(DIST)/
-	@if [ -f $(WINDOWS)/bin/Velmora.scr ]; then cp $(WINDOWS)/bin/Velmora.scr $(DIST)/; fi
-	@echo "programs in $(DIST)/: $$(ls $(DIST) | tr '\n' ' ')"
+	@sh tools/make-dist.sh $(WINDOWS) $(DIST)
 
 install: native
-	@$(INSTALL_PLACES) sh tools/install-hack.sh $(NATIVE)/bin/velmora renderer/host/x11/velmora.xml
+	@cmake -DCMAKE_INSTALL_PREFIX="$(PREFIX)" -DVELMORA_HACKDIR="$(HACKDIR)" \
+	    -DVELMORA_CONFDIR="$(CONFDIR)" $(NATIVE) >/dev/null
+	@DESTDIR="$(DESTDIR)" cmake --install $(NATIVE)
 
+# Takes away what the last `make install` put in place: CMake lists it, without DESTDIR, in
+# install_manifest.txt.
 uninstall:
-	@$(INSTALL_PLACES) sh tools/install-hack.sh --uninstall
+	@if [ -f $(NATIVE)/install_manifest.txt ]; then \
+	    sed 's|^|$(DESTDIR)|' $(NATIVE)/install_manifest.txt | xargs -r -d '\n' rm -fv -- && \
+	    rm $(NATIVE)/install_manifest.txt; fi
 
 clean:
 	rm -rf build $(DIST) out

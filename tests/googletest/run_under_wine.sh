@@ -1,0 +1,38 @@
+#!/bin/sh
+# Runs a Windows test program under Wine without a display, in the given Wine prefix, which
+# it makes on first use (about 10 s; under a lock, since CTest may ask for several at once).
+# Usage: run_under_wine.sh WINE PREFIX PROGRAM [ARGUMENTS...]
+set -eu
+
+wine=$1
+prefix=$2
+shift 2
+export WINEPREFIX="$prefix"
+export WINEDEBUG=-all
+export WINEDLLOVERRIDES="mscoree,mshtml="
+unset DISPLAY WAYLAND_DISPLAY
+
+if [ ! -f "$prefix/.velmora-ready" ]; then
+    mkdir -p "$prefix"
+    (
+        flock 9
+        if [ ! -f "$prefix/.velmora-ready" ]; then
+            "$wine" wineboot -i >/dev/null 2>&1 </dev/null
+            "$(dirname "$wine")/wineserver" -w
+            touch "$prefix/.velmora-ready"
+        fi
+    ) 9>"$prefix.lock"
+fi
+
+# The program writes to files, not to our caller's pipes: the Wine services it may start
+# outlive it by seconds with its streams, and CTest would wait for them. Its text-mode
+# line ends (CR LF) come back as the Linux ones GoogleTest's test discovery reads.
+out=$(mktemp)
+err=$(mktemp)
+trap 'rm -f "$out" "$err"' EXIT
+trap 'exit 143' HUP INT TERM
+status=0
+"$wine" "$@" >"$out" 2>"$err" </dev/null || status=$?
+tr -d '\r' <"$out"
+tr -d '\r' <"$err" >&2
+exit "$status"
