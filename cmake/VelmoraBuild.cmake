@@ -51,7 +51,7 @@ function(velmora_add_gtest_folder name folder)
         # Under Wine (CMAKE_CROSSCOMPILING_EMULATOR): listed when CTest runs, not while
         # building, with time for making the Wine prefix on first use.
         gtest_discover_tests(${name} NO_PRETTY_VALUES DISCOVERY_MODE PRE_TEST
-            DISCOVERY_TIMEOUT 300 PROPERTIES LABELS "${ARG_LABELS}")
+            DISCOVERY_TIMEOUT 300 PROPERTIES LABELS "${ARG_LABELS}" FIXTURES_REQUIRED unit_wine)
     else()
         gtest_discover_tests(${name} NO_PRETTY_VALUES DISCOVERY_TIMEOUT 60
             PROPERTIES LABELS "${ARG_LABELS}")

@@ -1,12 +1,13 @@
 #!/bin/sh
 # Runs a Windows test program under Wine without a display, in the given Wine prefix, which
 # it makes on first use (about 10 s; under a lock, since CTest may ask for several at once).
-# Usage: run_under_wine.sh WINE PREFIX PROGRAM [ARGUMENTS...]
+# Usage: run_under_wine.sh WINE WINESERVER PREFIX PROGRAM [ARGUMENTS...]
 set -eu
 
 wine=$1
-prefix=$2
-shift 2
+wineserver=$2
+prefix=$3
+shift 3
 export WINEPREFIX="$prefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
@@ -18,7 +19,7 @@ if [ ! -f "$prefix/.velmora-ready" ]; then
         flock 9
         if [ ! -f "$prefix/.velmora-ready" ]; then
             "$wine" wineboot -i >/dev/null 2>&1 </dev/null
-            "$(dirname "$wine")/wineserver" -w
+            "$wineserver" -w
             touch "$prefix/.velmora-ready"
         fi
     ) 9>"$prefix.lock"
