@@ -2,6 +2,7 @@
 // (window classes, rectangles, styles, parents, the display mode) and makes test windows.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -198,13 +199,22 @@ int profileReadCommand(const char* file, const char* section, const char* keyHex
     return 0;
 }
 
+// A number of milliseconds from the environment; -1 when the variable is not set.
+int environmentMs(const char* name) {
+    char value[32] = {};
+    if (GetEnvironmentVariableA(name, value, sizeof(value)) == 0) {
+        return -1;
+    }
+    return std::atoi(value);
+}
+
 // A stand-in renderer for the front-end's watch: started as Velmora.dll with no arguments,
 // it waits VELMORA_PROBE_RENDERER_DELAY_MS, then shows a window titled "VelmoraVC" until it
-// is closed.
+// is closed. With VELMORA_PROBE_RENDERER_HANG_MS it stops handling messages that long after
+// showing the window, for good, like a renderer that hangs.
 int slowRenderer() {
-    char delay[32] = {};
-    GetEnvironmentVariableA("VELMORA_PROBE_RENDERER_DELAY_MS", delay, sizeof(delay));
-    Sleep(static_cast<DWORD>(std::atoi(delay)));
+    Sleep(static_cast<DWORD>(std::max(environmentMs("VELMORA_PROBE_RENDERER_DELAY_MS"), 0)));
+    const int hangAfterMs = environmentMs("VELMORA_PROBE_RENDERER_HANG_MS");
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = boxProcedure;
     windowClass.hInstance = GetModuleHandleA(nullptr);
@@ -216,11 +226,23 @@ int slowRenderer() {
     if (window == nullptr) {
         return 1;
     }
+    const DWORD shown = GetTickCount();
     MSG message{};
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        DispatchMessageA(&message);
+    for (;;) {
+        if (hangAfterMs >= 0 && GetTickCount() - shown >= static_cast<DWORD>(hangAfterMs)) {
+            for (;;) {
+                Sleep(INFINITE);
+            }
+        }
+        // Wakes at least every 50 ms to look at the clock.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                return 0;
+            }
+            DispatchMessageA(&message);
+        }
     }
-    return 0;
 }
 
 bool startedAsRenderer() {
