@@ -24,8 +24,7 @@ CoverLayout coverLayout(const std::vector<MonitorInfo>& monitors) {
     }
     layout.window = all;
     // OpenGL counts rows from the bottom of the window.
-    layout.viewport = {shot.left - all.left, all.bottom - shot.bottom, shot.width(),
-                       shot.height()};
+    layout.viewport = {shot.left - all.left, all.bottom - shot.bottom, shot.width(), shot.height()};
     return layout;
 }
 

@@ -22,9 +22,9 @@ bool Win32RunWindow::create(HINSTANCE instance) {
     return window_ != nullptr;
 }
 
-void Win32RunWindow::load(DisplayModeControl& display, ProcessLauncher& processes, CursorControl& cursor,
-                          ProgramControl& program, BgmPlayer& music, const BgmSettings& settings,
-                          std::int32_t& cursorState, const std::string& programFolder) {
+void Win32RunWindow::load(DisplayModeControl& display, ProcessLauncher& processes,
+                          CursorControl& cursor, ProgramControl& program, BgmPlayer& music,
+                          const BgmSettings& settings, std::int32_t& cursorState, const std::string& programFolder) {
     timers_ = std::make_unique<Win32WindowTimers>(window_);
     form_ = std::make_unique<RunForm>(
         RunFormServices{display, processes, *timers_, cursor, program, music}, settings,

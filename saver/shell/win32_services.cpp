@@ -75,7 +75,8 @@ class Win32ChildProcess : public ChildProcess {
             // Messages sent to our windows meanwhile (the renderer's display change is
             // announced to every top-level window) are answered, so that it never waits
             // on us.
-            const DWORD woken = MsgWaitForMultipleObjects(1, &process, FALSE, left, QS_SENDMESSAGE);
+            const DWORD woken =
+                MsgWaitForMultipleObjects(1, &process, FALSE, left, QS_SENDMESSAGE);
             if (woken == WAIT_OBJECT_0) {
                 return true;
             }

@@ -64,8 +64,10 @@ def refused_display_mode_is_covered_borderless(world, width, height):
     check(style & WS_POPUP and not style & (WS_CAPTION | WS_THICKFRAME),
           f"not a borderless popup: {style:#x}")
     check(window["exstyle"] & WS_EX_TOPMOST, f"not top-most: {window['exstyle']:#x}")
-    mode = world.display_state()["mode"]
-    check(mode.startswith(f"{width}x{height}x"), f"display mode changed to {mode}")
+    state = world.display_state()
+    check(state["mode"].startswith(f"{width}x{height}x"),
+          f"display mode changed to {state['mode']}")
+    check(state["cursor_showing"] == "0", "the cursor shows over the covered screen")
     world.screenshot("covered")
     press_escape_and_expect_exit(world, process, window)
 

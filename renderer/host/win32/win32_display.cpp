@@ -37,8 +37,8 @@ std::vector<MonitorInfo> Win32Display::monitors() {
     std::vector<MonitorInfo> found;
     EnumDisplayMonitors(nullptr, nullptr, collectMonitor, reinterpret_cast<LPARAM>(&found));
     if (found.empty()) {
-        found.push_back({{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)},
-                         true});
+        found.push_back(
+            {{0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, true});
     }
     return found;
 }
@@ -62,8 +62,8 @@ void Win32Display::minimise() {
 void becomeDpiAware() {
     using DpiAwareProc = BOOL(WINAPI*)();
     const HMODULE user32 = GetModuleHandleA("user32.dll");
-    const FARPROC address = user32 != nullptr ? GetProcAddress(user32, "SetProcessDPIAware")
-                                              : nullptr;
+    const FARPROC address =
+        user32 != nullptr ? GetProcAddress(user32, "SetProcessDPIAware") : nullptr;
     if (address != nullptr) {
         // Through void(*)(): the one function-pointer cast the compiler accepts silently.
         reinterpret_cast<DpiAwareProc>(reinterpret_cast<void (*)()>(address))();

@@ -42,9 +42,9 @@ TEST(CoverLayout, PrimaryThatIsNotTheLeftmostIsFoundWhereverItIsListed) {
 
 TEST(CoverLayout, NegativeCoordinatesAboveAndLeftCountFromTheWindowsCorner) {
     // A monitor above the primary and one to its left: rows count from the window's bottom.
-    const CoverLayout layout = coverLayout({monitor(0, -900, 1600, 900),
-                                            monitor(-1024, 200, 1024, 768),
-                                            monitor(0, 0, 1920, 1080, true)});
+    const CoverLayout layout =
+        coverLayout({monitor(0, -900, 1600, 900), monitor(-1024, 200, 1024, 768),
+                     monitor(0, 0, 1920, 1080, true)});
     EXPECT_EQ(layout.window, (ScreenRect{-1024, -900, 1920, 1080}));
     EXPECT_EQ(layout.viewport, (ViewportRect{1024, 0, 1920, 1080}));
 }
@@ -69,8 +69,7 @@ class FakeDisplay final : public DisplayPlatform {
   public:
     std::vector<std::string> calls;
     std::vector<MonitorInfo> now{monitor(0, 0, 1920, 1080, true), monitor(1920, 0, 1280, 1024)};
-    std::vector<MonitorInfo> granted{monitor(0, 0, 1024, 768, true),
-                                     monitor(1920, 0, 1280, 1024)};
+    std::vector<MonitorInfo> granted{monitor(0, 0, 1024, 768, true), monitor(1920, 0, 1280, 1024)};
     bool grants = true;
     bool modeChanged = false;
 
@@ -87,13 +86,12 @@ class FakeDisplay final : public DisplayPlatform {
     std::vector<MonitorInfo> monitors() override { return modeChanged ? granted : now; }
     void placeWindow(const ScreenRect& area) override {
         calls.push_back("place " + std::to_string(area.left) + "," + std::to_string(area.top) +
-                        " " + std::to_string(area.width()) + "x" +
-                        std::to_string(area.height()));
+                        " " + std::to_string(area.width()) + "x" + std::to_string(area.height()));
     }
     void setViewport(const ViewportRect& viewport) override {
         calls.push_back("viewport " + std::to_string(viewport.x) + "," +
-                        std::to_string(viewport.y) + " " + std::to_string(viewport.width) +
-                        "x" + std::to_string(viewport.height));
+                        std::to_string(viewport.y) + " " + std::to_string(viewport.width) + "x" +
+                        std::to_string(viewport.height));
     }
     void minimise() override { calls.push_back("minimise"); }
 };
