@@ -11,6 +11,7 @@ WS_CAPTION = 0x00C00000
 WS_THICKFRAME = 0x00040000
 WS_CLIPSIBLINGS = 0x04000000
 WS_CLIPCHILDREN = 0x02000000
+WS_MINIMIZE = 0x20000000
 WS_EX_TOPMOST = 0x00000008
 SC_SCREENSAVE = 0xF140
 SC_MONITORPOWER = 0xF170
@@ -80,6 +81,36 @@ def refused_mode_at_1920x1080_is_covered_borderless(world):
 @scenario(screen="1280x1024x24")
 def refused_mode_at_1280x1024_is_covered_borderless(world):
     refused_display_mode_is_covered_borderless(world, 1280, 1024)
+
+
+def wait_for_renderer_state(world, minimised, timeout=10):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        window = world.find_window(TITLE)
+        check(window is not None, "the renderer's window is gone")
+        if bool(window["style"] & WS_MINIMIZE) == minimised:
+            return window
+        time.sleep(0.2)
+    raise AssertionError(f"the renderer was {'not ' if minimised else ''}minimised "
+                         f"within {timeout} s")
+
+
+@scenario(screen="1024x768x16")
+def another_program_taking_the_screen_minimises_it_until_it_is_back(world):
+    process, _ = start_renderer(world)
+    other = world.wine("velmora_probe.exe", "box", "300", "200", "Other")
+    world.wait_for_window("Other", process=other, visible=True)
+    code, _ = world.probe("activate", "Other")
+    check(code == 0, "could not activate the other program")
+    wait_for_renderer_state(world, minimised=True)
+    check(world.display_state()["mode"] == "1024x768x16", "the display mode changed")
+    code, _ = world.probe("activate", TITLE)
+    check(code == 0, "could not activate the renderer again")
+    window = wait_for_renderer_state(world, minimised=False)
+    check(window["rect"] == (0, 0, 1024, 768), f"window rectangle {window['rect']}")
+    check(window["exstyle"] & WS_EX_TOPMOST, f"not top-most: {window['exstyle']:#x}")
+    check(process.poll() is None, f"the renderer ended with {process.returncode}")
+    press_escape_and_expect_exit(world, process, window)
 
 
 @scenario(screen="1024x768x16")

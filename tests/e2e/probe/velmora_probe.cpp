@@ -153,6 +153,18 @@ int boxCommand(const char* width, const char* height, const char* title) {
     return 0;
 }
 
+// Brings the window to the foreground, as a click on it or Alt+Tab would.
+int activateCommand(const char* title) {
+    HWND window = windowByTitle(title);
+    if (window == nullptr) {
+        return 1;
+    }
+    if (IsIconic(window)) {
+        ShowWindow(window, SW_RESTORE);
+    }
+    return SetForegroundWindow(window) ? 0 : 1;
+}
+
 // Ends the process that owns the window, as a task manager would.
 int killCommand(const char* title) {
     HWND window = windowByTitle(title);
@@ -256,7 +268,7 @@ int usage() {
     std::fprintf(stderr,
                  "usage: velmora_probe find TITLE | children HWND | close TITLE |\n"
                  "       syscommand TITLE CODE | display | box WIDTH HEIGHT TITLE |\n"
-                 "       kill TITLE | profile-write FILE SECTION KEYHEX VALUEHEX |\n"
+                 "       kill TITLE | activate TITLE | profile-write FILE SECTION KEYHEX VALUEHEX |\n"
                  "       profile-read FILE SECTION KEYHEX\n");
     return 2;
 }
@@ -280,6 +292,8 @@ int main(int argc, char** argv) {
         return displayCommand();
     if (command == "box" && argc == 5)
         return boxCommand(argv[2], argv[3], argv[4]);
+    if (command == "activate" && argc == 3)
+        return activateCommand(argv[2]);
     if (command == "kill" && argc == 3)
         return killCommand(argv[2]);
     if (command == "profile-write" && argc == 6)
