@@ -1,5 +1,6 @@
 // Velmora_S, the hidden run form: starts the renderer and the music, keeps the music going
-// with its timers and ends the run when the renderer has gone.
+// with its timers, and ends the run, and the renderer with it, when the renderer has gone or
+// hangs or the form unloads for any other reason.
 #pragma once
 
 #include <cstdint>
@@ -52,7 +53,8 @@ class RunForm {
     void timer1Tick();
     void timer2Tick();
     void timer3Tick();
-    // Stops the music, shows the cursor again and ends the program.
+    // Asks the renderer to close first, stops the music, shows the cursor again, ends a
+    // renderer that is still there, and ends the program.
     void queryUnload();
 
     bool timerEnabled(RunTimer timer) const;
