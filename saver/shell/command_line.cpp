@@ -71,9 +71,13 @@ std::int32_t previewBoxHandle(std::string_view arguments) {
     if (offset == std::string_view::npos) {
         return 0;
     }
-    const std::optional<std::int32_t> handle =
-        roundHalfEvenToInt32(parseLeadingNumber(arguments.substr(offset)));
-    return handle.value_or(0);
+    const double number = parseLeadingNumber(arguments.substr(offset));
+    if (number >= 4294967295.5) {
+        return 0;
+    }
+    // Above the signed range, count down by 2^32 into it: the same 32 bits.
+    const double wrapped = number >= 2147483647.5 ? number - 4294967296.0 : number;
+    return roundHalfEvenToInt32(wrapped).value_or(0);
 }
 
 }  // namespace velmora

@@ -17,7 +17,9 @@ std::string argumentText(std::string_view fullCommandLine);
 char modeLetter(std::string_view arguments);
 
 // The decimal number that starts at the fourth character ("/p 1234", "/p:1234"), as a 32-bit
-// handle value; no digits or a number beyond 32 bits give 0.
+// handle value. The system writes handles as unsigned decimals: 2147483648 to 4294967295
+// wrap to the negative values that sign-extend to the same window handle. No digits, or a
+// number outside -2147483648..4294967295, give 0.
 std::int32_t previewBoxHandle(std::string_view arguments);
 
 }  // namespace velmora

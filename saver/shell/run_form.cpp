@@ -95,8 +95,10 @@ void RunForm::timer2Tick() {
 
 void RunForm::timer3Tick() {
     ++rendererChecks_;
-    if (services_.windows.exists(kRendererTitle)) {
-        rendererWindowSeen_ = true;
+    // Only a window of the renderer this run started counts: a stale one of an earlier run
+    // or of another program does not keep the run alive.
+    if (renderer_ != nullptr && renderer_->findWindow(kRendererTitle)) {
+        checkAnswer();
         return;
     }
     // No window: the run is over once the renderer's window has been seen, its process has
@@ -108,7 +110,47 @@ void RunForm::timer3Tick() {
     }
 }
 
+void RunForm::checkAnswer() {
+    const std::uint32_t before = services_.timers.nowMs();
+    if (!rendererWindowSeen_) {
+        rendererWindowSeen_ = true;
+        lastAnswerMs_ = before;
+    }
+    if (renderer_->windowAnswers(kRendererAnswerTimeoutMs)) {
+        lastAnswerMs_ = before;
+        return;
+    }
+    if (services_.timers.nowMs() - lastAnswerMs_ < kRendererHangLimitMs) {
+        return;
+    }
+    // Hung: its end restores the display mode; restoring it here as well leaves nothing
+    // to chance.
+    renderer_->terminate();
+    services_.display.restoreRegistryMode();
+    setTimer(RunTimer::Timer3, false);
+    queryUnload();
+}
+
+void RunForm::endRenderer(bool closeRequested) {
+    if (renderer_ == nullptr || renderer_->hasEnded()) {
+        return;
+    }
+    // A renderer asked to close, or whose window has gone, is on its way out: give it the
+    // time to restore the display itself. One that never showed a window is ended at once.
+    const bool ending = closeRequested || rendererWindowSeen_;
+    if (!ending || !renderer_->waitForEnd(kRendererCloseWaitMs)) {
+        renderer_->terminate();
+        services_.display.restoreRegistryMode();
+    }
+}
+
 void RunForm::queryUnload() {
+    // Whatever unloads the form, its own renderer is asked to close first, so that the
+    // renderer restores the display mode itself while the music stops.
+    bool closeRequested = false;
+    if (renderer_ != nullptr && !renderer_->hasEnded()) {
+        closeRequested = renderer_->closeWindow(kRendererTitle);
+    }
     if (timer2Enabled_) {
         setTimer(RunTimer::Timer2, false);
         services_.music.cdClose();
@@ -126,6 +168,7 @@ void RunForm::queryUnload() {
     if (modeLetter(readArguments_()) == 'S') {
         cursorState_ = services_.cursor.showCursor(cursorState_ != 0);
     }
+    endRenderer(closeRequested);
     renderer_.reset();
     services_.program.endProgram();
 }

@@ -1,5 +1,6 @@
 // Velmora_S, the hidden run form: starts the renderer and the music, keeps the music going
-// with its timers and ends the run when the renderer has gone.
+// with its timers, and ends the run, and the renderer with it, when the renderer has gone or
+// hangs or the form unloads for any other reason.
 #pragma once
 
 #include <cstdint>
@@ -21,12 +22,19 @@ constexpr unsigned kTimer2IntervalMs = 200;   // CD poll
 constexpr unsigned kTimer3IntervalMs = 500;   // renderer watch
 // Checks a renderer may take to show its window while its process runs: 60 x 500 ms = 30 s.
 constexpr int kRendererStartChecks = 60;
+// A renderer's window must answer within 1 s at each check; after 5 s without an answer
+// the renderer is taken as hung and ended, so that a covering window never traps the user.
+constexpr unsigned kRendererAnswerTimeoutMs = 1000;
+constexpr std::uint32_t kRendererHangLimitMs = 5000;
+// How long a renderer asked to close, or ending by itself, may take to restore the display
+// and end before it is ended from here.
+constexpr unsigned kRendererCloseWaitMs = 2000;
 
 // The renderer's full path: the program's folder and "\Velmora.dll".
 std::string rendererPath(const std::string& programFolder);
 
 struct RunFormServices {
-    WindowFinder& windows;
+    DisplayModeControl& display;
     ProcessLauncher& processes;
     TimerHost& timers;
     CursorControl& cursor;
@@ -45,7 +53,8 @@ class RunForm {
     void timer1Tick();
     void timer2Tick();
     void timer3Tick();
-    // Stops the music, shows the cursor again and ends the program.
+    // Asks the renderer to close first, stops the music, shows the cursor again, ends a
+    // renderer that is still there, and ends the program.
     void queryUnload();
 
     bool timerEnabled(RunTimer timer) const;
@@ -53,6 +62,10 @@ class RunForm {
 
   private:
     void setTimer(RunTimer timer, bool enabled);
+    // The renderer's window is there: does it still answer? Ends a hung renderer and the run.
+    void checkAnswer();
+    // Ends the renderer if it has not ended by itself or on the close request.
+    void endRenderer(bool closeRequested);
     std::string fileKind() const;
 
     RunFormServices services_;
@@ -67,6 +80,7 @@ class RunForm {
     bool timer3Enabled_ = false;
     bool rendererWindowSeen_ = false;
     int rendererChecks_ = 0;
+    std::uint32_t lastAnswerMs_ = 0;
 };
 
 }  // namespace velmora

@@ -15,14 +15,26 @@ class WindowFinder {
     virtual bool exists(const std::string& title) = 0;
 };
 
-// A started program, polled for its end.
+// A started program, polled for its end, and its own top-level window.
 class ChildProcess {
   public:
     virtual ~ChildProcess() = default;
     virtual bool hasEnded() = 0;
+    // Looks for a top-level window with this title that belongs to this process (one of any
+    // other process is not it) and keeps it for the calls below; true when there is one.
+    virtual bool findWindow(const std::string& title) = 0;
+    // Whether the kept window answers a message within timeoutMs; a hung one does not.
+    virtual bool windowAnswers(unsigned timeoutMs) = 0;
+    // Finds the window as findWindow does and posts it a close request; false if none.
+    virtual bool closeWindow(const std::string& title) = 0;
+    // Waits up to timeoutMs for the end; true once it has ended.
+    virtual bool waitForEnd(unsigned timeoutMs) = 0;
+    // Ends it at once, with everything it started, and waits briefly for the end.
+    virtual void terminate() = 0;
 };
 
 // Starts a program with the given command line, shown normally; nullptr if it cannot start.
+// The program cannot outlive this process: it ends when this one does, however that is.
 class ProcessLauncher {
   public:
     virtual ~ProcessLauncher() = default;
@@ -37,6 +49,15 @@ class TimerHost {
     virtual ~TimerHost() = default;
     virtual void start(RunTimer timer, unsigned intervalMs) = 0;
     virtual void stop(RunTimer timer) = 0;
+    // Milliseconds since an arbitrary origin; wraps around after 2^32.
+    virtual std::uint32_t nowMs() = 0;
+};
+
+// The display mode: back to the one stored in the registry.
+class DisplayModeControl {
+  public:
+    virtual ~DisplayModeControl() = default;
+    virtual void restoreRegistryMode() = 0;
 };
 
 // The mouse cursor's display count: ShowCursor's argument and result.

@@ -77,7 +77,7 @@ class SaverApplication : public StartupForms {
         if (!runWindow_->create(instance_)) {
             program_.endProgram();
         }
-        runWindow_->load(windows_, launcher_, cursor_, program_, music_, state_.settings,
+        runWindow_->load(display_, launcher_, cursor_, program_, music_, state_.settings,
                          state_.cursorState, folder_);
     }
 
@@ -86,6 +86,7 @@ class SaverApplication : public StartupForms {
     std::string folder_;
     ShellState state_;
     Win32WindowFinder windows_;
+    Win32DisplayMode display_;
     Win32FileSystem files_;
     Win32AnsiCodec codec_;
     Win32Cursor cursor_;

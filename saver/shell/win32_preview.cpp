@@ -30,6 +30,10 @@ Win32Preview::~Win32Preview() {
 
 bool Win32Preview::attach(HINSTANCE instance, std::int32_t boxHandle) {
     const HWND box = boxFromHandle(boxHandle);
+    // No such box: nothing would ever end an invisible preview.
+    if (!IsWindow(box)) {
+        return false;
+    }
     RECT boxRect{};
     GetWindowRect(box, &boxRect);
     const int width = boxRect.right - boxRect.left;

@@ -14,7 +14,8 @@ class Win32Preview {
     Win32Preview(const Win32Preview&) = delete;
     Win32Preview& operator=(const Win32Preview&) = delete;
 
-    // Loads the form, attaches it to the box at (0, 0) with the box's size and shows it.
+    // Loads the form, attaches it to the box at (0, 0) with the box's size and shows it;
+    // false when the box is no window or the form cannot be made.
     // False if the form could not be made at all.
     bool attach(HINSTANCE instance, std::int32_t boxHandle);
 

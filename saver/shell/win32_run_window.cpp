@@ -22,12 +22,12 @@ bool Win32RunWindow::create(HINSTANCE instance) {
     return window_ != nullptr;
 }
 
-void Win32RunWindow::load(WindowFinder& windows, ProcessLauncher& processes, CursorControl& cursor,
-                          ProgramControl& program, BgmPlayer& music, const BgmSettings& settings,
-                          std::int32_t& cursorState, const std::string& programFolder) {
+void Win32RunWindow::load(DisplayModeControl& display, ProcessLauncher& processes,
+                          CursorControl& cursor, ProgramControl& program, BgmPlayer& music,
+                          const BgmSettings& settings, std::int32_t& cursorState, const std::string& programFolder) {
     timers_ = std::make_unique<Win32WindowTimers>(window_);
     form_ = std::make_unique<RunForm>(
-        RunFormServices{windows, processes, *timers_, cursor, program, music}, settings,
+        RunFormServices{display, processes, *timers_, cursor, program, music}, settings,
         cursorState, programFolder, currentArguments);
     form_->formLoad();
 }

@@ -16,7 +16,7 @@ class Win32RunWindow {
     // Creates the hidden window; nothing runs yet.
     bool create(HINSTANCE instance);
     // Loads the run form on this window: starts the renderer and the music.
-    void load(WindowFinder& windows, ProcessLauncher& processes, CursorControl& cursor,
+    void load(DisplayModeControl& display, ProcessLauncher& processes, CursorControl& cursor,
               ProgramControl& program, BgmPlayer& music, const BgmSettings& settings,
               std::int32_t& cursorState, const std::string& programFolder);
 

@@ -9,17 +9,115 @@
 namespace velmora {
 namespace {
 
-class Win32ChildProcess : public ChildProcess {
+// Closes a kernel handle when it leaves scope.
+class KernelHandle {
   public:
-    explicit Win32ChildProcess(HANDLE process) : process_(process) {}
-    ~Win32ChildProcess() override { CloseHandle(process_); }
-    Win32ChildProcess(const Win32ChildProcess&) = delete;
-    Win32ChildProcess& operator=(const Win32ChildProcess&) = delete;
-    bool hasEnded() override { return WaitForSingleObject(process_, 0) != WAIT_TIMEOUT; }
+    explicit KernelHandle(HANDLE handle = nullptr) : handle_(handle) {}
+    ~KernelHandle() {
+        if (handle_ != nullptr) {
+            CloseHandle(handle_);
+        }
+    }
+    KernelHandle(const KernelHandle&) = delete;
+    KernelHandle& operator=(const KernelHandle&) = delete;
+    HANDLE get() const { return handle_; }
+    HANDLE release() {
+        const HANDLE handle = handle_;
+        handle_ = nullptr;
+        return handle;
+    }
 
   private:
-    HANDLE process_;
+    HANDLE handle_;
 };
+
+class Win32ChildProcess : public ChildProcess {
+  public:
+    // Owns both handles; closing the job (here, or by the end of this process) ends the
+    // program if it still runs.
+    Win32ChildProcess(HANDLE process, DWORD processId, HANDLE job)
+        : process_(process), processId_(processId), job_(job) {}
+
+    bool hasEnded() override { return WaitForSingleObject(process_.get(), 0) != WAIT_TIMEOUT; }
+
+    bool findWindow(const std::string& title) override {
+        const std::wstring wideTitle = utf8ToWide(title);
+        window_ = nullptr;
+        for (HWND found = FindWindowExW(nullptr, nullptr, nullptr, wideTitle.c_str());
+             found != nullptr;
+             found = FindWindowExW(nullptr, found, nullptr, wideTitle.c_str())) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(found, &owner);
+            if (owner == processId_) {
+                window_ = found;
+                return true;
+            }
+        }
+        return false;
+    }
+
+    bool windowAnswers(unsigned timeoutMs) override {
+        DWORD_PTR result = 0;
+        return SendMessageTimeoutW(window_, WM_NULL, 0, 0, SMTO_ABORTIFHUNG, timeoutMs,
+                                   &result) != 0;
+    }
+
+    bool closeWindow(const std::string& title) override {
+        return findWindow(title) && PostMessageW(window_, WM_CLOSE, 0, 0) != 0;
+    }
+
+    bool waitForEnd(unsigned timeoutMs) override {
+        const DWORD started = GetTickCount();
+        for (;;) {
+            const DWORD waited = GetTickCount() - started;
+            const DWORD left = waited < timeoutMs ? timeoutMs - waited : 0;
+            const HANDLE process = process_.get();
+            // Messages sent to our windows meanwhile (the renderer's display change is
+            // announced to every top-level window) are answered, so that it never waits
+            // on us.
+            const DWORD woken =
+                MsgWaitForMultipleObjects(1, &process, FALSE, left, QS_SENDMESSAGE);
+            if (woken == WAIT_OBJECT_0) {
+                return true;
+            }
+            if (woken != WAIT_OBJECT_0 + 1 || left == 0) {
+                return hasEnded();
+            }
+            MSG message{};
+            PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+        }
+    }
+
+    void terminate() override {
+        if (job_.get() == nullptr || !TerminateJobObject(job_.get(), 1)) {
+            TerminateProcess(process_.get(), 1);
+        }
+        waitForEnd(kTerminateWaitMs);
+    }
+
+  private:
+    static constexpr unsigned kTerminateWaitMs = 2000;
+
+    KernelHandle process_;
+    DWORD processId_;
+    KernelHandle job_;
+    HWND window_ = nullptr;
+};
+
+// A job whose programs end when its last handle closes; nullptr if none can be made.
+HANDLE createKillOnCloseJob() {
+    KernelHandle job(CreateJobObjectW(nullptr, nullptr));
+    if (job.get() == nullptr) {
+        return nullptr;
+    }
+    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
+    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
+    if (!SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
+                                 sizeof(limits))) {
+        return nullptr;
+    }
+    return job.release();
+}
 
 }  // namespace
 
@@ -38,12 +136,24 @@ std::unique_ptr<ChildProcess> Win32ProcessLauncher::start(const std::string& com
     startup.dwFlags = STARTF_USESHOWWINDOW;
     startup.wShowWindow = SW_SHOWNORMAL;
     PROCESS_INFORMATION process{};
-    if (!CreateProcessW(path.c_str(), writable.data(), nullptr, nullptr, FALSE, 0, nullptr, nullptr,
-                        &startup, &process)) {
+    // Suspended until it sits in the job, so that nothing it starts escapes the job.
+    if (!CreateProcessW(path.c_str(), writable.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
+                        nullptr, nullptr, &startup, &process)) {
         return nullptr;
     }
+    KernelHandle job(createKillOnCloseJob());
+    if (job.get() != nullptr && !AssignProcessToJobObject(job.get(), process.hProcess)) {
+        // Inside a job that allows no other: the close request and the watch still end it.
+        CloseHandle(job.release());
+    }
+    ResumeThread(process.hThread);
     CloseHandle(process.hThread);
-    return std::make_unique<Win32ChildProcess>(process.hProcess);
+    return std::make_unique<Win32ChildProcess>(process.hProcess, process.dwProcessId,
+                                               job.release());
+}
+
+void Win32DisplayMode::restoreRegistryMode() {
+    ChangeDisplaySettingsW(nullptr, 0);
 }
 
 std::int32_t Win32Cursor::showCursor(bool show) {
@@ -60,6 +170,10 @@ void Win32WindowTimers::start(RunTimer timer, unsigned intervalMs) {
 
 void Win32WindowTimers::stop(RunTimer timer) {
     KillTimer(window_, static_cast<UINT_PTR>(timer));
+}
+
+std::uint32_t Win32WindowTimers::nowMs() {
+    return GetTickCount();
 }
 
 std::string currentArguments() {

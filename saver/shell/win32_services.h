@@ -1,5 +1,5 @@
-// The front-end's system services on Windows: window finder, renderer start, cursor, timers
-// of one window, and the end of the process.
+// The front-end's system services on Windows: window finder, renderer start, display mode,
+// cursor, timers of one window, and the end of the process.
 #pragma once
 
 #include <windows.h>
@@ -13,10 +13,16 @@ class Win32WindowFinder : public WindowFinder {
     bool exists(const std::string& title) override;
 };
 
-// Starts a program by its path alone; its process handle tells when it has ended.
+// Starts a program by its path alone, in a job that ends it when this process ends; its
+// process handle tells when it has ended.
 class Win32ProcessLauncher : public ProcessLauncher {
   public:
     std::unique_ptr<ChildProcess> start(const std::string& commandLine) override;
+};
+
+class Win32DisplayMode : public DisplayModeControl {
+  public:
+    void restoreRegistryMode() override;
 };
 
 class Win32Cursor : public CursorControl {
@@ -35,6 +41,7 @@ class Win32WindowTimers : public TimerHost {
     explicit Win32WindowTimers(HWND window) : window_(window) {}
     void start(RunTimer timer, unsigned intervalMs) override;
     void stop(RunTimer timer) override;
+    std::uint32_t nowMs() override;
 
   private:
     HWND window_;

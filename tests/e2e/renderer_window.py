@@ -11,6 +11,8 @@ WS_CAPTION = 0x00C00000
 WS_THICKFRAME = 0x00040000
 WS_CLIPSIBLINGS = 0x04000000
 WS_CLIPCHILDREN = 0x02000000
+WS_MINIMIZE = 0x20000000
+WS_EX_TOPMOST = 0x00000008
 SC_SCREENSAVE = 0xF140
 SC_MONITORPOWER = 0xF170
 
@@ -48,25 +50,66 @@ def fullscreen_window_covers_the_screen(world):
     style = window["style"]
     check(style & WS_POPUP and not style & WS_CAPTION, f"not a popup window: {style:#x}")
     check(style & WS_CLIPSIBLINGS and style & WS_CLIPCHILDREN, f"clip styles missing: {style:#x}")
+    check(window["exstyle"] & WS_EX_TOPMOST, f"not top-most: {window['exstyle']:#x}")
     mode = world.display_state()["mode"]
     check(mode == "1024x768x16", f"display mode {mode}")
     world.screenshot("running")
     press_escape_and_expect_exit(world, process, window)
 
 
-@scenario(screen="1280x1024x24")
-def refused_display_mode_gives_a_centred_overlapped_window(world):
+def refused_display_mode_is_covered_borderless(world, width, height):
     process, window = start_renderer(world)
     check(window["class"] == "GLWindow", f"window class {window['class']}")
-    # The requested size is the outer size, centred on the 1280 x 1024 screen.
-    check(window["rect"] == (128, 128, 1152, 896), f"window rectangle {window['rect']}")
+    check(window["rect"] == (0, 0, width, height), f"window rectangle {window['rect']}")
     style = window["style"]
-    check(style & WS_CAPTION == WS_CAPTION and style & WS_THICKFRAME,
-          f"not an overlapped window: {style:#x}")
-    check(not style & WS_POPUP, f"popup style on a windowed fallback: {style:#x}")
-    mode = world.display_state()["mode"]
-    check(mode.startswith("1280x1024x"), f"display mode changed to {mode}")
-    world.screenshot("windowed")
+    check(style & WS_POPUP and not style & (WS_CAPTION | WS_THICKFRAME),
+          f"not a borderless popup: {style:#x}")
+    check(window["exstyle"] & WS_EX_TOPMOST, f"not top-most: {window['exstyle']:#x}")
+    state = world.display_state()
+    check(state["mode"].startswith(f"{width}x{height}x"),
+          f"display mode changed to {state['mode']}")
+    check(state["cursor_showing"] == "0", "the cursor shows over the covered screen")
+    world.screenshot("covered")
+    press_escape_and_expect_exit(world, process, window)
+
+
+@scenario(screen="1920x1080x24")
+def refused_mode_at_1920x1080_is_covered_borderless(world):
+    refused_display_mode_is_covered_borderless(world, 1920, 1080)
+
+
+@scenario(screen="1280x1024x24")
+def refused_mode_at_1280x1024_is_covered_borderless(world):
+    refused_display_mode_is_covered_borderless(world, 1280, 1024)
+
+
+def wait_for_renderer_state(world, minimised, timeout=10):
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        window = world.find_window(TITLE)
+        check(window is not None, "the renderer's window is gone")
+        if bool(window["style"] & WS_MINIMIZE) == minimised:
+            return window
+        time.sleep(0.2)
+    raise AssertionError(f"the renderer was {'not ' if minimised else ''}minimised "
+                         f"within {timeout} s")
+
+
+@scenario(screen="1024x768x16")
+def another_program_taking_the_screen_minimises_it_until_it_is_back(world):
+    process, _ = start_renderer(world)
+    other = world.wine("velmora_probe.exe", "box", "300", "200", "Other")
+    world.wait_for_window("Other", process=other, visible=True)
+    code, _ = world.probe("activate", "Other")
+    check(code == 0, "could not activate the other program")
+    wait_for_renderer_state(world, minimised=True)
+    check(world.display_state()["mode"] == "1024x768x16", "the display mode changed")
+    code, _ = world.probe("activate", TITLE)
+    check(code == 0, "could not activate the renderer again")
+    window = wait_for_renderer_state(world, minimised=False)
+    check(window["rect"] == (0, 0, 1024, 768), f"window rectangle {window['rect']}")
+    check(window["exstyle"] & WS_EX_TOPMOST, f"not top-most: {window['exstyle']:#x}")
+    check(process.poll() is None, f"the renderer ended with {process.returncode}")
     press_escape_and_expect_exit(world, process, window)
 
 

@@ -68,4 +68,85 @@ def ball_glows_at_the_centre_and_tumbles(world):
     check(code == 0, f"the renderer ended with exit code {code}")
 
 
+def ball_box(image, level=48, step=4):
+    """The bounding box (left, top, right, bottom) of the lit pixels, on a grid of step
+    pixels, or None on a black picture."""
+    xs, ys = [], []
+    for y in range(0, image.height, step):
+        row = 3 * y * image.width
+        for x in range(0, image.width, step):
+            offset = row + 3 * x
+            if max(image.rgb[offset:offset + 3]) > level:
+                xs.append(x)
+                ys.append(y)
+    if not xs:
+        return None
+    return min(xs), min(ys), max(xs) + step, max(ys) + step
+
+
+def wait_for_ball(world, timeout=30):
+    """The first screenshot in which the ball is lit at the centre of the screen."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        image = Image.load(world.screenshot("waiting"))
+        cx, cy = image.width // 2, image.height // 2
+        if peak_channel(image, cx - 32, cy - 32, 64, 64) >= 200:
+            return image
+        time.sleep(0.2)
+    raise AssertionError(f"no lit ball at the centre within {timeout} s")
+
+
+def check_round_ball_at_the_centre(image, label):
+    width, height = image.width, image.height
+    for name, (left, top) in {"top left": (0, 0), "top right": (width - CORNER, 0),
+                              "bottom left": (0, height - CORNER),
+                              "bottom right": (width - CORNER, height - CORNER)}.items():
+        level = brightest_channel(image, left, top, CORNER, CORNER)
+        check(level < 4, f"{label}: {name} corner is not black (mean level {level:.1f})")
+    box = ball_box(image)
+    check(box is not None, f"{label}: nothing lit")
+    left, top, right, bottom = box
+    box_width, box_height = right - left, bottom - top
+    # Drawn at the screen's own aspect the lump stays round: never a stretched ellipse.
+    check(max(box_width, box_height) <= 2 * min(box_width, box_height),
+          f"{label}: the ball's box {box} is stretched")
+    middle_x, middle_y = (left + right) / 2, (top + bottom) / 2
+    check(abs(middle_x - width / 2) < height / 8 and abs(middle_y - height / 2) < height / 8,
+          f"{label}: the ball's box {box} is not centred on the {width} x {height} screen")
+    return box
+
+
+def ball_round_and_centred_over_several_frames(world, width, height):
+    process = world.wine(RENDERER)
+    window = world.wait_for_window(TITLE, process=process, visible=True)
+    check(window["rect"] == (0, 0, width, height), f"window rectangle {window['rect']}")
+    first = wait_for_ball(world)
+    check((first.width, first.height) == (width, height),
+          f"screenshot is {first.width} x {first.height}")
+    boxes = []
+    previous = first
+    for frame in range(4):
+        image = Image.load(world.screenshot(f"frame{frame}"))
+        boxes.append(check_round_ball_at_the_centre(image, f"frame {frame}"))
+        previous = image
+    check(previous.rgb != first.rgb, "the ball did not move")
+    print("ball boxes:", boxes)
+
+    world.move_mouse(width // 2, height // 2)  # X sends keys under the pointer
+    hold_escape(world)
+    code = world.wait_exit(process, 2.0)
+    check(code is not None, "the renderer was still running 2 s after Esc")
+    check(code == 0, f"the renderer ended with exit code {code}")
+
+
+@scenario(screen="1920x1080x24")
+def ball_is_round_and_centred_at_1920x1080(world):
+    ball_round_and_centred_over_several_frames(world, 1920, 1080)
+
+
+@scenario(screen="1280x1024x24")
+def ball_is_round_and_centred_at_1280x1024(world):
+    ball_round_and_centred_over_several_frames(world, 1280, 1024)
+
+
 run_scenarios(globals())

@@ -34,3 +34,17 @@ TEST(Viewport, ZeroHeightBecomesOnePixel) {
     glGetFloatv(GL_PROJECTION_MATRIX, projection);
     EXPECT_TRUE(std::isfinite(projection[0]));
 }
+
+TEST(Viewport, PlacedViewportKeepsItsOwnAspect) {
+    OffscreenContext context(64, 48);
+    placeViewport(320, 56, 1280, 1024);
+    GLint viewport[4] = {};
+    glGetIntegerv(GL_VIEWPORT, viewport);
+    EXPECT_EQ(viewport[0], 320);
+    EXPECT_EQ(viewport[1], 56);
+    EXPECT_EQ(viewport[2], 1280);
+    EXPECT_EQ(viewport[3], 1024);
+    GLfloat projection[16] = {};
+    glGetFloatv(GL_PROJECTION_MATRIX, projection);
+    EXPECT_NEAR(projection[0], projection[5] * 1024.0f / 1280.0f, 1e-5f);
+}

@@ -23,17 +23,6 @@ PIXELFORMATDESCRIPTOR pixelFormatRequest(int32_t colorBits) {
     return request;
 }
 
-// True when the display now runs width x height at colorBits.
-bool switchDisplayMode(int32_t width, int32_t height, int32_t colorBits) {
-    DEVMODEA mode{};
-    mode.dmSize = sizeof(DEVMODEA);
-    mode.dmPelsWidth = static_cast<DWORD>(width);
-    mode.dmPelsHeight = static_cast<DWORD>(height);
-    mode.dmBitsPerPel = static_cast<DWORD>(colorBits);
-    mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
-    return ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN) == DISP_CHANGE_SUCCESSFUL;
-}
-
 // WGL_EXT_swap_control, when the driver has it; otherwise nothing changes.
 void requestSwapInterval(int interval) {
     using SwapIntervalProc = BOOL(WINAPI*)(int);
@@ -49,7 +38,12 @@ void requestSwapInterval(int interval) {
 
 }  // namespace
 
-RenderWindow::RenderWindow(const WindowRequest& request, KeyTable& keys) : keys_(keys) {
+RenderWindow::RenderWindow(const WindowRequest& request, KeyTable& keys)
+    : keys_(keys),
+      cover_(display_, {request.width, request.height, request.colorBits}),
+      fullScreen_(request.fullScreen) {
+    // Before any window: covering means physical pixels.
+    becomeDpiAware();
     WNDCLASSA windowClass{};
     windowClass.style = CS_HREDRAW | CS_VREDRAW | CS_OWNDC;
     windowClass.lpfnWndProc = &RenderWindow::windowProcedure;
@@ -61,29 +55,31 @@ RenderWindow::RenderWindow(const WindowRequest& request, KeyTable& keys) : keys_
         throw "Register window class failed";
     }
 
-    // A display that refuses the mode gets a normal window instead, without a message.
-    bool fullScreen = request.fullScreen;
-    if (fullScreen && !switchDisplayMode(request.width, request.height, request.colorBits)) {
-        fullScreen = false;
-    }
-
-    DWORD style = fullScreen ? WS_POPUP : WS_OVERLAPPEDWINDOW;
-    const DWORD extendedStyle = fullScreen ? WS_EX_APPWINDOW : WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
-    style |= WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
-    int x = 0;
-    int y = 0;
-    if (!fullScreen) {
+    // Full screen: one borderless top-most window over every monitor, at the requested mode
+    // when the display grants it, else at the mode it has; black wherever the shot is not.
+    DWORD style = WS_OVERLAPPEDWINDOW;
+    DWORD extendedStyle = WS_EX_APPWINDOW | WS_EX_WINDOWEDGE;
+    ScreenRect area{0, 0, request.width, request.height};
+    if (fullScreen_) {
+        style = WS_POPUP;
+        extendedStyle = WS_EX_APPWINDOW | WS_EX_TOPMOST;
+        area = cover_.takeScreen().window;
+    } else {
         // The requested size is the outer size: the frame is not added.
-        x = GetSystemMetrics(SM_CXSCREEN) / 2 - request.width / 2;
-        y = GetSystemMetrics(SM_CYSCREEN) / 2 - request.height / 2;
+        area.left = GetSystemMetrics(SM_CXSCREEN) / 2 - request.width / 2;
+        area.top = GetSystemMetrics(SM_CYSCREEN) / 2 - request.height / 2;
+        area.right = area.left + request.width;
+        area.bottom = area.top + request.height;
     }
+    style |= WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
 
     window_ =
-        CreateWindowExA(extendedStyle, kWindowClass, request.title, style, x, y, request.width,
-                        request.height, nullptr, nullptr, programInstance(), nullptr);
+        CreateWindowExA(extendedStyle, kWindowClass, request.title, style, area.left, area.top,
+                        area.width(), area.height(), nullptr, nullptr, programInstance(), nullptr);
     if (window_ == nullptr) {
         throw "Create window failed";
     }
+    display_.attach(window_);
     // Key messages from here on reach this object; earlier ones (creation) need none.
     SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
 
@@ -113,15 +109,17 @@ RenderWindow::RenderWindow(const WindowRequest& request, KeyTable& keys) : keys_
     SetForegroundWindow(window_);
     SetFocus(window_);
     // WM_SIZE during creation came before any context was current.
-    resizeViewport(request.width, request.height);
-    if (fullScreen) {
+    if (fullScreen_) {
+        display_.setViewport(cover_.layout().viewport);
         ShowCursor(FALSE);
+    } else {
+        resizeViewport(request.width, request.height);
     }
 }
 
 RenderWindow::~RenderWindow() {
     ShowCursor(TRUE);
-    ChangeDisplaySettingsA(nullptr, 0);
+    display_.restoreRegistryMode();
     wglMakeCurrent(nullptr, nullptr);
     wglDeleteContext(glContext_);
     ReleaseDC(window_, deviceContext_);
@@ -145,12 +143,45 @@ void RenderWindow::onKeyUp(WPARAM virtualKey) {
     keys_.release(static_cast<uint32_t>(virtualKey < 0x100 ? virtualKey : 0x100));
 }
 
+void RenderWindow::onSize(int32_t width, int32_t height) {
+    const ViewportRect viewport = cover_.viewportFor(width, height);
+    placeViewport(viewport.x, viewport.y, viewport.width, viewport.height);
+}
+
+// Losing the activation (rare over a top-most cover) gives the display back to the user.
+void RenderWindow::onActivateApp(bool active) {
+    if (fullScreen_) {
+        cover_.onActivateApp(active);
+    }
+}
+
+// A monitor plugged or unplugged, or a mode changed by anyone: cover them as they now are.
+void RenderWindow::onDisplayChange() {
+    if (fullScreen_) {
+        cover_.onDisplayChange();
+    }
+}
+
 LRESULT CALLBACK RenderWindow::windowProcedure(HWND window, UINT message, WPARAM wParam,
                                                LPARAM lParam) {
     auto* self = reinterpret_cast<RenderWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     switch (message) {
         case WM_SIZE:
-            resizeViewport(LOWORD(lParam), HIWORD(lParam));
+            if (self != nullptr) {
+                self->onSize(LOWORD(lParam), HIWORD(lParam));
+            } else {
+                resizeViewport(LOWORD(lParam), HIWORD(lParam));
+            }
+            break;
+        case WM_ACTIVATEAPP:
+            if (self != nullptr) {
+                self->onActivateApp(wParam != FALSE);
+            }
+            break;
+        case WM_DISPLAYCHANGE:
+            if (self != nullptr) {
+                self->onDisplayChange();
+            }
             break;
         case WM_CLOSE:
             PostMessageA(window, WM_QUIT, 0, 0);

@@ -1,4 +1,5 @@
-// The renderer's full-screen OpenGL window on Win32 (class "GLWindow").
+// The renderer's full-screen OpenGL window on Win32 (class "GLWindow"), top-most over every
+// monitor.
 #pragma once
 
 #include <windows.h>
@@ -6,6 +7,8 @@
 #include "host/frame_loop.h"
 #include "host/key_table.h"
 #include "host/renderer_main.h"
+#include "host/screen_cover.h"
+#include "host/win32/win32_display.h"
 
 class RenderWindow final : public RenderSurface {
   public:
@@ -22,9 +25,15 @@ class RenderWindow final : public RenderSurface {
                                             LPARAM lParam);
     void onKeyDown(WPARAM virtualKey);
     void onKeyUp(WPARAM virtualKey);
+    void onSize(int32_t width, int32_t height);
+    void onActivateApp(bool active);
+    void onDisplayChange();
 
     HWND window_ = nullptr;
     HDC deviceContext_ = nullptr;
     HGLRC glContext_ = nullptr;
     KeyTable& keys_;
+    Win32Display display_;
+    ScreenCover cover_;
+    bool fullScreen_ = false;  // covering every monitor, cursor hidden
 };

@@ -2,6 +2,7 @@
 // (window classes, rectangles, styles, parents, the display mode) and makes test windows.
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -152,6 +153,18 @@ int boxCommand(const char* width, const char* height, const char* title) {
     return 0;
 }
 
+// Brings the window to the foreground, as a click on it or Alt+Tab would.
+int activateCommand(const char* title) {
+    HWND window = windowByTitle(title);
+    if (window == nullptr) {
+        return 1;
+    }
+    if (IsIconic(window)) {
+        ShowWindow(window, SW_RESTORE);
+    }
+    return SetForegroundWindow(window) ? 0 : 1;
+}
+
 // Ends the process that owns the window, as a task manager would.
 int killCommand(const char* title) {
     HWND window = windowByTitle(title);
@@ -198,13 +211,22 @@ int profileReadCommand(const char* file, const char* section, const char* keyHex
     return 0;
 }
 
+// A number of milliseconds from the environment; -1 when the variable is not set.
+int environmentMs(const char* name) {
+    char value[32] = {};
+    if (GetEnvironmentVariableA(name, value, sizeof(value)) == 0) {
+        return -1;
+    }
+    return std::atoi(value);
+}
+
 // A stand-in renderer for the front-end's watch: started as Velmora.dll with no arguments,
 // it waits VELMORA_PROBE_RENDERER_DELAY_MS, then shows a window titled "VelmoraVC" until it
-// is closed.
+// is closed. With VELMORA_PROBE_RENDERER_HANG_MS it stops handling messages that long after
+// showing the window, for good, like a renderer that hangs.
 int slowRenderer() {
-    char delay[32] = {};
-    GetEnvironmentVariableA("VELMORA_PROBE_RENDERER_DELAY_MS", delay, sizeof(delay));
-    Sleep(static_cast<DWORD>(std::atoi(delay)));
+    Sleep(static_cast<DWORD>(std::max(environmentMs("VELMORA_PROBE_RENDERER_DELAY_MS"), 0)));
+    const int hangAfterMs = environmentMs("VELMORA_PROBE_RENDERER_HANG_MS");
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = boxProcedure;
     windowClass.hInstance = GetModuleHandleA(nullptr);
@@ -216,11 +238,23 @@ int slowRenderer() {
     if (window == nullptr) {
         return 1;
     }
+    const DWORD shown = GetTickCount();
     MSG message{};
-    while (GetMessageA(&message, nullptr, 0, 0) > 0) {
-        DispatchMessageA(&message);
+    for (;;) {
+        if (hangAfterMs >= 0 && GetTickCount() - shown >= static_cast<DWORD>(hangAfterMs)) {
+            for (;;) {
+                Sleep(INFINITE);
+            }
+        }
+        // Wakes at least every 50 ms to look at the clock.
+        MsgWaitForMultipleObjects(0, nullptr, FALSE, 50, QS_ALLINPUT);
+        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            if (message.message == WM_QUIT) {
+                return 0;
+            }
+            DispatchMessageA(&message);
+        }
     }
-    return 0;
 }
 
 bool startedAsRenderer() {
@@ -234,7 +268,7 @@ int usage() {
     std::fprintf(stderr,
                  "usage: velmora_probe find TITLE | children HWND | close TITLE |\n"
                  "       syscommand TITLE CODE | display | box WIDTH HEIGHT TITLE |\n"
-                 "       kill TITLE | profile-write FILE SECTION KEYHEX VALUEHEX |\n"
+                 "       kill TITLE | activate TITLE | profile-write FILE SECTION KEYHEX VALUEHEX |\n"
                  "       profile-read FILE SECTION KEYHEX\n");
     return 2;
 }
@@ -258,6 +292,8 @@ int main(int argc, char** argv) {
         return displayCommand();
     if (command == "box" && argc == 5)
         return boxCommand(argv[2], argv[3], argv[4]);
+    if (command == "activate" && argc == 3)
+        return activateCommand(argv[2]);
     if (command == "kill" && argc == 3)
         return killCommand(argv[2]);
     if (command == "profile-write" && argc == 6)

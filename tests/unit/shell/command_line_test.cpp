@@ -41,6 +41,10 @@ TEST(PreviewBoxHandle, IsTheNumberFromTheFourthCharacter) {
         {"/p abc", 0},     {"/p 12ab", 12},
         {"/p  77", 77},    {"/p 99999999999", 0},
         {"/p -5", -5},     {"/p 2147483647", 2147483647},
+        // Written unsigned by the system: the high half wraps to the same 32 bits.
+        {"/p 2147483648", -2147483647 - 1}, {"/p:4294967295", -1},
+        {"/p 3000000000", -1294967296},     {"/p 4294967296", 0},
+        {"/p 4294967297", 0},               {"/p -2147483649", 0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(previewBoxHandle(c.arguments), c.handle) << c.arguments;

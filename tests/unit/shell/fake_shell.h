@@ -84,27 +84,79 @@ class FakeWindowFinder : public WindowFinder {
     EventLog& log_;
 };
 
+// What a started program does, shared by the launcher and the process it hands out.
+struct FakeProgramState {
+    bool ended = false;
+    std::set<std::string> windows;  // titles of its own top-level windows
+    bool answers = true;            // its window answers messages
+    bool endsOnClose = true;        // after a close request it ends, as soon as it is waited for
+    bool closing = false;
+};
+
 class FakeProcess : public ChildProcess {
   public:
-    explicit FakeProcess(std::shared_ptr<bool> ended) : ended_(std::move(ended)) {}
-    bool hasEnded() override { return *ended_; }
+    FakeProcess(EventLog& log, std::shared_ptr<FakeProgramState> state)
+        : log_(log), state_(std::move(state)) {}
+    bool hasEnded() override { return state_->ended; }
+    bool findWindow(const std::string& title) override {
+        log_.push_back("find " + title);
+        return state_->windows.count(title) != 0;
+    }
+    bool windowAnswers(unsigned timeoutMs) override {
+        log_.push_back("ask " + std::to_string(timeoutMs));
+        return state_->answers;
+    }
+    bool closeWindow(const std::string& title) override {
+        log_.push_back("close " + title);
+        if (state_->windows.count(title) == 0) {
+            return false;
+        }
+        state_->closing = state_->endsOnClose;
+        return true;
+    }
+    bool waitForEnd(unsigned timeoutMs) override {
+        log_.push_back("wait " + std::to_string(timeoutMs));
+        if (state_->closing) {
+            end();
+        }
+        return state_->ended;
+    }
+    void terminate() override {
+        log_.push_back("terminate");
+        end();
+    }
 
   private:
-    std::shared_ptr<bool> ended_;
+    void end() {
+        state_->ended = true;
+        state_->windows.clear();
+    }
+
+    EventLog& log_;
+    std::shared_ptr<FakeProgramState> state_;
 };
 
 class FakeLauncher : public ProcessLauncher {
   public:
     explicit FakeLauncher(EventLog& log) : log_(log) {}
     bool startFails = false;
-    std::shared_ptr<bool> ended = std::make_shared<bool>(false);
+    std::shared_ptr<FakeProgramState> program = std::make_shared<FakeProgramState>();
     std::unique_ptr<ChildProcess> start(const std::string& commandLine) override {
         log_.push_back("start " + commandLine);
         if (startFails) {
             return nullptr;
         }
-        return std::make_unique<FakeProcess>(ended);
+        return std::make_unique<FakeProcess>(log_, program);
     }
+
+  private:
+    EventLog& log_;
+};
+
+class FakeDisplayMode : public DisplayModeControl {
+  public:
+    explicit FakeDisplayMode(EventLog& log) : log_(log) {}
+    void restoreRegistryMode() override { log_.push_back("registry mode"); }
 
   private:
     EventLog& log_;
@@ -114,6 +166,7 @@ class FakeTimers : public TimerHost {
   public:
     explicit FakeTimers(EventLog& log) : log_(log) {}
     std::map<RunTimer, unsigned> running;
+    std::uint32_t now = 0;  // milliseconds; the test moves it on
     void start(RunTimer timer, unsigned intervalMs) override {
         log_.push_back("timer" + std::to_string(static_cast<int>(timer)) + " on " +
                        std::to_string(intervalMs));
@@ -123,6 +176,7 @@ class FakeTimers : public TimerHost {
         log_.push_back("timer" + std::to_string(static_cast<int>(timer)) + " off");
         running.erase(timer);
     }
+    std::uint32_t nowMs() override { return now; }
 
   private:
     EventLog& log_;

@@ -18,7 +18,7 @@ std::string currentArguments() {
 class RunFormTest : public ::testing::Test {
   protected:
     EventLog log;
-    FakeWindowFinder windows{log};
+    FakeDisplayMode display{log};
     FakeLauncher launcher{log};
     FakeTimers timers{log};
     FakeCursor cursor{log};
@@ -27,7 +27,7 @@ class RunFormTest : public ::testing::Test {
     BgmSettings settings;
     BgmPlayer music{mci, settings};
     std::int32_t cursorState = 0;
-    RunForm form{RunFormServices{windows, launcher, timers, cursor, program, music}, settings,
+    RunForm form{RunFormServices{display, launcher, timers, cursor, program, music}, settings,
                  cursorState, "C:\\Saver", currentArguments};
 
     RunFormTest() { gArguments = "/s"; }
@@ -37,10 +37,12 @@ class RunFormTest : public ::testing::Test {
         log.clear();
         mci.calls.clear();
     }
-    // Timer3 ticks until the program ends or the count is reached; the ticks taken.
+    // Timer3 ticks, 500 ms apart, until the program ends or the count is reached; the
+    // ticks taken.
     int watch(int ticks) {
         int taken = 0;
         while (taken < ticks && !program.ended) {
+            timers.now += kTimer3IntervalMs;
             form.timer3Tick();
             ++taken;
         }
@@ -82,6 +84,7 @@ TEST_F(RunFormTest, NoDiscStopsThePollAfterItsFirstTickAndTheEndSendsNothingToTh
 TEST_F(RunFormTest, CdIsStoppedAndClosedAtTheEndWhilePolling) {
     settings.kind = kBgmCd;
     load();
+    launcher.program->ended = true;
     form.queryUnload();
     EXPECT_EQ(mci.commands(), (std::vector<std::string>{"stop cdaudio", "close cdaudio"}));
     EXPECT_EQ(log.front(), "timer2 off");
@@ -107,7 +110,7 @@ TEST_F(RunFormTest, FileKindIsTakenFromTheLastThreeCharacters) {
         BgmPlayer player{freshMci, fileSettings};
         EventLog events;
         FakeTimers fileTimers{events};
-        RunForm fileForm{RunFormServices{windows, launcher, fileTimers, cursor, program, player},
+        RunForm fileForm{RunFormServices{display, launcher, fileTimers, cursor, program, player},
                          fileSettings, cursorState, "C:\\Saver", currentArguments};
         fileForm.formLoad();
         EXPECT_EQ(!freshMci.soundCalls.empty(), c.wav) << c.file;
@@ -142,6 +145,7 @@ TEST_F(RunFormTest, WavIsStoppedAtTheEnd) {
 TEST_F(RunFormTest, EndShowsTheCursorAgainOnlyForTheSSwitch) {
     cursorState = cursor.showCursor(false);  // as Main hid it
     load();
+    launcher.program->ended = true;
     form.queryUnload();
     EXPECT_EQ(log, (EventLog{"cursor show", "end"}));
     EXPECT_EQ(cursor.count, 0);
@@ -155,10 +159,10 @@ TEST_F(RunFormTest, EndShowsTheCursorAgainOnlyForTheSSwitch) {
 
 TEST_F(RunFormTest, RunEndsAtTheFirstCheckAfterTheRendererWindowHasGone) {
     load();
-    windows.windows.insert("VelmoraVC");
+    launcher.program->windows.insert("VelmoraVC");
     EXPECT_EQ(watch(10), 10);
     EXPECT_FALSE(program.ended);
-    windows.windows.clear();
+    launcher.program->windows.clear();
     EXPECT_EQ(watch(10), 1);
     EXPECT_TRUE(program.ended);
     EXPECT_FALSE(form.timerEnabled(RunTimer::Timer3));
@@ -168,9 +172,9 @@ TEST_F(RunFormTest, SlowRendererKeepsTheRunAliveWhileItsProcessRuns) {
     load();
     EXPECT_EQ(watch(5), 5);  // 2.5 s without a window, the renderer still starting
     EXPECT_FALSE(program.ended);
-    windows.windows.insert("VelmoraVC");
+    launcher.program->windows.insert("VelmoraVC");
     watch(3);
-    windows.windows.clear();
+    launcher.program->windows.clear();
     EXPECT_EQ(watch(10), 1);
     EXPECT_TRUE(program.ended);
 }
@@ -184,7 +188,7 @@ TEST_F(RunFormTest, RendererThatNeverShowsAWindowEndsTheRunAfter30Seconds) {
 TEST_F(RunFormTest, RendererProcessThatEndedEndsTheRunAtTheNextCheck) {
     load();
     watch(3);
-    *launcher.ended = true;
+    launcher.program->ended = true;
     EXPECT_EQ(watch(10), 1);
     EXPECT_TRUE(program.ended);
 }
@@ -198,9 +202,79 @@ TEST_F(RunFormTest, RendererThatCannotStartEndsTheRunAtTheFirstCheck) {
 
 TEST_F(RunFormTest, WatchLooksForTheRendererTitleEveryTick) {
     load();
-    windows.windows.insert("VelmoraVC");
+    launcher.program->windows.insert("VelmoraVC");
     watch(2);
-    EXPECT_EQ(log, (EventLog{"find VelmoraVC", "find VelmoraVC"}));
+    EXPECT_EQ(log, (EventLog{"find VelmoraVC", "ask 1000", "find VelmoraVC", "ask 1000"}));
+}
+
+TEST_F(RunFormTest, UnloadAsksItsOwnRendererToCloseFirstAndLetsItEndByItself) {
+    cursorState = cursor.showCursor(false);  // as Main hid it
+    load();
+    launcher.program->windows.insert("VelmoraVC");
+    watch(2);
+    log.clear();
+    form.queryUnload();  // closed from outside, the session ending: any reason
+    EXPECT_EQ(log, (EventLog{"close VelmoraVC", "cursor show", "wait 2000", "end"}));
+    EXPECT_TRUE(launcher.program->ended);
+}
+
+TEST_F(RunFormTest, RendererThatIgnoresTheCloseRequestIsEndedAndTheDisplayRestored) {
+    cursorState = cursor.showCursor(false);  // as Main hid it
+    load();
+    launcher.program->windows.insert("VelmoraVC");
+    launcher.program->endsOnClose = false;
+    watch(2);
+    log.clear();
+    form.queryUnload();
+    EXPECT_EQ(log, (EventLog{"close VelmoraVC", "cursor show", "wait 2000", "terminate",
+                             "registry mode", "end"}));
+}
+
+TEST_F(RunFormTest, RendererWithoutAWindowAtTheStartLimitIsEndedWithoutWaiting) {
+    cursorState = cursor.showCursor(false);  // as Main hid it
+    load();
+    watch(100);
+    const EventLog tail(log.end() - 5, log.end());
+    EXPECT_EQ(tail, (EventLog{"close VelmoraVC", "cursor show", "terminate", "registry mode",
+                              "end"}));
+}
+
+TEST_F(RunFormTest, RendererSilentFor5SecondsIsEndedWithTheRun) {
+    cursorState = cursor.showCursor(false);  // as Main hid it
+    load();
+    launcher.program->windows.insert("VelmoraVC");
+    watch(4);
+    launcher.program->answers = false;
+    // Each silent check, 500 ms apart: the tenth is 5 s after the last answer.
+    EXPECT_EQ(watch(100), 10);
+    EXPECT_TRUE(program.ended);
+    const EventLog tail(log.end() - 5, log.end());
+    EXPECT_EQ(tail, (EventLog{"terminate", "registry mode", "timer3 off", "cursor show", "end"}));
+    EXPECT_FALSE(form.timerEnabled(RunTimer::Timer3));
+}
+
+TEST_F(RunFormTest, AnAnswerBeforeTheLimitKeepsTheRunGoing) {
+    load();
+    launcher.program->windows.insert("VelmoraVC");
+    watch(1);
+    launcher.program->answers = false;
+    watch(9);
+    launcher.program->answers = true;
+    watch(1);
+    launcher.program->answers = false;
+    EXPECT_EQ(watch(9), 9);
+    EXPECT_FALSE(program.ended);
+    // A check that itself took the whole second counts that second.
+    timers.now += 1000;
+    watch(1);
+    EXPECT_TRUE(program.ended);
+}
+
+TEST_F(RunFormTest, RendererWindowFoundFirstWhenSilentGetsItsFullFiveSeconds) {
+    load();
+    launcher.program->windows.insert("VelmoraVC");
+    launcher.program->answers = false;
+    EXPECT_EQ(watch(100), 11);  // first seen at the first check, 5 s later ended
 }
 
 }  // namespace

@@ -1,0 +1,70 @@
+// Covering every monitor: see screen_cover.h.
+#include "host/screen_cover.h"
+
+#include <algorithm>
+
+CoverLayout coverLayout(const std::vector<MonitorInfo>& monitors) {
+    CoverLayout layout;
+    if (monitors.empty()) {
+        return layout;
+    }
+    ScreenRect shot = monitors.front().area;
+    ScreenRect all = shot;
+    for (const MonitorInfo& monitor : monitors) {
+        all.left = std::min(all.left, monitor.area.left);
+        all.top = std::min(all.top, monitor.area.top);
+        all.right = std::max(all.right, monitor.area.right);
+        all.bottom = std::max(all.bottom, monitor.area.bottom);
+    }
+    for (const MonitorInfo& monitor : monitors) {
+        if (monitor.primary) {
+            shot = monitor.area;
+            break;
+        }
+    }
+    layout.window = all;
+    // OpenGL counts rows from the bottom of the window.
+    layout.viewport = {shot.left - all.left, all.bottom - shot.bottom, shot.width(), shot.height()};
+    return layout;
+}
+
+const CoverLayout& ScreenCover::takeScreen() {
+    modeGranted_ = platform_.requestMode(mode_.width, mode_.height, mode_.colorBits);
+    layout_ = coverLayout(platform_.monitors());
+    return layout_;
+}
+
+void ScreenCover::cover() {
+    layout_ = coverLayout(platform_.monitors());
+    platform_.placeWindow(layout_.window);
+    platform_.setViewport(layout_.viewport);
+}
+
+void ScreenCover::onActivateApp(bool active) {
+    if (active == active_) {
+        return;
+    }
+    active_ = active;
+    if (!active) {
+        // Inactive first: the mode change below announces itself as a display change.
+        platform_.restoreRegistryMode();
+        platform_.minimise();
+        return;
+    }
+    modeGranted_ = platform_.requestMode(mode_.width, mode_.height, mode_.colorBits);
+    cover();
+}
+
+void ScreenCover::onDisplayChange() {
+    // A minimised renderer stays out of the way until it is activated again.
+    if (active_) {
+        cover();
+    }
+}
+
+ViewportRect ScreenCover::viewportFor(int32_t width, int32_t height) const {
+    if (width == layout_.window.width() && height == layout_.window.height()) {
+        return layout_.viewport;
+    }
+    return {0, 0, width, height};
+}

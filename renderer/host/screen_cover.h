@@ -1,0 +1,99 @@
+// Covering every monitor for the whole run: where the renderer's window goes, where the shot
+// sits in it, and what happens when the renderer loses or regains the screen.
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+// A rectangle on the virtual screen, in physical pixels; right and bottom are exclusive.
+struct ScreenRect {
+    int32_t left = 0;
+    int32_t top = 0;
+    int32_t right = 0;
+    int32_t bottom = 0;
+
+    int32_t width() const { return right - left; }
+    int32_t height() const { return bottom - top; }
+    bool operator==(const ScreenRect& other) const {
+        return left == other.left && top == other.top && right == other.right &&
+               bottom == other.bottom;
+    }
+};
+
+struct MonitorInfo {
+    ScreenRect area;
+    bool primary = false;
+};
+
+// A drawing area inside the window, as OpenGL counts it: from the window's bottom-left
+// corner, in pixels.
+struct ViewportRect {
+    int32_t x = 0;
+    int32_t y = 0;
+    int32_t width = 0;
+    int32_t height = 0;
+
+    bool operator==(const ViewportRect& other) const {
+        return x == other.x && y == other.y && width == other.width && height == other.height;
+    }
+};
+
+// One window over all monitors (black wherever the shot is not), the shot on the primary.
+struct CoverLayout {
+    ScreenRect window;
+    ViewportRect viewport;
+};
+
+// The union of the monitors, and the primary's rectangle inside it. Without a primary the
+// first monitor takes its place; without monitors the layout is empty.
+CoverLayout coverLayout(const std::vector<MonitorInfo>& monitors);
+
+// The display services the covering window needs.
+class DisplayPlatform {
+  public:
+    virtual ~DisplayPlatform() = default;
+    // Asks for width x height at colorBits, for full screen; true when granted.
+    virtual bool requestMode(int32_t width, int32_t height, int32_t colorBits) = 0;
+    // Back to the display mode stored in the registry.
+    virtual void restoreRegistryMode() = 0;
+    virtual std::vector<MonitorInfo> monitors() = 0;
+    // Shows the window top-most over the rectangle (restoring it if it was minimised).
+    virtual void placeWindow(const ScreenRect& area) = 0;
+    virtual void setViewport(const ViewportRect& viewport) = 0;
+    virtual void minimise() = 0;
+};
+
+struct DisplayModeRequest {
+    int32_t width = 0;
+    int32_t height = 0;
+    int32_t colorBits = 0;
+};
+
+// The renderer's hold on the screen. Taking it asks for the mode and lays out the cover;
+// losing the activation gives the display back and gets out of the way; regaining it, or
+// a change of the monitors, covers them again as they now are.
+class ScreenCover {
+  public:
+    ScreenCover(DisplayPlatform& platform, DisplayModeRequest mode)
+        : platform_(platform), mode_(mode) {}
+
+    // Before the window exists: asks for the mode and returns where the window goes.
+    const CoverLayout& takeScreen();
+    bool modeGranted() const { return modeGranted_; }
+    const CoverLayout& layout() const { return layout_; }
+
+    void onActivateApp(bool active);
+    void onDisplayChange();
+    // The viewport for a new client size: the shot's own when the window covers the
+    // layout, else the whole client area (a minimised window).
+    ViewportRect viewportFor(int32_t width, int32_t height) const;
+
+  private:
+    void cover();
+
+    DisplayPlatform& platform_;
+    DisplayModeRequest mode_;
+    CoverLayout layout_;
+    bool modeGranted_ = false;
+    bool active_ = true;
+};

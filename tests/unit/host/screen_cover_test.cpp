@@ -1,0 +1,169 @@
+// The cover over every monitor: window and viewport for monitor layouts, and the hold on
+// the screen through deactivation, reactivation and display changes.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "host/screen_cover.h"
+
+namespace {
+
+MonitorInfo monitor(int32_t left, int32_t top, int32_t width, int32_t height,
+                    bool primary = false) {
+    return {{left, top, left + width, top + height}, primary};
+}
+
+TEST(CoverLayout, OneMonitorIsCoveredAndTheShotFillsIt) {
+    const CoverLayout layout = coverLayout({monitor(0, 0, 1920, 1080, true)});
+    EXPECT_EQ(layout.window, (ScreenRect{0, 0, 1920, 1080}));
+    EXPECT_EQ(layout.viewport, (ViewportRect{0, 0, 1920, 1080}));
+}
+
+TEST(CoverLayout, GrantedModeOnOneMonitorDrawsAsAPlainFullScreenWindow) {
+    const CoverLayout layout = coverLayout({monitor(0, 0, 1024, 768, true)});
+    EXPECT_EQ(layout.window, (ScreenRect{0, 0, 1024, 768}));
+    EXPECT_EQ(layout.viewport, (ViewportRect{0, 0, 1024, 768}));
+}
+
+TEST(CoverLayout, TwoSideBySideAreOneWindowWithTheShotOnThePrimary) {
+    const CoverLayout layout =
+        coverLayout({monitor(0, 0, 1920, 1080, true), monitor(1920, 0, 1920, 1080)});
+    EXPECT_EQ(layout.window, (ScreenRect{0, 0, 3840, 1080}));
+    EXPECT_EQ(layout.viewport, (ViewportRect{0, 0, 1920, 1080}));
+}
+
+TEST(CoverLayout, PrimaryThatIsNotTheLeftmostIsFoundWhereverItIsListed) {
+    const CoverLayout layout =
+        coverLayout({monitor(-1280, 0, 1280, 1024), monitor(0, 0, 1920, 1080, true)});
+    EXPECT_EQ(layout.window, (ScreenRect{-1280, 0, 1920, 1080}));
+    EXPECT_EQ(layout.viewport, (ViewportRect{1280, 0, 1920, 1080}));
+}
+
+TEST(CoverLayout, NegativeCoordinatesAboveAndLeftCountFromTheWindowsCorner) {
+    // A monitor above the primary and one to its left: rows count from the window's bottom.
+    const CoverLayout layout =
+        coverLayout({monitor(0, -900, 1600, 900), monitor(-1024, 200, 1024, 768),
+                     monitor(0, 0, 1920, 1080, true)});
+    EXPECT_EQ(layout.window, (ScreenRect{-1024, -900, 1920, 1080}));
+    EXPECT_EQ(layout.viewport, (ViewportRect{1024, 0, 1920, 1080}));
+}
+
+TEST(CoverLayout, MixedSizesLeaveTheShotAtThePrimarysOwnSizeAndPlace) {
+    // The granted 1024 x 768 primary beside a taller monitor: the shot sits at the top.
+    const CoverLayout layout =
+        coverLayout({monitor(0, 0, 1024, 768, true), monitor(1024, 0, 1200, 1920)});
+    EXPECT_EQ(layout.window, (ScreenRect{0, 0, 2224, 1920}));
+    EXPECT_EQ(layout.viewport, (ViewportRect{0, 1920 - 768, 1024, 768}));
+}
+
+TEST(CoverLayout, WithoutAPrimaryTheFirstMonitorCarriesTheShot) {
+    const CoverLayout layout =
+        coverLayout({monitor(1920, 0, 1280, 1024), monitor(0, 0, 1920, 1080)});
+    EXPECT_EQ(layout.viewport, (ViewportRect{1920, 56, 1280, 1024}));
+    EXPECT_EQ(coverLayout({}).window, ScreenRect{});
+}
+
+// Every display call, in order; monitors as the display now has them.
+class FakeDisplay final : public DisplayPlatform {
+  public:
+    std::vector<std::string> calls;
+    std::vector<MonitorInfo> now{monitor(0, 0, 1920, 1080, true), monitor(1920, 0, 1280, 1024)};
+    std::vector<MonitorInfo> granted{monitor(0, 0, 1024, 768, true), monitor(1920, 0, 1280, 1024)};
+    bool grants = true;
+    bool modeChanged = false;
+
+    bool requestMode(int32_t width, int32_t height, int32_t colorBits) override {
+        calls.push_back("mode " + std::to_string(width) + "x" + std::to_string(height) + "x" +
+                        std::to_string(colorBits));
+        modeChanged = grants;
+        return grants;
+    }
+    void restoreRegistryMode() override {
+        calls.push_back("registry mode");
+        modeChanged = false;
+    }
+    std::vector<MonitorInfo> monitors() override { return modeChanged ? granted : now; }
+    void placeWindow(const ScreenRect& area) override {
+        calls.push_back("place " + std::to_string(area.left) + "," + std::to_string(area.top) +
+                        " " + std::to_string(area.width()) + "x" + std::to_string(area.height()));
+    }
+    void setViewport(const ViewportRect& viewport) override {
+        calls.push_back("viewport " + std::to_string(viewport.x) + "," +
+                        std::to_string(viewport.y) + " " + std::to_string(viewport.width) + "x" +
+                        std::to_string(viewport.height));
+    }
+    void minimise() override { calls.push_back("minimise"); }
+};
+
+class ScreenCoverTest : public ::testing::Test {
+  protected:
+    FakeDisplay display;
+    ScreenCover cover{display, {1024, 768, 16}};
+};
+
+TEST_F(ScreenCoverTest, TakingTheScreenAsksForTheModeThenLaysOutTheMonitorsAsChanged) {
+    const CoverLayout& layout = cover.takeScreen();
+    EXPECT_EQ(display.calls, (std::vector<std::string>{"mode 1024x768x16"}));
+    EXPECT_TRUE(cover.modeGranted());
+    EXPECT_EQ(layout.window, (ScreenRect{0, 0, 3200, 1024}));
+    EXPECT_EQ(layout.viewport, (ViewportRect{0, 256, 1024, 768}));
+}
+
+TEST_F(ScreenCoverTest, RefusedModeCoversTheMonitorsAtTheirCurrentMode) {
+    display.grants = false;
+    const CoverLayout& layout = cover.takeScreen();
+    EXPECT_FALSE(cover.modeGranted());
+    EXPECT_EQ(layout.window, (ScreenRect{0, 0, 3200, 1080}));
+    EXPECT_EQ(layout.viewport, (ViewportRect{0, 0, 1920, 1080}));
+}
+
+TEST_F(ScreenCoverTest, DeactivationGivesTheDisplayBackAndReactivationTakesItAgain) {
+    cover.takeScreen();
+    display.calls.clear();
+
+    cover.onActivateApp(false);
+    EXPECT_EQ(display.calls, (std::vector<std::string>{"registry mode", "minimise"}));
+    EXPECT_FALSE(display.modeChanged);
+    // The restored mode announces itself; a minimised renderer does not jump back.
+    cover.onDisplayChange();
+    cover.onActivateApp(false);
+    EXPECT_EQ(display.calls.size(), 2u);
+
+    display.calls.clear();
+    cover.onActivateApp(true);
+    EXPECT_EQ(display.calls, (std::vector<std::string>{"mode 1024x768x16", "place 0,0 3200x1024",
+                                                       "viewport 0,256 1024x768"}));
+    cover.onActivateApp(true);
+    EXPECT_EQ(display.calls.size(), 3u);
+}
+
+TEST_F(ScreenCoverTest, ReactivationOnADisplayThatNowRefusesCoversItAsItIs) {
+    cover.takeScreen();
+    cover.onActivateApp(false);
+    display.grants = false;
+    display.calls.clear();
+    cover.onActivateApp(true);
+    EXPECT_FALSE(cover.modeGranted());
+    EXPECT_EQ(display.calls, (std::vector<std::string>{"mode 1024x768x16", "place 0,0 3200x1080",
+                                                       "viewport 0,0 1920x1080"}));
+}
+
+TEST_F(ScreenCoverTest, DisplayChangeWhileActiveCoversTheMonitorsAsTheyNowAre) {
+    display.grants = false;
+    cover.takeScreen();
+    display.calls.clear();
+    display.now = {monitor(0, 0, 1920, 1080, true)};  // the second monitor unplugged
+    cover.onDisplayChange();
+    EXPECT_EQ(display.calls,
+              (std::vector<std::string>{"place 0,0 1920x1080", "viewport 0,0 1920x1080"}));
+    EXPECT_EQ(cover.viewportFor(1920, 1080), (ViewportRect{0, 0, 1920, 1080}));
+}
+
+TEST_F(ScreenCoverTest, ViewportForAClientThatIsNotTheCoverIsTheWholeClient) {
+    cover.takeScreen();
+    EXPECT_EQ(cover.viewportFor(3200, 1024), (ViewportRect{0, 256, 1024, 768}));
+    EXPECT_EQ(cover.viewportFor(0, 0), (ViewportRect{0, 0, 0, 0}));
+}
+
+}  // namespace
