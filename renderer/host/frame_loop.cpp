@@ -7,14 +7,18 @@ bool FrameRenderer::renderFrame() {
 }
 
 bool keepRunning(const KeyTable& keys) {
-    return !keys.isDown(KeyTable::kEscape);
+    return !keys.wasDownDuringDrain(KeyTable::kEscape);
 }
 
-void runMainLoop(MessagePump& pump, const KeyTable& keys, FrameRenderer& frames,
-                 RenderSurface& surface) {
+void runMainLoop(MessagePump& pump, KeyTable& keys, FrameRenderer& frames,
+                 RenderSurface& surface, FramePacer* pacer) {
+    if (pacer != nullptr) {
+        pacer->start();
+    }
     bool stop = false;
     while (!stop) {
         // The drain always empties the queue, also after a quit request.
+        keys.drainStarting();
         bool wasQuit = false;
         while (pump.dispatchNext(wasQuit)) {
             if (wasQuit) {
@@ -28,5 +32,8 @@ void runMainLoop(MessagePump& pump, const KeyTable& keys, FrameRenderer& frames,
             stop = true;
         }
         surface.swapBuffers();
+        if (pacer != nullptr && !stop) {
+            pacer->frameShown();
+        }
     }
 }

@@ -16,6 +16,7 @@ class RenderWindow final : public RenderSurface {
     RenderWindow& operator=(const RenderWindow&) = delete;
 
     void swapBuffers() override;
+    int32_t refreshRateHz() const override { return refreshRateHz_; }
 
   private:
     static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam,
@@ -26,5 +27,6 @@ class RenderWindow final : public RenderSurface {
     HWND window_ = nullptr;
     HDC deviceContext_ = nullptr;
     HGLRC glContext_ = nullptr;
+    int32_t refreshRateHz_ = 0;  // VREFRESH: 0 or 1 when the display does not know
     KeyTable& keys_;
 };
