@@ -1,5 +1,6 @@
 """The renderer as it really runs: its window, its display mode, and how it ends."""
 
+import os
 import time
 
 from harness import check, run_scenarios, scenario
@@ -37,6 +38,32 @@ def press_escape_and_expect_exit(world, process, window):
     code = world.wait_exit(process, 2.0)
     check(code is not None, "the renderer was still running 2 s after Esc")
     check(code == 0, f"the renderer ended with exit code {code}")
+
+
+def cpu_seconds(process):
+    """CPU time of the process so far, all its threads (the GL driver's included)."""
+    with open(f"/proc/{process.pid}/stat") as stat:
+        fields = stat.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def cpu_over_frames(world, label, extra_env, seconds=6.0):
+    """CPU seconds the running renderer uses over the given wall time, start-up excluded;
+    the renderer is ended afterwards."""
+    process = world.wine_at(world.program(RENDERER), env=extra_env)
+    world.wait_for_window(TITLE, process=process, visible=True)
+    world.wait_for_frames()
+    start_cpu, start_wall = cpu_seconds(process), time.time()
+    deadline = start_wall + seconds
+    while time.time() < deadline:  # a span of measurement, ended early only by a fault
+        check(process.poll() is None, f"{label}: the renderer ended with {process.returncode}")
+        time.sleep(0.25)
+    used = cpu_seconds(process) - start_cpu
+    wall = time.time() - start_wall
+    world.close_window(TITLE)
+    check(world.wait_exit(process, 5.0) == 0, f"{label}: the renderer did not end cleanly")
+    print(f"{label}: {used:.2f} CPU s over {wall:.2f} s")
+    return used / wall
 
 
 @scenario(screen="1024x768x16")
@@ -101,6 +128,28 @@ def system_screen_saver_and_power_down_are_refused(world):
         check("result=0" in output, f"system command {code:#x} answered {output!r}")
     check(process.poll() is None, "the renderer ended")
     press_escape_and_expect_exit(world, process, window)
+
+
+@scenario(screen="1024x768x16")
+def an_escape_tap_ends_it(world):
+    # A zero-length tap: its key-down and key-up may be taken in one drain of the queue,
+    # most likely while the loop sleeps out the refresh period.
+    process, window = start_renderer(world)
+    focus_renderer(world, window)
+    world.wait_for_frames()
+    world.key("Escape")
+    code = world.wait_exit(process, 2.0)
+    check(code is not None, "the renderer was still running 2 s after an Esc tap")
+    check(code == 0, f"the renderer ended with exit code {code}")
+
+
+@scenario(screen="1024x768x16")
+def paced_frames_use_at_most_half_the_cpu_of_unpaced_ones(world):
+    # Xvfb's swaps do not wait for a refresh: unpaced, the loop renders as fast as it can.
+    unpaced = cpu_over_frames(world, "unpaced", {"VELMORA_TEST_UNPACED": "1"})
+    paced = cpu_over_frames(world, "paced", {})
+    check(paced <= 0.5 * unpaced,
+          f"paced {paced:.2f} CPU s per s against {unpaced:.2f} unpaced (at most half)")
 
 
 @scenario(screen="1024x768x16")

@@ -67,6 +67,16 @@ def run_shows_the_renderer_and_ends_after_escape(world):
 
 
 @scenario(screen="1024x768x16")
+def an_escape_tap_ends_the_renderer_within_2_s(world):
+    saver, renderer = start_run(world)
+    # A zero-length tap once frames are shown.
+    world.wait_for_frames()
+    press_escape(world, renderer)
+    check(world.wait_until_gone(RENDERER_TITLE, 2.0), "the renderer still ran 2 s after Esc")
+    expect_run_end(world, saver)
+
+
+@scenario(screen="1024x768x16")
 def renderer_killed_from_outside_ends_the_run(world):
     saver, _ = start_run(world)
     code, _ = world.probe("kill", RENDERER_TITLE)
