@@ -125,6 +125,8 @@ void benchLoopWithContext() {
     printFigure("loop 1024x768 unpaced: CPU per frame", cpuPerFrame * 1000.0, "ms");
     printFigure("loop 1024x768 paced at 60 Hz, 10 s: frames", paced.framesPerSecond, "/s");
     printFigure("loop 1024x768 paced at 60 Hz, 10 s: CPU", paced.cpuPerWallSecond, "s/s");
+    printFigure("loop 1024x768 paced: CPU per frame",
+                paced.cpuPerWallSecond / paced.framesPerSecond * 1000.0, "ms");
     // 1.0: the paced loop costs exactly 60 unpaced frames a second.
     printFigure("loop paced CPU / (60 x unpaced CPU per frame)",
                 paced.cpuPerWallSecond / (60.0 * cpuPerFrame), "x");

@@ -144,7 +144,7 @@ std::string hackUsage() {
            "  --root            draw on $XSCREENSAVER_WINDOW, or on the root window\n"
            "  --window-id ID    draw on the window ID (decimal or 0x hex)\n"
            "  --fps             print frames per second and CPU use to stderr every second\n"
-           "  --delay N         sleep N microseconds after every frame (0: as fast as it\n"
-           "                    can); without it, frames follow the display's refresh\n"
-           "                    rate (60 a second where the display does not say)\n";
+           "  --delay N         sleep N microseconds after every frame, 0 for flat out;\n"
+           "                    by default frames follow the display's refresh rate\n"
+           "                    (60 a second where the display does not say)\n";
 }

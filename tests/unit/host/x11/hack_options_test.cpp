@@ -65,6 +65,8 @@ TEST(HackOptions, HelpAsksForTheUsageText) {
     EXPECT_TRUE(parse({"--help"}).options.showUsage);
     EXPECT_TRUE(parse({"-h"}).options.showUsage);
     EXPECT_NE(hackUsage().find("--window-id"), std::string::npos);
+    // What happens without --delay is said too.
+    EXPECT_NE(hackUsage().find("refresh rate"), std::string::npos);
 }
 
 struct RejectedCase {
