@@ -29,8 +29,8 @@ bool hasGlxExtension(Display* display, int screen, const char* name) {
     return extensionListHas(glXQueryExtensionsString(display, screen), name);
 }
 
-// Frames follow each other without a sleep: where the driver can, pace them by the
-// display's refresh, as the Windows renderer does.
+// Where the driver can, swaps wait for the display's refresh, as on Windows; the frame
+// loop sleeps out the period itself where they do not.
 void requestSwapInterval(Display* display, int screen, GLXDrawable drawable) {
     if (hasGlxExtension(display, screen, "GLX_EXT_swap_control")) {
         using SwapIntervalExt = void (*)(Display*, GLXDrawable, int);

@@ -4,7 +4,6 @@
 #include <cmath>
 
 #include "fake_platform.h"
-#include "host/extension_list.h"
 #include "host/frame_pacer.h"
 
 namespace {
@@ -143,18 +142,6 @@ TEST(PacedLoop, SleepsBetweenSwapAndNextDrainAndStopsWithoutASleep) {
     const EventLog expected{"frame", "swap", "sleep 16667", "dispatch keydown 27",
                             "dispatch keyup 27", "frame", "swap"};
     EXPECT_EQ(log, expected);
-}
-
-TEST(ExtensionList, MatchesWholeNamesOnly) {
-    const char* list = "WGL_ARB_pixel_format WGL_EXT_swap_control_tear WGL_EXT_swap_control";
-    EXPECT_TRUE(extensionListHas(list, "WGL_EXT_swap_control"));
-    EXPECT_TRUE(extensionListHas(list, "WGL_ARB_pixel_format"));
-    EXPECT_FALSE(extensionListHas("WGL_EXT_swap_control_tear", "WGL_EXT_swap_control"));
-    EXPECT_FALSE(extensionListHas("XWGL_EXT_swap_control", "WGL_EXT_swap_control"));
-    EXPECT_FALSE(extensionListHas("WGL_ARB_pixel", "WGL_ARB_pixel_format"));
-    EXPECT_FALSE(extensionListHas(nullptr, "WGL_EXT_swap_control"));
-    EXPECT_FALSE(extensionListHas("", "WGL_EXT_swap_control"));
-    EXPECT_FALSE(extensionListHas(list, ""));
 }
 
 }  // namespace
