@@ -137,7 +137,7 @@ def an_escape_tap_ends_it(world):
     process, window = start_renderer(world)
     focus_renderer(world, window)
     world.wait_for_frames()
-    world.key("Escape")
+    world.xdotool("key", "--delay", "0", "Escape")  # no pause between press and release
     code = world.wait_exit(process, 2.0)
     check(code is not None, "the renderer was still running 2 s after an Esc tap")
     check(code == 0, f"the renderer ended with exit code {code}")
