@@ -47,23 +47,39 @@ def cpu_seconds(process):
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
-def cpu_over_frames(world, label, extra_env, seconds=6.0):
-    """CPU seconds the running renderer uses over the given wall time, start-up excluded;
-    the renderer is ended afterwards."""
-    process = world.wine_at(world.program(RENDERER), env=extra_env)
+def hud_rates(path):
+    """Frame rates Mesa's heads-up display has written to its dump file, one a line."""
+    try:
+        with open(path) as dump:
+            return [float(line) for line in dump.read().split()]
+    except OSError:
+        return []
+
+
+def cpu_and_rate_over_frames(world, label, extra_env, seconds=6.0):
+    """CPU seconds per second the running renderer uses over the given wall time, start-up
+    excluded, and its frames per second as Mesa counts them; the renderer is ended after."""
+    hud_dir = os.path.join(world.out_dir, f"hud_{label}")
+    os.makedirs(hud_dir, exist_ok=True)
+    env = {"GALLIUM_HUD": "fps", "GALLIUM_HUD_DUMP_DIR": hud_dir, **extra_env}
+    process = world.wine_at(world.program(RENDERER), env=env)
     world.wait_for_window(TITLE, process=process, visible=True)
     world.wait_for_frames()
-    start_cpu, start_wall = cpu_seconds(process), time.time()
+    rates_path = os.path.join(hud_dir, "fps")
+    start_cpu, start_wall, start_rates = cpu_seconds(process), time.time(), len(hud_rates(rates_path))
     deadline = start_wall + seconds
     while time.time() < deadline:  # a span of measurement, ended early only by a fault
         check(process.poll() is None, f"{label}: the renderer ended with {process.returncode}")
         time.sleep(0.25)
     used = cpu_seconds(process) - start_cpu
     wall = time.time() - start_wall
+    rates = hud_rates(rates_path)[start_rates:]
     world.close_window(TITLE)
     check(world.wait_exit(process, 5.0) == 0, f"{label}: the renderer did not end cleanly")
-    print(f"{label}: {used:.2f} CPU s over {wall:.2f} s")
-    return used / wall
+    check(len(rates) >= 4, f"{label}: Mesa counted no frame rates ({rates_path})")
+    rate = sum(rates) / len(rates)
+    print(f"{label}: {used:.2f} CPU s over {wall:.2f} s, {rate:.1f} frames per second")
+    return used / wall, rate
 
 
 @scenario(screen="1024x768x16")
@@ -146,10 +162,17 @@ def an_escape_tap_ends_it(world):
 @scenario(screen="1024x768x16")
 def paced_frames_use_at_most_half_the_cpu_of_unpaced_ones(world):
     # Xvfb's swaps do not wait for a refresh: unpaced, the loop renders as fast as it can.
-    unpaced = cpu_over_frames(world, "unpaced", {"VELMORA_TEST_UNPACED": "1"})
-    paced = cpu_over_frames(world, "paced", {})
-    check(paced <= 0.5 * unpaced,
-          f"paced {paced:.2f} CPU s per s against {unpaced:.2f} unpaced (at most half)")
+    unpaced, unpaced_rate = cpu_and_rate_over_frames(world, "unpaced",
+                                                     {"VELMORA_TEST_UNPACED": "1"})
+    paced, paced_rate = cpu_and_rate_over_frames(world, "paced", {})
+    check(paced_rate <= 62, f"paced frames came at {paced_rate:.1f} a second")
+    # Half, where 60 frames a second are at most half of what the machine renders flat out;
+    # on a slower (or busy) machine no pacing can do better than 60 of its frames, and 30 %
+    # above that share is allowed, as for the loop's own figure in velmora-tool bench.
+    share = max(0.5, 1.3 * 60.0 / unpaced_rate)
+    check(paced <= share * unpaced,
+          f"paced {paced:.2f} CPU s per s ({paced_rate:.1f} frames) against {unpaced:.2f} "
+          f"unpaced ({unpaced_rate:.1f} frames): more than {share:.2f} of it")
 
 
 @scenario(screen="1024x768x16")
