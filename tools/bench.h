@@ -14,3 +14,5 @@ void printBenchLine(const std::string& label, double seconds);
 void benchTextures();
 // Scene mesh build, start-up (texture set + mesh) and a scene frame next to an empty one.
 void benchGeometry();
+// The real frame loop offscreen for 10 s unpaced and 10 s paced at 60 Hz.
+void benchLoop();

@@ -6,14 +6,18 @@ void FrameRenderer::renderFrame() {
 }
 
 bool keepRunning(const KeyTable& keys) {
-    return !keys.isDown(KeyTable::kEscape);
+    return !keys.wasDownDuringDrain(KeyTable::kEscape);
 }
 
-void runMainLoop(MessagePump& pump, const KeyTable& keys, FrameRenderer& frames,
-                 RenderSurface& surface) {
+void runMainLoop(MessagePump& pump, KeyTable& keys, FrameRenderer& frames,
+                 RenderSurface& surface, FramePacer* pacer) {
+    if (pacer != nullptr) {
+        pacer->start();
+    }
     bool stop = false;
     while (!stop) {
         // The drain always empties the queue, also after a quit request.
+        keys.drainStarting();
         bool wasQuit = false;
         while (pump.dispatchNext(wasQuit)) {
             if (wasQuit) {
@@ -25,5 +29,8 @@ void runMainLoop(MessagePump& pump, const KeyTable& keys, FrameRenderer& frames,
         }
         frames.renderFrame();
         surface.swapBuffers();
+        if (pacer != nullptr && !stop) {
+            pacer->frameShown();
+        }
     }
 }

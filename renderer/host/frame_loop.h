@@ -1,8 +1,12 @@
 // The renderer's main loop, shared by every host: drain the messages, test Esc,
-// render one frame, swap. The host supplies the message pump and the window.
+// render one frame, swap, and sleep out the refresh period where the display does not
+// pace the swaps. The host supplies the message pump, the window and the sleep.
 #pragma once
 
+#include <cstdint>
+
 #include "host/frame_clock.h"
+#include "host/frame_pacer.h"
 #include "host/key_table.h"
 
 // The host's message queue.
@@ -19,6 +23,8 @@ class RenderSurface {
   public:
     virtual ~RenderSurface() = default;
     virtual void swapBuffers() = 0;
+    // Refreshes per second of the display the window is on; 0 when unknown.
+    virtual int32_t refreshRateHz() const { return 0; }
 };
 
 // The three places where the animation plugs into the renderer.
@@ -43,10 +49,12 @@ class FrameRenderer {
     Animation& animation_;
 };
 
-// False while Esc is down.
+// False once Esc was down at any moment of the last drain: a tap whose press and release
+// were both taken in it counts.
 bool keepRunning(const KeyTable& keys);
 
-// Runs until Esc is down after a drain or a quit request was taken; the pass that
-// notices either still renders and swaps one full frame. Never sleeps.
-void runMainLoop(MessagePump& pump, const KeyTable& keys, FrameRenderer& frames,
-                 RenderSurface& surface);
+// Runs until Esc was down in a drain or a quit request was taken; the pass that notices
+// either still renders and swaps one full frame. pacer: nullptr to run as fast as frames
+// come (the hack's --delay, and test runs).
+void runMainLoop(MessagePump& pump, KeyTable& keys, FrameRenderer& frames,
+                 RenderSurface& surface, FramePacer* pacer);

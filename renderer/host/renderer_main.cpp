@@ -31,7 +31,11 @@ int runRenderer(RendererPlatform& platform, Animation& animation) {
 
     SecondsClock clock(platform.clockSource());
     FrameRenderer frames(clock, animation);
-    runMainLoop(platform.messagePump(), *keys, frames, *window);
+    std::unique_ptr<FramePacer> pacer;
+    if (FrameSleeper* sleeper = platform.frameSleeper()) {
+        pacer = std::make_unique<FramePacer>(clock, *sleeper, window->refreshRateHz());
+    }
+    runMainLoop(platform.messagePump(), *keys, frames, *window, pacer.get());
 
     animation.releaseAnimation();
     window.reset();

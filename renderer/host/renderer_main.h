@@ -7,6 +7,7 @@
 
 #include "host/frame_clock.h"
 #include "host/frame_loop.h"
+#include "host/frame_pacer.h"
 #include "host/key_table.h"
 
 struct WindowRequest {
@@ -30,6 +31,9 @@ class RendererPlatform {
     virtual void showError(const char* message) = 0;
     virtual MessagePump& messagePump() = 0;
     virtual ClockSource& clockSource() = 0;
+    // The sleep that paces frames by the display's refresh; nullptr when frames are not to
+    // be paced (the hack's explicit --delay, a test's unpaced run).
+    virtual FrameSleeper* frameSleeper() = 0;
 };
 
 // Returns the program's exit code, 0 on every path.

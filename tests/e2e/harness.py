@@ -286,6 +286,20 @@ class Scenario(DisplayWorld):
                        capture_output=True)
         return path
 
+    def wait_for_frames(self, timeout=30):
+        """Waits until the renderer's ball lights the middle of the screen: its start-up is
+        over and frames are being shown."""
+        deadline = time.time() + timeout
+        while True:
+            image = Image.load(self.screenshot("frames"))
+            centre_x, centre_y = image.width // 2, image.height // 2
+            peak = max(max(image.pixel(x, y)) for y in range(centre_y - 48, centre_y + 48, 4)
+                       for x in range(centre_x - 48, centre_x + 48, 4))
+            if peak >= 200:
+                return
+            check(time.time() < deadline, f"no frame on the screen within {timeout} s")
+            time.sleep(0.2)
+
 
 def parse_probe(output):
     values = {}

@@ -1,5 +1,6 @@
 // Velmora.dll's entry point: the Win32 clock, message queue and error box around the renderer.
 #include <windows.h>
+#include <mmsystem.h>
 
 #include "host/renderer_main.h"
 #include "host/velmora_animation.h"
@@ -37,6 +38,29 @@ class Win32MessagePump final : public MessagePump {
     }
 };
 
+// Sleeps in whole milliseconds (the frame pacer makes up for the rounding), with the
+// system timer at 1 ms for the life of the renderer: the default 15.6 ms tick would turn
+// a 12 ms sleep into 16 and pace below the display's refresh.
+class Win32FrameSleeper final : public FrameSleeper {
+  public:
+    Win32FrameSleeper() { timeBeginPeriod(1); }
+    ~Win32FrameSleeper() override { timeEndPeriod(1); }
+    Win32FrameSleeper(const Win32FrameSleeper&) = delete;
+    Win32FrameSleeper& operator=(const Win32FrameSleeper&) = delete;
+
+    void sleepSeconds(double seconds) override {
+        if (seconds > 0.0) {
+            Sleep(static_cast<DWORD>(seconds * 1000.0 + 0.5));
+        }
+    }
+};
+
+// Set by the end-to-end tests to measure what pacing saves; no user ever sets it.
+bool unpacedTestRun() {
+    char value[8] = {};
+    return GetEnvironmentVariableA("VELMORA_TEST_UNPACED", value, sizeof value) > 0;
+}
+
 class Win32RendererPlatform final : public RendererPlatform {
   public:
     std::unique_ptr<RenderSurface> createWindow(const WindowRequest& request,
@@ -48,10 +72,13 @@ class Win32RendererPlatform final : public RendererPlatform {
     }
     MessagePump& messagePump() override { return pump_; }
     ClockSource& clockSource() override { return clock_; }
+    FrameSleeper* frameSleeper() override { return unpaced_ ? nullptr : &sleeper_; }
 
   private:
     Win32Clock clock_;
     Win32MessagePump pump_;
+    Win32FrameSleeper sleeper_;
+    bool unpaced_ = unpacedTestRun();
 };
 
 }  // namespace

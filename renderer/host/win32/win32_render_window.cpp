@@ -1,6 +1,7 @@
 // RenderWindow: display mode, window, pixel format, GL context and the window procedure.
 #include "host/win32/win32_render_window.h"
 
+#include "host/extension_list.h"
 #include "host/viewport.h"
 
 namespace {
@@ -23,14 +24,32 @@ PIXELFORMATDESCRIPTOR pixelFormatRequest(int32_t colorBits) {
     return request;
 }
 
-// WGL_EXT_swap_control, when the driver has it; otherwise nothing changes.
-void requestSwapInterval(int interval) {
+// The WGL extension list of the current context's driver; null when it gives none.
+const char* wglExtensions(HDC deviceContext) {
+    using ExtensionsExt = const char*(WINAPI*)();
+    using ExtensionsArb = const char*(WINAPI*)(HDC);
+    // Through void(*)(): the one function-pointer cast the compiler accepts silently.
+    if (const PROC address = wglGetProcAddress("wglGetExtensionsStringARB")) {
+        return reinterpret_cast<ExtensionsArb>(reinterpret_cast<void (*)()>(address))(
+            deviceContext);
+    }
+    if (const PROC address = wglGetProcAddress("wglGetExtensionsStringEXT")) {
+        return reinterpret_cast<ExtensionsExt>(reinterpret_cast<void (*)()>(address))();
+    }
+    return nullptr;
+}
+
+// WGL_EXT_swap_control, when the driver lists it (some hand out an address for a function
+// they do not support); otherwise nothing changes.
+void requestSwapInterval(HDC deviceContext, int interval) {
+    if (!extensionListHas(wglExtensions(deviceContext), "WGL_EXT_swap_control")) {
+        return;
+    }
     using SwapIntervalProc = BOOL(WINAPI*)(int);
     const PROC address = wglGetProcAddress("wglSwapIntervalEXT");
     if (address == nullptr) {
         return;
     }
-    // Through void(*)(): the one function-pointer cast the compiler accepts silently.
     const auto swapInterval =
         reinterpret_cast<SwapIntervalProc>(reinterpret_cast<void (*)()>(address));
     swapInterval(interval);
@@ -102,8 +121,10 @@ RenderWindow::RenderWindow(const WindowRequest& request, KeyTable& keys)
     if (!wglMakeCurrent(deviceContext_, glContext_)) {
         throw "Select Contexts failed";
     }
-    // The loop never sleeps: where the driver offers it, pace it by the display's refresh.
-    requestSwapInterval(1);
+    // Where the driver offers it, swaps wait for the display's refresh; where they do not,
+    // the frame loop sleeps out the period itself, at the rate the display reports.
+    requestSwapInterval(deviceContext_, 1);
+    refreshRateHz_ = GetDeviceCaps(deviceContext_, VREFRESH);
 
     ShowWindow(window_, SW_SHOW);
     SetForegroundWindow(window_);

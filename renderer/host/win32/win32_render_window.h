@@ -19,6 +19,7 @@ class RenderWindow final : public RenderSurface {
     RenderWindow& operator=(const RenderWindow&) = delete;
 
     void swapBuffers() override;
+    int32_t refreshRateHz() const override { return refreshRateHz_; }
 
   private:
     static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam,
@@ -32,6 +33,7 @@ class RenderWindow final : public RenderSurface {
     HWND window_ = nullptr;
     HDC deviceContext_ = nullptr;
     HGLRC glContext_ = nullptr;
+    int32_t refreshRateHz_ = 0;  // VREFRESH: 0 or 1 when the display does not know
     KeyTable& keys_;
     Win32Display display_;
     ScreenCover cover_;

@@ -9,16 +9,6 @@ void HackMessagePump::attach(KeyTable& keys, int32_t width, int32_t height) {
 
 bool HackMessagePump::dispatchNext(bool& wasQuit) {
     wasQuit = false;
-    if (!drainUnderway_) {
-        drainUnderway_ = true;
-        // An Esc tap whose press and release reach one drain must still end the run (the
-        // Windows loop would miss it; with --delay it would be missed nearly always): the
-        // release waits until the loop has seen the key down once.
-        if (escapeReleasePending_ && keys_ != nullptr) {
-            keys_->release(KeyTable::kEscape);
-            escapeReleasePending_ = false;
-        }
-    }
     if (stopSignal_ != 0 && !stopReported_) {
         stopReported_ = true;
         source_.stopDrawing();
@@ -27,7 +17,6 @@ bool HackMessagePump::dispatchNext(bool& wasQuit) {
     }
     HackEvent event;
     if (!source_.nextEvent(event)) {
-        drainUnderway_ = false;
         return false;
     }
     wasQuit = handle(event);
@@ -41,10 +30,10 @@ bool HackMessagePump::handle(const HackEvent& event) {
     switch (event.kind) {
         case HackEvent::Kind::kEscapePressed:
             keys_->press(KeyTable::kEscape);
-            escapeReleasePending_ = false;  // auto-repeat: release and press again
             return false;
         case HackEvent::Kind::kEscapeReleased:
-            escapeReleasePending_ = true;
+            // A tap within one drain still counts: the key table keeps the press for it.
+            keys_->release(KeyTable::kEscape);
             return false;
         case HackEvent::Kind::kResized:
             if (event.width != width_ || event.height != height_) {

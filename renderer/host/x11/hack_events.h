@@ -59,6 +59,4 @@ class HackMessagePump final : public MessagePump {
     int32_t width_ = 0;
     int32_t height_ = 0;
     bool stopReported_ = false;
-    bool drainUnderway_ = false;
-    bool escapeReleasePending_ = false;
 };

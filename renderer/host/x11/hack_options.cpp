@@ -104,6 +104,7 @@ ParsedOptions parseHackOptions(const std::vector<std::string>& arguments) {
                 return result;
             }
             result.options.delayMicroseconds = static_cast<int64_t>(delay);
+            result.options.delayGiven = true;
         } else if (name == "help" || name == "h") {
             result.options.showUsage = true;
         } else {
@@ -143,5 +144,7 @@ std::string hackUsage() {
            "  --root            draw on $XSCREENSAVER_WINDOW, or on the root window\n"
            "  --window-id ID    draw on the window ID (decimal or 0x hex)\n"
            "  --fps             print frames per second and CPU use to stderr every second\n"
-           "  --delay N         sleep N microseconds after every frame (default 0)\n";
+           "  --delay N         sleep N microseconds after every frame, 0 for flat out;\n"
+           "                    by default frames follow the display's refresh rate\n"
+           "                    (60 a second where the display does not say)\n";
 }

@@ -17,7 +17,11 @@ struct HackOptions {
     DrawTarget target = DrawTarget::kOwnWindow;
     uint32_t windowId = 0;          // the window of kGivenWindow, never 0
     bool reportFrameRate = false;   // --fps: frames per second and CPU use on stderr
-    int64_t delayMicroseconds = 0;  // --delay: sleep after every frame, 0 to kMaxDelay
+    // Without --delay, frames are paced by the display's refresh (60 Hz when unknown).
+    // --delay N: sleep N microseconds (0 to kMaxDelay) after every frame instead, as
+    // XScreenSaver's hacks do, with no pacing on top; --delay 0 runs flat out.
+    bool delayGiven = false;
+    int64_t delayMicroseconds = 0;
     bool showUsage = false;         // --help
 };
 

@@ -37,7 +37,7 @@ void PacedSurface::swapBuffers() {
             services_.report(line);
         }
     }
-    if (options_.delayMicroseconds > 0) {
+    if (options_.delayGiven && options_.delayMicroseconds > 0) {
         services_.sleepMicroseconds(options_.delayMicroseconds);
     }
 }

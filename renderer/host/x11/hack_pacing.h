@@ -1,5 +1,6 @@
 // What the hack does after every shown frame: the --fps report and the --delay sleep,
-// wrapped around the host's window so that the shared frame loop stays as it is.
+// wrapped around the host's window. Pacing by the display's refresh, the default, is the
+// shared frame loop's.
 #pragma once
 
 #include <cstdint>
@@ -42,6 +43,7 @@ class PacedSurface final : public RenderSurface {
         : window_(std::move(window)), options_(options), services_(services) {}
 
     void swapBuffers() override;
+    int32_t refreshRateHz() const override { return window_->refreshRateHz(); }
 
   private:
     std::unique_ptr<RenderSurface> window_;

@@ -53,6 +53,10 @@ void PosixPacingServices::sleepMicroseconds(int64_t microseconds) {
     }
 }
 
+void PosixPacingServices::sleepSeconds(double seconds) {
+    sleepMicroseconds(static_cast<int64_t>(seconds * 1e6));
+}
+
 void PosixPacingServices::report(const std::string& line) {
     std::fprintf(stderr, "%s\n", line.c_str());
     std::fflush(stderr);

@@ -24,13 +24,15 @@ class X11Clock final : public ClockSource {
     uint32_t tickCount() override;
 };
 
-class PosixPacingServices final : public PacingServices {
+// The hack's --fps and --delay services, and the frame loop's sleep.
+class PosixPacingServices final : public PacingServices, public FrameSleeper {
   public:
     explicit PosixPacingServices(const volatile std::sig_atomic_t& stopSignal)
         : stopSignal_(stopSignal) {}
     double wallSeconds() override;
     double cpuSeconds() override;
     void sleepMicroseconds(int64_t microseconds) override;
+    void sleepSeconds(double seconds) override;
     void report(const std::string& line) override;
 
   private:
@@ -74,6 +76,8 @@ class X11RendererPlatform final : public RendererPlatform {
     void showError(const char* message) override;
     MessagePump& messagePump() override { return pump_; }
     ClockSource& clockSource() override { return clock_; }
+    // An explicit --delay replaces pacing by the display's refresh.
+    FrameSleeper* frameSleeper() override { return options_.delayGiven ? nullptr : &pacing_; }
 
     bool failed() const { return failed_; }
 

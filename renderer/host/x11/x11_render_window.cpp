@@ -1,8 +1,9 @@
 // X11RenderWindow: window creation or adoption, GLX context, buffer swap and teardown.
 #include "host/x11/x11_render_window.h"
 
-#include <cstring>
+#include <X11/extensions/Xrandr.h>
 
+#include "host/extension_list.h"
 #include "host/viewport.h"
 
 namespace {
@@ -25,24 +26,11 @@ bool requestsSucceeded(Display* display) {
 }
 
 bool hasGlxExtension(Display* display, int screen, const char* name) {
-    const char* extensions = glXQueryExtensionsString(display, screen);
-    if (extensions == nullptr) {
-        return false;
-    }
-    const size_t length = std::strlen(name);
-    for (const char* found = std::strstr(extensions, name); found != nullptr;
-         found = std::strstr(found + length, name)) {
-        const bool startsWord = found == extensions || found[-1] == ' ';
-        const bool endsWord = found[length] == '\0' || found[length] == ' ';
-        if (startsWord && endsWord) {
-            return true;
-        }
-    }
-    return false;
+    return extensionListHas(glXQueryExtensionsString(display, screen), name);
 }
 
-// Frames follow each other without a sleep: where the driver can, pace them by the
-// display's refresh, as the Windows renderer does.
+// Where the driver can, swaps wait for the display's refresh, as on Windows; the frame
+// loop sleeps out the period itself where they do not.
 void requestSwapInterval(Display* display, int screen, GLXDrawable drawable) {
     if (hasGlxExtension(display, screen, "GLX_EXT_swap_control")) {
         using SwapIntervalExt = void (*)(Display*, GLXDrawable, int);
@@ -59,6 +47,34 @@ void requestSwapInterval(Display* display, int screen, GLXDrawable drawable) {
             setInterval(1);
         }
     }
+}
+
+// Refreshes per second of the display showing the drawable: GLX's own figure for it where
+// the driver has GLX_OML_sync_control, else RandR's for the screen; 0 when neither knows.
+int32_t queryRefreshRate(Display* display, int screen, GLXDrawable drawable) {
+    if (hasGlxExtension(display, screen, "GLX_OML_sync_control")) {
+        using GetMscRate = Bool (*)(Display*, GLXDrawable, int32_t*, int32_t*);
+        const auto getRate = reinterpret_cast<GetMscRate>(
+            glXGetProcAddressARB(reinterpret_cast<const GLubyte*>("glXGetMscRateOML")));
+        int32_t numerator = 0;
+        int32_t denominator = 0;
+        if (getRate != nullptr && getRate(display, drawable, &numerator, &denominator) &&
+            numerator > 0 && denominator > 0) {
+            return (numerator + denominator / 2) / denominator;
+        }
+    }
+    int eventBase = 0;
+    int errorBase = 0;
+    if (!XRRQueryExtension(display, &eventBase, &errorBase)) {
+        return 0;
+    }
+    XRRScreenConfiguration* configuration = XRRGetScreenInfo(display, RootWindow(display, screen));
+    if (configuration == nullptr) {
+        return 0;
+    }
+    const short rate = XRRConfigCurrentRate(configuration);
+    XRRFreeScreenConfigInfo(configuration);
+    return rate;
 }
 
 }  // namespace
@@ -168,6 +184,8 @@ void X11RenderWindow::createContext() {
         throw "cannot make the OpenGL context current";
     }
     requestSwapInterval(display_, visual_->screen, window_);
+    refreshRateHz_ = queryRefreshRate(display_, visual_->screen, window_);
+    requestsSucceeded(display_);  // a driver without the figure may have complained
 }
 
 void X11RenderWindow::windowLost() {

@@ -25,6 +25,7 @@ class X11RenderWindow final : public RenderSurface {
     X11RenderWindow& operator=(const X11RenderWindow&) = delete;
 
     void swapBuffers() override;
+    int32_t refreshRateHz() const override { return refreshRateHz_; }
 
     // The window is gone, or may go any moment: GL must not touch it again (Mesa's software
     // rasteriser can spin for seconds on a vanished drawable), so the context is released
@@ -52,4 +53,5 @@ class X11RenderWindow final : public RenderSurface {
     bool lost_ = false;
     int32_t width_ = 0;
     int32_t height_ = 0;
+    int32_t refreshRateHz_ = 0;  // 0: unknown
 };

@@ -160,6 +160,39 @@ def delay_slows_the_frames_down(world):
     expect_clean_exit(world, process, 1, "SIGTERM during a 5 s delay")
 
 
+def reported_rates(world, process, spans=4, timeout=30):
+    """The --fps report's frame rates, once it has given that many one-second spans; the
+    process is then ended."""
+    pattern = re.compile(r"^velmora: (\d+\.\d) fps", re.MULTILINE)
+    deadline = time.time() + timeout
+    while len(pattern.findall(world.read_stderr(process))) < spans:
+        check(process.poll() is None, f"velmora ended: {world.read_stderr(process)!r}")
+        check(time.time() < deadline, f"fewer than {spans} reports within {timeout} s")
+        time.sleep(0.2)
+    process.send_signal(signal.SIGTERM)
+    expect_clean_exit(world, process, 2, "SIGTERM")
+    return [float(rate) for rate in pattern.findall(world.read_stderr(process))]
+
+
+@scenario()
+def default_options_follow_the_refresh_and_delay_0_runs_flat_out(world):
+    # Xvfb's swaps do not wait for a refresh, and it gives no refresh rate: 60 a second.
+    process = world.velmora("--fps", label="own_window")
+    rates = reported_rates(world, process)
+    check(all(rate <= 62 for rate in rates), f"default options, own window: {rates} fps")
+
+    # A small window makes frames cheap, so that flat out is far above the refresh even on
+    # a busy machine.
+    target, _ = world.test_window(160, 120)
+    process = world.velmora("--fps", "--window-id", hex(target), label="paced_small")
+    rates = reported_rates(world, process)
+    check(all(rate <= 62 for rate in rates), f"default options, small window: {rates} fps")
+    process = world.velmora("--fps", "--delay", "0", "--window-id", hex(target),
+                            label="flat_out_small")
+    rates = reported_rates(world, process)
+    check(max(rates) > 90, f"--delay 0 in a small window gave only {rates} fps")
+
+
 @scenario()
 def failures_give_one_line_and_an_exit_code(world):
     cases = (

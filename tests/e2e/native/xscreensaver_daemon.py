@@ -85,6 +85,11 @@ def activate_starts_the_hack_and_deactivate_ends_it(world):
     check(root.tag == "screensaver" and root.get("name") == "velmora",
           "velmora.xml does not describe the hack 'velmora'")
     check(root.find("command").get("arg") == "--root", "velmora.xml does not pass --root")
+    # The settings tool leaves out an option at its default: the slider's default must be
+    # what the hack does without --delay, frames one 60 Hz refresh period apart.
+    delay = root.find("number[@id='delay']")
+    check(delay is not None and delay.get("default") == "16667",
+          f"the delay slider's default is not one 60 Hz period: {ElementTree.tostring(delay)}")
 
     home = os.path.join(base, "home")
     write_settings(home)

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "host/frame_pacer.h"
 #include "host/renderer_main.h"
 
 // Every call the renderer makes, in order, as readable lines.
@@ -76,11 +77,34 @@ class FakePump final : public MessagePump {
 
 class FakeSurface final : public RenderSurface {
   public:
-    explicit FakeSurface(EventLog& log) : log_(log) {}
+    explicit FakeSurface(EventLog& log, int32_t refreshHz = 0)
+        : log_(log), refreshHz_(refreshHz) {}
     ~FakeSurface() override { log_.push_back("destroy window"); }
     void swapBuffers() override { log_.push_back("swap"); }
+    int32_t refreshRateHz() const override { return refreshHz_; }
 
   private:
+    EventLog& log_;
+    int32_t refreshHz_ = 0;
+};
+
+// Sleeps by moving the fake clock's counter on (in its ticks), and logs each sleep in
+// whole microseconds.
+class FakeSleeper final : public FrameSleeper {
+  public:
+    FakeSleeper(FakeClock& clock, EventLog& log) : clock_(clock), log_(log) {}
+    std::vector<double> sleeps;  // seconds asked for
+    double oversleepSeconds = 0.0;
+
+    void sleepSeconds(double seconds) override {
+        sleeps.push_back(seconds);
+        log_.push_back("sleep " + std::to_string(static_cast<int64_t>(seconds * 1e6 + 0.5)));
+        clock_.counter += static_cast<int64_t>((seconds + oversleepSeconds) *
+                                               static_cast<double>(clock_.frequency));
+    }
+
+  private:
+    FakeClock& clock_;
     EventLog& log_;
 };
 
@@ -91,6 +115,9 @@ class FakePlatform final : public RendererPlatform {
     FakePump pump{log};
     const char* windowFailure = nullptr;
     KeyTable* keys = nullptr;
+    int32_t refreshHz = 0;
+    bool paced = false;  // unpaced unless a test asks: most tests count frames, not time
+    FakeSleeper sleeper{clock, log};
 
     std::unique_ptr<RenderSurface> createWindow(const WindowRequest& /*request*/,
                                                 KeyTable& keyTable) override {
@@ -100,13 +127,14 @@ class FakePlatform final : public RendererPlatform {
             throw windowFailure;
         }
         log.push_back("create window");
-        return std::make_unique<FakeSurface>(log);
+        return std::make_unique<FakeSurface>(log, refreshHz);
     }
     void showError(const char* message) override {
         log.push_back(std::string("error box: ") + message);
     }
     MessagePump& messagePump() override { return pump; }
     ClockSource& clockSource() override { return clock; }
+    FrameSleeper* frameSleeper() override { return paced ? &sleeper : nullptr; }
 };
 
 class FakeAnimation final : public Animation {

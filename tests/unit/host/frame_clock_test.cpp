@@ -77,4 +77,26 @@ TEST(KeyTable, RecordsCodesUpTo255AndIgnoresLargerOnes) {
     EXPECT_FALSE(keys.isDown(255));
 }
 
+TEST(KeyTable, ADrainRemembersAPressUntilTheNextDrainStarts) {
+    KeyTable keys;
+    keys.drainStarting();
+    keys.press(27);
+    keys.release(27);
+    EXPECT_FALSE(keys.isDown(27));
+    EXPECT_TRUE(keys.wasDownDuringDrain(27));
+    keys.drainStarting();  // released before this drain: forgotten
+    EXPECT_FALSE(keys.wasDownDuringDrain(27));
+
+    keys.press(27);
+    keys.drainStarting();  // held across the start: still counts
+    EXPECT_TRUE(keys.wasDownDuringDrain(27));
+    keys.release(27);
+    EXPECT_TRUE(keys.wasDownDuringDrain(27));
+
+    keys.drainStarting();
+    keys.press(256);
+    EXPECT_FALSE(keys.wasDownDuringDrain(256));
+    EXPECT_FALSE(keys.wasDownDuringDrain(0));
+}
+
 }  // namespace

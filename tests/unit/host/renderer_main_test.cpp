@@ -43,10 +43,20 @@ TEST_F(RendererRun, QuitAmongOtherMessagesDispatchesAllThenOneMoreFrame) {
     EXPECT_EQ(platform.log, expected);
 }
 
-TEST_F(RendererRun, EscTapWithinOneDrainIsNotNoticed) {
-    platform.pump.drains = {{keyDown(platform, 27), keyUp(platform, 27)}, {}, {quit()}};
+// The window procedure records a tap's key-down and key-up in the same drain: the run still
+// ends after that drain, with one more frame.
+TEST_F(RendererRun, EscTapWithinOneDrainEndsTheRunAfterIt) {
+    platform.pump.drains = {{paint()}, {keyDown(platform, 27), paint(), keyUp(platform, 27)},
+                            {}, {quit()}};
     run();
-    EXPECT_EQ(animation.frameTimes.size(), 3u);
+    EXPECT_EQ(animation.frameTimes.size(), 2u);
+}
+
+TEST_F(RendererRun, TapsOfOtherKeysAndOfCodesAbove255DoNotEndTheRun) {
+    platform.pump.drains = {{keyDown(platform, 65), keyUp(platform, 65)},
+                            {keyDown(platform, 300), keyUp(platform, 300)}, {}, {quit()}};
+    run();
+    EXPECT_EQ(animation.frameTimes.size(), 4u);
 }
 
 TEST_F(RendererRun, ReleasingEscAfterItStoppedTheLoopChangesNothing) {
@@ -74,6 +84,19 @@ TEST_F(RendererRun, FailingStartUpIsShownThenReleasedAndTheWindowTornDown) {
     const EventLog expected{"create window", "init", "error box: Out of memory for the scene mesh",
                             "release", "destroy window"};
     EXPECT_EQ(platform.log, expected);
+}
+
+TEST_F(RendererRun, PacedFramesSleepAtTheWindowsRefreshRateButNotAfterTheLast) {
+    platform.paced = true;
+    platform.refreshHz = 50;
+    platform.pump.drains = {{}, {}, {quit()}};
+    run();
+    const EventLog expected{"create window", "init",  "frame",   "swap", "sleep 20000", "frame",
+                            "swap",          "sleep 20000", "dispatch quit", "frame", "swap", "release",
+                            "destroy window"};
+    EXPECT_EQ(platform.log, expected);
+    // Scene time is the clock's, sleeps included.
+    EXPECT_NEAR(animation.frameTimes[2], 0.040, 1e-9);
 }
 
 TEST_F(RendererRun, FirstFrameGetsOnlyTheTimeBetweenTwoImmediateReadings) {

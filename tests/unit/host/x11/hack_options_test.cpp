@@ -15,6 +15,7 @@ TEST(HackOptions, NoArgumentsDrawInAWindowOfItsOwnWithoutDelayOrReport) {
     EXPECT_EQ(parsed.options.target, DrawTarget::kOwnWindow);
     EXPECT_FALSE(parsed.options.reportFrameRate);
     EXPECT_EQ(parsed.options.delayMicroseconds, 0);
+    EXPECT_FALSE(parsed.options.delayGiven);  // paced by the display's refresh
     EXPECT_FALSE(parsed.options.showUsage);
 }
 
@@ -36,6 +37,12 @@ TEST_P(AcceptedOptions, ChooseTargetPacingAndReport) {
     EXPECT_EQ(parsed.options.windowId, expected.windowId);
     EXPECT_EQ(parsed.options.reportFrameRate, expected.reportFrameRate);
     EXPECT_EQ(parsed.options.delayMicroseconds, expected.delay);
+    // Any --delay, 0 included, replaces pacing by the display's refresh.
+    bool delayNamed = false;
+    for (const std::string& argument : expected.arguments) {
+        delayNamed = delayNamed || argument.find("delay") != std::string::npos;
+    }
+    EXPECT_EQ(parsed.options.delayGiven, delayNamed);
 }
 
 INSTANTIATE_TEST_SUITE_P(
@@ -58,6 +65,8 @@ TEST(HackOptions, HelpAsksForTheUsageText) {
     EXPECT_TRUE(parse({"--help"}).options.showUsage);
     EXPECT_TRUE(parse({"-h"}).options.showUsage);
     EXPECT_NE(hackUsage().find("--window-id"), std::string::npos);
+    // What happens without --delay is said too.
+    EXPECT_NE(hackUsage().find("refresh rate"), std::string::npos);
 }
 
 struct RejectedCase {

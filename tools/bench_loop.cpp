@@ -1,0 +1,143 @@
+// Frame-loop section of the benchmark report: the renderer's real loop, offscreen, for a
+// fixed wall time, unpaced and then paced by a 60 Hz refresh, as frames per second and CPU
+// seconds per wall second.
+#include <chrono>
+#include <cstdio>
+#include <ctime>
+#include <exception>
+#include <thread>
+
+#include "bench.h"
+#include "gl_api.h"
+#include "host/egl/egl_offscreen.h"
+#include "host/frame_loop.h"
+#include "host/frame_pacer.h"
+#include "host/render_settings.h"
+#include "host/velmora_animation.h"
+#include "host/viewport.h"
+
+namespace {
+
+constexpr int32_t kFrameWidth = 1024;
+constexpr int32_t kFrameHeight = 768;
+constexpr double kLoopSeconds = 10.0;
+
+double steadySeconds() {
+    return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+// CPU time of the whole process, the GL driver's threads included.
+double processCpuSeconds() {
+    return static_cast<double>(std::clock()) / CLOCKS_PER_SEC;
+}
+
+class SteadyClockSource final : public ClockSource {
+  public:
+    bool queryFrequency(int64_t& ticksPerSecond) override {
+        ticksPerSecond = 1000000000;
+        return true;
+    }
+    int64_t queryCounter() override {
+        return std::chrono::duration_cast<std::chrono::nanoseconds>(
+                   std::chrono::steady_clock::now().time_since_epoch())
+            .count();
+    }
+    uint32_t tickCount() override { return static_cast<uint32_t>(queryCounter() / 1000000); }
+};
+
+// No messages but one quit request once the run's time is up.
+class TimedQuitPump final : public MessagePump {
+  public:
+    explicit TimedQuitPump(double endSeconds) : endSeconds_(endSeconds) {}
+    bool dispatchNext(bool& wasQuit) override {
+        wasQuit = !quitSent_ && steadySeconds() >= endSeconds_;
+        quitSent_ = quitSent_ || wasQuit;
+        return wasQuit;
+    }
+
+  private:
+    double endSeconds_ = 0.0;
+    bool quitSent_ = false;
+};
+
+// A pbuffer has no swap: finishing the frame is what a swap makes the driver do.
+class OffscreenSurface final : public RenderSurface {
+  public:
+    explicit OffscreenSurface(int64_t& frames) : frames_(frames) {}
+    void swapBuffers() override {
+        glFinish();
+        ++frames_;
+    }
+
+  private:
+    int64_t& frames_;
+};
+
+class ThreadSleeper final : public FrameSleeper {
+  public:
+    void sleepSeconds(double seconds) override {
+        std::this_thread::sleep_for(std::chrono::duration<double>(seconds));
+    }
+};
+
+struct LoopFigures {
+    double framesPerSecond = 0.0;
+    double cpuPerWallSecond = 0.0;
+};
+
+LoopFigures runLoop(Animation& animation, bool paced) {
+    SteadyClockSource source;
+    SecondsClock clock(source);
+    FrameRenderer frames(clock, animation);
+    KeyTable keys;
+    ThreadSleeper sleeper;
+    FramePacer pacer(clock, sleeper, 0);  // refresh unknown: 60 Hz
+    int64_t frameCount = 0;
+    OffscreenSurface surface(frameCount);
+
+    const double startWall = steadySeconds();
+    const double startCpu = processCpuSeconds();
+    TimedQuitPump pump(startWall + kLoopSeconds);
+    runMainLoop(pump, keys, frames, surface, paced ? &pacer : nullptr);
+    const double wall = steadySeconds() - startWall;
+    const double cpu = processCpuSeconds() - startCpu;
+    return {static_cast<double>(frameCount) / wall, cpu / wall};
+}
+
+void printFigure(const char* label, double value, const char* unit) {
+    std::printf("%-44s %10.3f %s\n", label, value, unit);
+}
+
+void benchLoopWithContext() {
+    OffscreenContext context(kFrameWidth, kFrameHeight);
+    renderSettings = kFixedRenderSettings;
+    resizeViewport(kFrameWidth, kFrameHeight);
+    VelmoraAnimation animation;
+    animation.initAnimation();
+    const LoopFigures unpaced = runLoop(animation, false);
+    const LoopFigures paced = runLoop(animation, true);
+    animation.releaseAnimation();
+
+    const double cpuPerFrame = unpaced.cpuPerWallSecond / unpaced.framesPerSecond;
+    printFigure("loop 1024x768 unpaced, 10 s: frames", unpaced.framesPerSecond, "/s");
+    printFigure("loop 1024x768 unpaced, 10 s: CPU", unpaced.cpuPerWallSecond, "s/s");
+    printFigure("loop 1024x768 unpaced: CPU per frame", cpuPerFrame * 1000.0, "ms");
+    printFigure("loop 1024x768 paced at 60 Hz, 10 s: frames", paced.framesPerSecond, "/s");
+    printFigure("loop 1024x768 paced at 60 Hz, 10 s: CPU", paced.cpuPerWallSecond, "s/s");
+    printFigure("loop 1024x768 paced: CPU per frame",
+                paced.cpuPerWallSecond / paced.framesPerSecond * 1000.0, "ms");
+    // 1.0: the paced loop costs exactly 60 unpaced frames a second.
+    printFigure("loop paced CPU / (60 x unpaced CPU per frame)",
+                paced.cpuPerWallSecond / (60.0 * cpuPerFrame), "x");
+}
+
+}  // namespace
+
+void benchLoop() {
+    try {
+        benchLoopWithContext();
+    } catch (const std::exception& error) {
+        std::printf("loop: no headless GL (%s)\n", error.what());
+    }
+}
