@@ -1,8 +1,6 @@
 """The renderer as it really runs: its window, its display mode, and how it ends."""
 
-import time
-
-from harness import check, run_scenarios, scenario
+from harness import check, holds_for, run_scenarios, scenario
 
 RENDERER = "Velmora.dll"
 TITLE = "VelmoraVC"
@@ -31,9 +29,7 @@ def press_escape_and_expect_exit(world, process, window):
     focus_renderer(world, window)
     # Held like a person's key press: a tap shorter than one frame of the ball may fall into
     # a single drain of the message queue, and the renderer only sees Esc while it is down.
-    world.xdotool("keydown", "Escape")
-    time.sleep(0.2)
-    world.xdotool("keyup", "Escape")
+    world.hold_key("Escape")
     code = world.wait_exit(process, 2.0)
     check(code is not None, "the renderer was still running 2 s after Esc")
     check(code == 0, f"the renderer ended with exit code {code}")
@@ -87,8 +83,7 @@ def other_keys_and_the_mouse_do_not_end_it(world):
     world.move_mouse(10, 10)
     world.click(500, 400)
     world.click(600, 300, button=3)
-    time.sleep(1.5)
-    check(process.poll() is None, f"the renderer ended with {process.returncode}")
+    holds_for(lambda: process.poll() is None, 1.5, "the renderer running on after other input")
     check(world.find_window(TITLE) is not None, "the renderer's window is gone")
     press_escape_and_expect_exit(world, process, window)
 
