@@ -109,13 +109,14 @@ def hover_changes_the_look_and_leaving_restores_it(world):
     plain = demo.picture("plain")
     left, top, right, bottom = demo.rects["cancel"]
     # Plain look: the dark outline one pixel in, white face at the top, lavender grey below.
-    check(near(plain.pixel(left + 1, top + 10), (0, 60, 116)),
+    check(near(plain.pixel(left + 1, top + 10), NAVY_OUTLINE),
           f"outline {plain.pixel(left + 1, top + 10)}")
     upper = plain.pixel(left + 10, top + 5)
     lower = plain.pixel(left + 10, bottom - 6)
     check(sum(upper) > sum(lower), f"plain gradient runs from {upper} down to {lower}")
 
     world.move_mouse(left + 10, top + 12)
+
     def hover_look():
         image = demo.picture("hovered")
         return image if demo.region(image, "cancel") != demo.region(plain, "cancel") else None
@@ -138,7 +139,7 @@ def disabled_button_ignores_clicks(world):
     demo = Demo(world)
     before = demo.picture("before")
     left, top, _, _ = demo.rects["file"]
-    check(near(before.pixel(left + 1, top + 10), (201, 199, 186)),
+    check(near(before.pixel(left + 1, top + 10), GREY_OUTLINE),
           f"disabled outline {before.pixel(left + 1, top + 10)}")
     x, y = demo.centre("file")
     world.click(x, y)
@@ -157,7 +158,7 @@ def transparent_button_shows_only_its_caption(world):
     demo = Demo(world)
     picture = demo.picture("bare")
     left, top, right, bottom = demo.rects["bare"]
-    grey = (192, 192, 192)  # the demo window's own background
+    grey = BACKGROUND
     for x, y in ((left, top), (left + 1, top + 10), (left + 3, top + 3), (right - 1, bottom - 1)):
         check(picture.pixel(x, y) == grey, f"background at ({x}, {y}) is {picture.pixel(x, y)}")
     caption = [p for p in demo.region(picture, "bare") if p != grey]
