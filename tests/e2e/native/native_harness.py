@@ -52,7 +52,7 @@ class NativeWorld(DisplayWorld):
 
     def test_window(self, width, height):
         """A plain top-level window made by x11-utils' xev; returns its id and xev."""
-        owner = self.logged([harness.tool("xev"), "-geometry", f"{width}x{height}+0+0",
+        owner = self.logged([tool("xev"), "-geometry", f"{width}x{height}+0+0",
                              "-event", "structure"], "xev")
 
         def announced():
