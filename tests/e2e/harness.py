@@ -77,6 +77,7 @@ def wait_until(condition, timeout, what, process=None):
             value = condition()
             if value:
                 return value
+            reason = ""
         except ScenarioFailure as failure:
             reason = f" ({failure})"
         if time.monotonic() >= deadline:
