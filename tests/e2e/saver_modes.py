@@ -186,7 +186,7 @@ def preview_with_a_handle_that_is_no_window_stays_empty(world):
     folder = saver_folder(world, with_renderer=False)
     for args in (["/p", "123456"], ["/p"]):
         saver = start_saver(world, folder, *args)
-        preview = world.wait_for_window(PREVIEW_TITLE, process=saver)
+        preview = world.wait_for_window(PREVIEW_TITLE, process=saver, visible=True)
         left, top, right, bottom = preview["rect"]
         check((right - left, bottom - top) == (0, 0), f"{args}: preview rectangle {preview['rect']}")
         check(world.find_window(MESSAGE_CAPTION) is None, f"{args}: a message box opened")
@@ -213,7 +213,7 @@ def slow_renderer_keeps_the_run_alive(world):
 def settings_switch_opens_the_settings_window(world):
     folder = saver_folder(world)
     saver = start_saver(world, folder, "/c:1234")
-    dialog = world.wait_for_window(DIALOG_TITLE, process=saver)
+    dialog = world.wait_for_window(DIALOG_TITLE, process=saver, visible=True)
     check(dialog["visible"] == 1, "the settings window is hidden")
     check(world.find_window(RENDERER_TITLE) is None, "a renderer started")
     world.close_window(DIALOG_TITLE)
@@ -257,7 +257,7 @@ def very_long_command_lines_follow_the_switch_rules(world):
     check(code == 0, f"a long unknown switch gave {code} (None: still running)")
     # A preview handle of 20000 digits is no number that fits: handle 0, an empty preview.
     saver = start_saver(world, folder, "/p", "9" * 20000)
-    preview = world.wait_for_window(PREVIEW_TITLE, process=saver)
+    preview = world.wait_for_window(PREVIEW_TITLE, process=saver, visible=True)
     left, top, right, bottom = preview["rect"]
     check((right - left, bottom - top) == (0, 0), f"preview rectangle {preview['rect']}")
     world.end_process(saver)
