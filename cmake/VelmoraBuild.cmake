@@ -61,6 +61,23 @@ function(velmora_add_gtest_folder name folder)
     endif()
 endfunction()
 
+# The programs end-to-end scenarios drive, found once here and handed to the scenarios as
+# VELMORA_TOOL_<NAME>=path entries of the list out_var (a script run by hand looks a tool up on
+# PATH instead). Wine's loader and server are looked for in Debian's /usr/lib/wine first; a
+# tool that is not found is left out, and the scenario that needs it says so.
+function(velmora_e2e_tools out_var)
+    set(entries "")
+    foreach(name IN LISTS ARGN)
+        string(MAKE_C_IDENTIFIER "VELMORA_TOOL_${name}" variable)
+        string(TOUPPER "${variable}" variable)
+        find_program(${variable} ${name} HINTS /usr/lib/wine)
+        if(${variable})
+            list(APPEND entries "${variable}=${${variable}}")
+        endif()
+    endforeach()
+    set(${out_var} ${entries} PARENT_SCOPE)
+endfunction()
+
 # Registers every scenario of a Python scenario script (it names them with --list) as its own
 # test, e2e.<script>.<scenario>, labelled e2e. ENVIRONMENT names a list variable of the
 # scenarios' environment; PROPERTIES adds test properties.

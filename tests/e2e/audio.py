@@ -8,10 +8,9 @@ import shutil
 import struct
 import subprocess
 import tempfile
-import time
 import wave
 
-from harness import check
+from harness import check, tool, wait_until
 
 SAVER = "Velmora.scr"
 RUN_TITLE = "Velmora_Main"
@@ -19,7 +18,9 @@ RENDERER_TITLE = "VelmoraVC"
 RATE = 22050
 WINDOW = RATE // 10  # 100 ms of samples
 AFTER_RUN = 2.5  # seconds recorded after the saver has ended
+HEARD_FOR = 3.0  # seconds of music heard before a run is ended: a 1 s file played three times
 LOUD = 0.05  # a 100 ms window this loud (RMS, full scale 1.0) holds sound
+QUIET = 0.01  # a 100 ms window this quiet (RMS) holds none
 SECTION = "Section"
 KEY_KIND = "BGM区分".encode("cp932")
 KEY_REPEAT = "BGMﾘﾋﾟｰﾄ".encode("cp932")
@@ -44,44 +45,72 @@ class PulseAudio:
         return environment
 
     def start(self):
-        self.world.spawn(["pulseaudio", "-n", "--daemonize=no", "--exit-idle-time=-1",
+        self.world.spawn([tool("pulseaudio"), "-n", "--daemonize=no", "--exit-idle-time=-1",
                           "--use-pid-file=no", "--disable-shm=yes",
                           "--load=module-null-sink sink_name=velmora rate=22050",
                           "--load=module-native-protocol-unix auth-anonymous=1"],
                          env=self.environment(), stdout=subprocess.DEVNULL,
                          stderr=open(os.path.join(self.world.out_dir, "pulseaudio.log"), "w"))
-        deadline = time.time() + 15
-        while time.time() < deadline:
-            if subprocess.run(["pactl", "info"], env=self.environment(),
-                              capture_output=True).returncode == 0:
-                break
-            time.sleep(0.2)
-        else:
-            raise AssertionError("PulseAudio did not start")
-        subprocess.run(["pactl", "set-default-sink", "velmora"], env=self.environment(),
-                       capture_output=True)
+        wait_until(lambda: self.pactl("info").returncode == 0, 15, "PulseAudio to answer")
+        self.pactl("set-default-sink", "velmora")
         self.recorder = self.world.spawn(
-            ["parec", "-d", "velmora.monitor", "--raw", "--format=s16le", f"--rate={RATE}",
+            [tool("parec"), "-d", "velmora.monitor", "--raw", "--format=s16le", f"--rate={RATE}",
              "--channels=1", "--latency-msec=20"],
             env=self.environment(), stdout=open(self.recording, "wb"),
             stderr=subprocess.DEVNULL)
-        time.sleep(0.5)
+        # The null sink's monitor gives silence while nothing plays: samples mean it records.
+        wait_until(lambda: self.recorded_seconds() > 0, 10, "parec to record",
+                   process=self.recorder)
         return self
+
+    def pactl(self, *args):
+        return subprocess.run([tool("pactl"), *args], env=self.environment(),
+                              capture_output=True)
+
+    def recorded_seconds(self):
+        return os.path.getsize(self.recording) / 2 / RATE
+
+    def samples(self):
+        """The samples recorded so far."""
+        with open(self.recording, "rb") as recording:
+            data = recording.read()
+        count = len(data) // 2
+        return struct.unpack(f"<{count}h", data[:2 * count])
 
     def loudness(self):
         """Ends the recording; the root mean square of each 100 ms of it (full scale 1.0)."""
         self.world.end_process(self.recorder)
-        data = open(self.recording, "rb").read()
-        count = len(data) // 2
-        samples = struct.unpack(f"<{count}h", data[:2 * count])
-        windows = []
-        for start in range(0, count - WINDOW + 1, WINDOW):
-            chunk = samples[start:start + WINDOW]
-            windows.append(math.sqrt(sum(s * s for s in chunk) / WINDOW) / 32768.0)
-        return windows, samples
+        samples = self.samples()
+        return levels_of(samples), samples
+
+    def wait_heard(self, seconds, what, process, restarted=False):
+        """Waits until sound has been heard over a span of seconds (with restarted, with a
+        pause inside it), failing at once if process ends first."""
+        def heard():
+            levels = levels_of(self.samples())
+            first, last = sound_span(levels)
+            if first is None or (last - first + 1) / 10 < seconds:
+                return False
+            return not restarted or any(levels[i] < QUIET for i in range(first, last))
+        wait_until(heard, 30, f"{what} heard for {seconds} s", process=process)
+
+    def wait_recorded_after(self, seconds):
+        """Waits until the recording holds seconds more than it does now."""
+        end = self.recorded_seconds() + seconds
+        wait_until(lambda: self.recorded_seconds() >= end, seconds + 10,
+                   f"{seconds} s more of recording", process=self.recorder)
 
     def cleanup(self):
         shutil.rmtree(self.runtime, ignore_errors=True)
+
+
+def levels_of(samples):
+    """The root mean square of each whole 100 ms of samples (full scale 1.0)."""
+    levels = []
+    for start in range(0, len(samples) - WINDOW + 1, WINDOW):
+        chunk = samples[start:start + WINDOW]
+        levels.append(math.sqrt(sum(s * s for s in chunk) / WINDOW) / 32768.0)
+    return levels
 
 
 def pitch(samples, windows):
@@ -168,17 +197,16 @@ def check_played_and_stopped(pulse, seconds, frequency, label):
     return levels, first, last
 
 
-def run_and_hear(world, folder, seconds, frequency, label, kill=False, run_for=4.5):
-    """A run of run_for seconds with the music the folder's settings name, heard through a
-    private sink: the tone (seconds long, of frequency Hz) repeats and stops with the run,
-    which ends by closing the renderer's window or, with kill, by killing the renderer."""
+def run_and_hear(world, folder, seconds, frequency, label, kill=False):
+    """A run with the music the folder's settings name, heard through a private sink: the
+    tone (seconds long, of frequency Hz) repeats and stops with the run, which ends by closing
+    the renderer's window or, with kill, by killing the renderer."""
     pulse = PulseAudio(world).start()
     try:
         saver = start_run(world, pulse, folder)
-        time.sleep(run_for)
-        check(saver.poll() is None, "the run ended by itself")
+        pulse.wait_heard(HEARD_FOR, label, saver)
         end_run(world, saver, kill=kill)
-        time.sleep(AFTER_RUN)
+        pulse.wait_recorded_after(AFTER_RUN)
         return check_played_and_stopped(pulse, seconds, frequency, label)
     finally:
         pulse.cleanup()

@@ -1,9 +1,14 @@
-"""End-to-end harness: the Windows programs under Wine on their own Xvfb display.
+"""End-to-end harness: the programs on a private Xvfb display, for the Wine and the native worlds.
 
-Every scenario gets a fresh Xvfb display of its own size, talks to the one Wine prefix
-of the test run, and on the way out ends every process it started, by PID, whether it
-passed or not. Scenario files declare their scenarios with @scenario and end with
-run_scenarios(globals()); `python3 FILE --list` names them for CTest.
+Every scenario gets a fresh Xvfb display of its own size and on the way out ends every process
+it started, by PID, whether it passed or not. Scenarios wait for conditions (a window, a file,
+an exit code, a picture) with a deadline, through wait_until, never for a fixed time. The Wine
+world (the Windows programs in the test run's one Wine prefix) is here; the native world is the
+thin layer native/native_harness.py. Scenario files declare their scenarios with @scenario and
+end with run_scenarios(...); `python3 FILE --list` names them for CTest.
+
+Tools come from CTest's environment as VELMORA_TOOL_<NAME>=path (found by CMake); a script run
+by hand looks them up on PATH.
 """
 
 import os
@@ -15,10 +20,18 @@ import tempfile
 import time
 import traceback
 
-WINE = "/usr/lib/wine/wine64"
-WINESERVER = "/usr/lib/wine/wineserver"
-CONVERT = "/usr/bin/convert"
-IMPORT = "/usr/bin/import"
+POLL_INTERVAL = 0.1  # seconds between two looks at a condition
+KEY_HOLD = 0.2  # seconds a key stays down, as a person presses it
+POINTER_PAUSE = 0.2  # seconds a person rests between moving the pointer and pressing
+
+
+def tool(name):
+    """The path of a program the scenarios drive: CMake's find, else the one on PATH."""
+    key = "VELMORA_TOOL_" + "".join(c if c.isalnum() else "_" for c in name.upper())
+    path = os.environ.get(key) or shutil.which(name)
+    if not path:
+        raise ScenarioFailure(f"{name} is neither in {key} nor on PATH")
+    return path
 
 
 def bin_dir():
@@ -29,23 +42,6 @@ def work_dir():
     return os.environ["VELMORA_E2E_WORK"]
 
 
-def prefix_dir():
-    return os.path.join(work_dir(), "prefix")
-
-
-def wine_environment(display=None):
-    env = dict(os.environ)
-    env["WINEPREFIX"] = prefix_dir()
-    env["WINEDEBUG"] = "-all"
-    env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
-    env.pop("WAYLAND_DISPLAY", None)
-    if display is None:
-        env.pop("DISPLAY", None)
-    else:
-        env["DISPLAY"] = display
-    return env
-
-
 class ScenarioFailure(AssertionError):
     pass
 
@@ -54,6 +50,60 @@ def check(condition, message):
     if not condition:
         raise ScenarioFailure(message)
 
+
+# --- waiting for conditions -------------------------------------------------------------
+
+def process_output(process):
+    """What a process started with an output file (see DisplayWorld.logged) wrote, or ""."""
+    output = getattr(process, "output_file", None)
+    if output is None:
+        return ""
+    output.seek(0)
+    return output.read()
+
+
+def wait_until(condition, timeout, what, process=None):
+    """The first true value of condition() within timeout seconds. A ScenarioFailure raised by
+    the condition means "not yet" and is reported if it is still so at the deadline. With a
+    process, the wait fails at once when that process ends first."""
+    deadline = time.monotonic() + timeout
+    reason = ""
+    while True:
+        if process is not None and process.poll() is not None:
+            output = process_output(process)
+            raise ScenarioFailure(f"the process ended with {process.returncode} before {what}"
+                                  + (f": {output!r}" if output else ""))
+        try:
+            value = condition()
+            if value:
+                return value
+            reason = ""
+        except ScenarioFailure as failure:
+            reason = f" ({failure})"
+        if time.monotonic() >= deadline:
+            raise ScenarioFailure(f"waited {timeout} s in vain for {what}{reason}")
+        time.sleep(POLL_INTERVAL)
+
+
+def changed(value, *earlier):
+    """The value (a look, a picture), if it differs from every earlier one: for waiting until
+    something on screen changes."""
+    return value if all(value != before for before in earlier) else None
+
+
+def holds_for(condition, seconds, what):
+    """Checks that condition() stays true for the whole of the given seconds: for what must
+    last, such as a run going on after a key that must not end it."""
+    started = time.monotonic()
+    while True:
+        elapsed = time.monotonic() - started
+        check(condition(), f"{what}: it held only {elapsed:.1f} of {seconds} s")
+        if elapsed >= seconds:
+            return
+        time.sleep(POLL_INTERVAL)
+
+
+# --- pictures ---------------------------------------------------------------------------
 
 class Image:
     """A screenshot as raw RGB bytes."""
@@ -77,21 +127,24 @@ class Image:
 
     @staticmethod
     def load(path):
-        size = subprocess.run([CONVERT, path, "-format", "%w %h", "info:"], check=True,
+        convert = tool("convert")
+        size = subprocess.run([convert, path, "-format", "%w %h", "info:"], check=True,
                               capture_output=True, text=True).stdout.split()
         width, height = int(size[0]), int(size[1])
-        rgb = subprocess.run([CONVERT, path, "-depth", "8", "rgb:-"], check=True,
+        rgb = subprocess.run([convert, path, "-depth", "8", "rgb:-"], check=True,
                              capture_output=True).stdout
         return Image(width, height, rgb)
 
+
+# --- a display and the processes on it --------------------------------------------------
 
 def start_xvfb(spawn, screen):
     """Starts Xvfb through spawn (which records the process) on a screen such as
     "1024x768x16" and returns its display name. Xvfb picks a free display number itself and
     tells it through a pipe, so that scenarios of parallel test runs never race for one."""
     read_end, write_end = os.pipe()
-    spawn(["Xvfb", "-displayfd", str(write_end), "-screen", "0", screen, "-nolisten", "tcp",
-           "-noreset"], env=dict(os.environ), pass_fds=(write_end,),
+    spawn([tool("Xvfb"), "-displayfd", str(write_end), "-screen", "0", screen, "-nolisten",
+           "tcp", "-noreset"], env=dict(os.environ), pass_fds=(write_end,),
           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
     os.close(write_end)
     with os.fdopen(read_end) as announced:
@@ -102,7 +155,8 @@ def start_xvfb(spawn, screen):
 
 class DisplayWorld:
     """A scenario's Xvfb display and the processes started on it, all ended by PID on the
-    way out, whether the scenario passed or not."""
+    way out, whether the scenario passed or not. A world names its environment (env) and how
+    it finds a top-level window by title (find_window)."""
 
     def __init__(self, name, screen, out_dir):
         self.name = name
@@ -123,10 +177,29 @@ class DisplayWorld:
     def env(self):
         raise NotImplementedError
 
+    def find_window(self, title, visible=False):
+        raise NotImplementedError
+
+    # --- processes --------------------------------------------------------------------
+
     def spawn(self, argv, env=None, **kwargs):
         process = subprocess.Popen(argv, env=env if env is not None else self.env(),
                                    start_new_session=True, **kwargs)
         self.processes.append(process)
+        return process
+
+    def output_file(self, label):
+        return open(os.path.join(self.out_dir, f"{label}.txt"), "w+")
+
+    def logged(self, argv, label, env=None, **kwargs):
+        """Starts a process whose stdout (and stderr, unless given) goes to the file
+        <label>.txt in the out dir (a file, not a pipe: Wine's helpers may hold a pipe open
+        long after a program has ended); read it back with process_output."""
+        output = self.output_file(label)
+        streams = {"stdin": subprocess.DEVNULL, "stdout": output, "stderr": subprocess.STDOUT}
+        streams.update(kwargs)
+        process = self.spawn(argv, env=env, **streams)
+        process.output_file = output
         return process
 
     def cleanup(self):
@@ -149,6 +222,123 @@ class DisplayWorld:
             except subprocess.TimeoutExpired:
                 continue
 
+    @staticmethod
+    def wait_exit(process, timeout):
+        """The exit code, or None if the process is still running after timeout seconds."""
+        try:
+            return process.wait(timeout=timeout)
+        except subprocess.TimeoutExpired:
+            return None
+
+    # --- windows ----------------------------------------------------------------------
+
+    def wait_for_window(self, title, process=None, timeout=30, visible=False):
+        """The window once it exists (and, if asked, is shown); fails at once if process
+        ends first."""
+        return wait_until(lambda: self.find_window(title, visible=visible), timeout,
+                          f"a {'visible ' if visible else ''}window titled '{title}'",
+                          process=process)
+
+    def wait_until_gone(self, title, timeout):
+        """Whether the window titled title is gone within timeout seconds."""
+        try:
+            wait_until(lambda: self.find_window(title) is None, timeout, f"'{title}' to go")
+            return True
+        except ScenarioFailure:
+            return False
+
+    # --- X11 input and pictures -------------------------------------------------------
+
+    def xdotool(self, *args, check=True):
+        return subprocess.run([tool("xdotool"), *args], env=self.env(), check=check,
+                              capture_output=True, text=True)
+
+    def x_window(self, title, visible=False):
+        """The X window id of the top-level window named title (UTF-8), or None."""
+        result = self.xdotool("search", *(["--onlyvisible"] if visible else []), "--name",
+                              f"^{title}$", check=False)
+        ids = result.stdout.split()
+        return int(ids[0]) if result.returncode == 0 and ids else None
+
+    def key(self, *keys):
+        self.xdotool("key", "--delay", "50", *keys)
+
+    def hold_key(self, key, seconds=KEY_HOLD):
+        """A key held like a person's press: a tap shorter than one frame may fall into a
+        single drain of a program's message queue."""
+        self.xdotool("keydown", key)
+        time.sleep(seconds)
+        self.xdotool("keyup", key)
+
+    def move_mouse(self, x, y):
+        self.xdotool("mousemove", str(x), str(y))
+
+    def click(self, x, y, button=1):
+        self.xdotool("mousemove", str(x), str(y), "click", str(button))
+
+    def screenshot(self, label, window="root"):
+        """A PNG of the screen (or of one X window) in the out dir; returns its path."""
+        path = os.path.join(self.out_dir, f"{label}.png")
+        target = window if window == "root" else hex(window)
+        subprocess.run([tool("import"), "-display", self.display, "-window", target, path],
+                       check=True, capture_output=True)
+        return path
+
+    def picture(self, label, window="root"):
+        return Image.load(self.screenshot(label, window))
+
+
+# --- scenarios --------------------------------------------------------------------------
+
+_SCENARIOS = {}
+
+
+def scenario(screen="1024x768x16"):
+    def register(function):
+        _SCENARIOS[function.__name__] = (function, screen)
+        return function
+    return register
+
+
+def run_world(make_world):
+    """Lists the registered scenarios (--list) or runs the one named on the command line in
+    a world made by make_world(name, screen)."""
+    if len(sys.argv) == 2 and sys.argv[1] == "--list":
+        print(";".join(_SCENARIOS))
+        return
+    if len(sys.argv) != 2 or sys.argv[1] not in _SCENARIOS:
+        sys.exit(f"usage: {sys.argv[0]} --list | SCENARIO ({', '.join(_SCENARIOS)})")
+    name = sys.argv[1]
+    function, screen = _SCENARIOS[name]
+    started = time.time()
+    try:
+        with make_world(name, screen) as world:
+            function(world)
+    except Exception:  # report any failure of the scenario as a failed test
+        traceback.print_exc()
+        print(f"FAILED {name} ({time.time() - started:.1f} s)")
+        sys.exit(1)
+    print(f"PASSED {name} ({time.time() - started:.1f} s)")
+
+
+# --- the Wine world ---------------------------------------------------------------------
+
+def prefix_dir():
+    return os.path.join(work_dir(), "prefix")
+
+
+def wine_environment(display=None):
+    env = dict(os.environ)
+    env["WINEPREFIX"] = prefix_dir()
+    env["WINEDEBUG"] = "-all"
+    env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
+    env.pop("WAYLAND_DISPLAY", None)
+    if display is None:
+        env.pop("DISPLAY", None)
+    else:
+        env["DISPLAY"] = display
+    return env
+
 
 class Scenario(DisplayWorld):
     """One Wine scenario's world: its display, the shared prefix, the processes started."""
@@ -167,8 +357,8 @@ class Scenario(DisplayWorld):
 
     def stop_wineserver(self):
         env = wine_environment(self.display)
-        subprocess.run([WINESERVER, "-k"], env=env, capture_output=True)
-        subprocess.run([WINESERVER, "-w"], env=env, capture_output=True, timeout=30)
+        subprocess.run([tool("wineserver"), "-k"], env=env, capture_output=True)
+        subprocess.run([tool("wineserver"), "-w"], env=env, capture_output=True, timeout=30)
 
     def cleanup(self):
         # Our own processes first, then every Windows process of the prefix (those our
@@ -180,13 +370,14 @@ class Scenario(DisplayWorld):
         if xvfb is not None:
             self.end_process(xvfb)
 
-    # --- Windows programs -----------------------------------------------------------
-
     def program(self, name):
         return os.path.join(bin_dir(), name)
 
-    def wine(self, exe, *args, **kwargs):
-        return self.spawn([WINE, self.program(exe), *args], **kwargs)
+    def wine(self, exe, *args, log=None, **kwargs):
+        """Starts a built Windows program; with log, its output goes to the file <log>.txt
+        (see logged)."""
+        argv = [tool("wine64"), self.program(exe), *args]
+        return self.logged(argv, log, **kwargs) if log else self.spawn(argv, **kwargs)
 
     def program_folder(self, label, programs, renamed=None):
         """A folder under the out dir holding copies of the given built programs (and
@@ -204,47 +395,26 @@ class Scenario(DisplayWorld):
         """Starts a Windows program by its Unix path, with extra environment variables."""
         environment = self.env()
         environment.update(env or {})
-        return self.spawn([WINE, path, *args], env=environment, **kwargs)
+        return self.spawn([tool("wine64"), path, *args], env=environment, **kwargs)
 
     def probe(self, *args, timeout=30):
         # Output through a file, not a pipe: Wine's own helper processes may inherit a
         # pipe and keep it open long after the probe has ended.
         with tempfile.TemporaryFile("w+") as output:
-            result = subprocess.run([WINE, self.program("velmora_probe.exe"), *args],
+            result = subprocess.run([tool("wine64"), self.program("velmora_probe.exe"), *args],
                                     env=self.env(), stdout=output, stderr=subprocess.DEVNULL,
                                     stdin=subprocess.DEVNULL, timeout=timeout)
             output.seek(0)
             return result.returncode, output.read()
 
-    def find_window(self, title):
-        """Windows' own view of a top-level window, or None."""
+    def find_window(self, title, visible=False):
+        """Windows' own view of a top-level window (shown, if asked), or None; programs
+        create their windows hidden and show them only after the rest of their set-up."""
         code, output = self.probe("find", title)
         if code != 0:
             return None
-        return parse_probe(output)
-
-    def wait_for_window(self, title, timeout=30, process=None, visible=False):
-        """The window once it exists (and, if asked, is shown); programs create their
-        windows hidden and show them only after the rest of their set-up."""
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            if process is not None and process.poll() is not None:
-                raise ScenarioFailure(
-                    f"process ended with code {process.returncode} before '{title}' appeared")
-            window = self.find_window(title)
-            if window is not None and (not visible or window.get("visible") == 1):
-                return window
-            time.sleep(0.2)
-        raise ScenarioFailure(f"no {'visible ' if visible else ''}window titled '{title}' "
-                              f"within {timeout} s")
-
-    def wait_until_gone(self, title, timeout):
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            if self.find_window(title) is None:
-                return True
-            time.sleep(0.2)
-        return False
+        window = parse_probe(output)
+        return window if not visible or window.get("visible") == 1 else None
 
     def children(self, hwnd):
         _, output = self.probe("children", str(hwnd))
@@ -258,47 +428,15 @@ class Scenario(DisplayWorld):
         code, _ = self.probe("close", title)
         check(code == 0, f"could not ask '{title}' to close")
 
-    @staticmethod
-    def wait_exit(process, timeout):
-        """The exit code, or None if the process is still running after timeout seconds."""
-        try:
-            return process.wait(timeout=timeout)
-        except subprocess.TimeoutExpired:
-            return None
-
-    # --- X11 input and pictures -----------------------------------------------------
-
-    def xdotool(self, *args):
-        subprocess.run(["xdotool", *args], env=self.env(), check=True, capture_output=True)
-
-    def key(self, *keys):
-        self.xdotool("key", "--delay", "50", *keys)
-
-    def move_mouse(self, x, y):
-        self.xdotool("mousemove", str(x), str(y))
-
-    def click(self, x, y, button=1):
-        self.xdotool("mousemove", str(x), str(y), "click", str(button))
-
-    def screenshot(self, label):
-        path = os.path.join(self.out_dir, f"{label}.png")
-        subprocess.run([IMPORT, "-display", self.display, "-window", "root", path], check=True,
-                       capture_output=True)
-        return path
-
     def wait_for_frames(self, timeout=30):
         """Waits until the renderer's ball lights the middle of the screen: its start-up is
         over and frames are being shown."""
-        deadline = time.time() + timeout
-        while True:
-            image = Image.load(self.screenshot("frames"))
+        def lit():
+            image = self.picture("frames")
             centre_x, centre_y = image.width // 2, image.height // 2
-            peak = max(max(image.pixel(x, y)) for y in range(centre_y - 48, centre_y + 48, 4)
-                       for x in range(centre_x - 48, centre_x + 48, 4))
-            if peak >= 200:
-                return
-            check(time.time() < deadline, f"no frame on the screen within {timeout} s")
-            time.sleep(0.2)
+            return max(max(image.pixel(x, y)) for y in range(centre_y - 48, centre_y + 48, 4)
+                       for x in range(centre_x - 48, centre_x + 48, 4)) >= 200
+        wait_until(lit, timeout, "frames of the ball on the screen")
 
 
 def parse_probe(output):
@@ -321,31 +459,6 @@ def parse_probe(output):
     return values
 
 
-_SCENARIOS = {}
-
-
-def scenario(screen="1024x768x16"):
-    def register(function):
-        _SCENARIOS[function.__name__] = (function, screen)
-        return function
-    return register
-
-
 def run_scenarios(namespace):
     del namespace  # scenarios register themselves through the decorator
-    if len(sys.argv) == 2 and sys.argv[1] == "--list":
-        print(";".join(_SCENARIOS))
-        return
-    if len(sys.argv) != 2 or sys.argv[1] not in _SCENARIOS:
-        sys.exit(f"usage: {sys.argv[0]} --list | SCENARIO ({', '.join(_SCENARIOS)})")
-    name = sys.argv[1]
-    function, screen = _SCENARIOS[name]
-    started = time.time()
-    try:
-        with Scenario(name, screen) as world:
-            function(world)
-    except Exception:  # report any failure of the scenario as a failed test
-        traceback.print_exc()
-        print(f"FAILED {name} ({time.time() - started:.1f} s)")
-        sys.exit(1)
-    print(f"PASSED {name} ({time.time() - started:.1f} s)")
+    run_world(Scenario)

@@ -33,20 +33,20 @@ def main():
     shutil.rmtree(prefix, ignore_errors=True)
     os.makedirs(prefix)
     env = harness.wine_environment(None)
-    subprocess.run([harness.WINESERVER, "-k"], env=env, capture_output=True)
-    result = subprocess.run([harness.WINE, "wineboot", "-i"], env=env, capture_output=True,
-                            text=True, timeout=300)
+    subprocess.run([harness.tool("wineserver"), "-k"], env=env, capture_output=True)
+    result = subprocess.run([harness.tool("wine64"), "wineboot", "-i"], env=env,
+                            capture_output=True, text=True, timeout=300)
     if result.returncode != 0:
         print(result.stdout, result.stderr, file=sys.stderr)
         return 1
     with tempfile.NamedTemporaryFile("wb", suffix=".reg", delete=False) as reg:
         reg.write(b"\xff\xfe" + REGISTRY.replace("\n", "\r\n").encode("utf-16-le"))
     try:
-        subprocess.run([harness.WINE, "regedit", "/S", reg.name], env=env, check=True,
+        subprocess.run([harness.tool("wine64"), "regedit", "/S", reg.name], env=env, check=True,
                        capture_output=True, timeout=120)
     finally:
         os.unlink(reg.name)
-    subprocess.run([harness.WINESERVER, "-w"], env=env, timeout=60)
+    subprocess.run([harness.tool("wineserver"), "-w"], env=env, timeout=60)
     with open(stamp, "w") as marker:
         marker.write("ok\n")
     print(f"created Wine prefix {prefix}")

@@ -3,7 +3,7 @@
 import os
 import time
 
-from harness import check, run_scenarios, scenario
+from harness import check, holds_for, run_scenarios, scenario, wait_until
 
 RENDERER = "Velmora.dll"
 TITLE = "VelmoraVC"
@@ -34,9 +34,7 @@ def press_escape_and_expect_exit(world, process, window):
     focus_renderer(world, window)
     # Held like a person's key press: a tap shorter than one frame of the ball may fall into
     # a single drain of the message queue, and the renderer only sees Esc while it is down.
-    world.xdotool("keydown", "Escape")
-    time.sleep(0.2)
-    world.xdotool("keyup", "Escape")
+    world.hold_key("Escape")
     code = world.wait_exit(process, 2.0)
     check(code is not None, "the renderer was still running 2 s after Esc")
     check(code == 0, f"the renderer ended with exit code {code}")
@@ -69,10 +67,7 @@ def cpu_and_rate_over_frames(world, label, extra_env, seconds=6.0):
     world.wait_for_frames()
     rates_path = os.path.join(hud_dir, "fps")
     start_cpu, start_wall, start_rates = cpu_seconds(process), time.time(), len(hud_rates(rates_path))
-    deadline = start_wall + seconds
-    while time.time() < deadline:  # a span of measurement, ended early only by a fault
-        check(process.poll() is None, f"{label}: the renderer ended with {process.returncode}")
-        time.sleep(0.25)
+    holds_for(lambda: process.poll() is None, seconds, f"{label}: the renderer keeps running")
     used = cpu_seconds(process) - start_cpu
     wall = time.time() - start_wall
     rates = hud_rates(rates_path)[start_rates:]
@@ -127,15 +122,11 @@ def refused_mode_at_1280x1024_is_covered_borderless(world):
 
 
 def wait_for_renderer_state(world, minimised, timeout=10):
-    deadline = time.time() + timeout
-    while time.time() < deadline:
+    def in_state():
         window = world.find_window(TITLE)
         check(window is not None, "the renderer's window is gone")
-        if bool(window["style"] & WS_MINIMIZE) == minimised:
-            return window
-        time.sleep(0.2)
-    raise AssertionError(f"the renderer was {'not ' if minimised else ''}minimised "
-                         f"within {timeout} s")
+        return window if bool(window["style"] & WS_MINIMIZE) == minimised else None
+    return wait_until(in_state, timeout, f"the renderer {'' if minimised else 'un'}minimised")
 
 
 @scenario(screen="1024x768x16")
@@ -173,8 +164,7 @@ def other_keys_and_the_mouse_do_not_end_it(world):
     world.move_mouse(10, 10)
     world.click(500, 400)
     world.click(600, 300, button=3)
-    time.sleep(1.5)
-    check(process.poll() is None, f"the renderer ended with {process.returncode}")
+    holds_for(lambda: process.poll() is None, 1.5, "the renderer running on after other input")
     check(world.find_window(TITLE) is not None, "the renderer's window is gone")
     press_escape_and_expect_exit(world, process, window)
 

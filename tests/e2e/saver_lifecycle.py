@@ -4,7 +4,7 @@ renderer, a stale window or a preview alive."""
 import os
 import time
 
-from harness import check, run_scenarios, scenario
+from harness import check, run_scenarios, scenario, wait_until
 
 SAVER = "Velmora.scr"
 RENDERER = "Velmora.dll"
@@ -22,14 +22,13 @@ def start_run(world, folder=None, env=None):
 
 def wait_for_renderer(world, saver, window_class="GLWindow", timeout=30):
     """The renderer's own window (not a stand-in's of the same title), once shown."""
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        check(saver.poll() is None, f"the saver ended with {saver.returncode}")
+    def shown():
         window = world.find_window(RENDERER_TITLE)
         if window is not None and window["class"] == window_class and window["visible"] == 1:
             return window
-        time.sleep(0.2)
-    raise AssertionError(f"no renderer window of class {window_class} within {timeout} s")
+        return None
+    return wait_until(shown, timeout, f"a shown renderer window of class {window_class}",
+                      process=saver)
 
 
 def expect_saver_exit(world, saver, within):
@@ -71,9 +70,7 @@ def stale_renderer_window_of_another_process_does_not_keep_a_run_alive(world):
     window = wait_for_renderer(world, saver)
     left, top, right, bottom = window["rect"]
     world.move_mouse((left + right) // 2, (top + bottom) // 2)
-    world.xdotool("keydown", "Escape")
-    time.sleep(0.2)  # held like a person's key press, not a wait
-    world.xdotool("keyup", "Escape")
+    world.hold_key("Escape")
     expect_saver_exit(world, saver, 6.0)
     check(stale.poll() is None, "the stale window's program was ended")
 

@@ -1,8 +1,6 @@
 """The running renderer's picture: the glowing ball at the centre of a black screen."""
 
-import time
-
-from harness import Image, check, run_scenarios, scenario
+from harness import check, run_scenarios, scenario, wait_until
 
 RENDERER = "Velmora.dll"
 TITLE = "VelmoraVC"
@@ -40,25 +38,26 @@ def check_ball_on_black(image, label):
           f"{label}: the centre is dark (peak level {peak}, mean level {mean:.1f})")
 
 
+def ball_on_black(world, label):
+    """A screenshot, if it shows the ball at the centre of a black screen."""
+    image = world.picture(label)
+    check_ball_on_black(image, label)
+    return image
+
+
 def hold_escape(world):
     # Held like a person's key press: a tap shorter than one frame may fall into a single
     # drain of the message queue, and the renderer only sees Esc while it is down.
-    world.xdotool("keydown", "Escape")
-    time.sleep(0.2)
-    world.xdotool("keyup", "Escape")
+    world.hold_key("Escape")
 
 
 @scenario(screen="1024x768x16")
 def ball_glows_at_the_centre_and_tumbles(world):
     process = world.wine(RENDERER)
     window = world.wait_for_window(TITLE, process=process)
-    time.sleep(2.0)  # start-up done, frames running
-    first = Image.load(world.screenshot("ball"))
-    check_ball_on_black(first, "first screenshot")
-    time.sleep(0.5)
-    second = Image.load(world.screenshot("ball_later"))
-    check_ball_on_black(second, "second screenshot")
-    check(first.rgb != second.rgb, "the ball did not move in half a second")
+    first = wait_until(lambda: ball_on_black(world, "ball"), 20, "the ball on a black screen")
+    wait_until(lambda: ball_on_black(world, "ball_later").rgb != first.rgb, 10,
+               "the ball to move")
 
     left, top, right, bottom = window["rect"]
     world.move_mouse((left + right) // 2, (top + bottom) // 2)  # X sends keys under the pointer
@@ -86,14 +85,11 @@ def ball_box(image, level=48, step=4):
 
 def wait_for_ball(world, timeout=30):
     """The first screenshot in which the ball is lit at the centre of the screen."""
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        image = Image.load(world.screenshot("waiting"))
+    def lit():
+        image = world.picture("waiting")
         cx, cy = image.width // 2, image.height // 2
-        if peak_channel(image, cx - 32, cy - 32, 64, 64) >= 200:
-            return image
-        time.sleep(0.2)
-    raise AssertionError(f"no lit ball at the centre within {timeout} s")
+        return image if peak_channel(image, cx - 32, cy - 32, 64, 64) >= 200 else None
+    return wait_until(lit, timeout, "a lit ball at the centre")
 
 
 def check_round_ball_at_the_centre(image, label):
@@ -126,7 +122,7 @@ def ball_round_and_centred_over_several_frames(world, width, height):
     boxes = []
     previous = first
     for frame in range(4):
-        image = Image.load(world.screenshot(f"frame{frame}"))
+        image = world.picture(f"frame{frame}")
         boxes.append(check_round_ball_at_the_centre(image, f"frame {frame}"))
         previous = image
     check(previous.rgb != first.rgb, "the ball did not move")

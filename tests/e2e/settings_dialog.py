@@ -4,7 +4,8 @@ import os
 import time
 
 from audio import music_folder, run_and_hear, windows_path, write_tone
-from harness import Image, check, run_scenarios, scenario
+from harness import (POINTER_PAUSE, changed, check, holds_for, run_scenarios, scenario,
+                     wait_until)
 
 SAVER = "Velmora.scr"
 RENDERER = "Velmora.dll"
@@ -18,6 +19,7 @@ WS_CAPTION = 0x00C00000
 KEY_KIND = "BGM区分".encode("cp932")
 KEY_REPEAT = "BGMﾘﾋﾟｰﾄ".encode("cp932")
 KEY_FILE = "BGMﾌｧｲﾙ".encode("cp932")
+CHOOSER_TITLE = "ﾌｧｲﾙを開く"
 
 
 def open_dialog(world, ini_bytes=None):
@@ -28,8 +30,21 @@ def open_dialog(world, ini_bytes=None):
     world.move_mouse(900, 700)  # the point the dialog grows out of
     process = world.wine_at(os.path.join(folder, SAVER), "/c")
     window = world.wait_for_window(TITLE, process=process, visible=True)
-    time.sleep(1.0)  # the opening zoom and the first paint
+    wait_for_paint(world, window)
     return folder, process, window
+
+
+def wait_for_paint(world, window):
+    """The dialog's picture once painted: after the opening zoom, a navy top and a light grey
+    panel."""
+    def painted():
+        shot = world.picture("dialog")
+        ox, oy = window["client_origin"]
+        top = shot.pixel(ox + 5, oy + 1)
+        panel = shot.pixel(*panel_point(window, 6000, 1237))
+        navy = top[2] > top[0] and top[0] < 40
+        return shot if navy and panel[0] == panel[1] == panel[2] > 200 else None
+    return wait_until(painted, 15, "the dialog's first paint")
 
 
 def client_point(window, x_twips, y_twips):
@@ -68,7 +83,7 @@ def dialog_has_its_size_place_and_look(world):
     width, height = right - left, bottom - top
     check(abs(left - (1024 - width) // 2) <= 1, f"not centred: left {left}, width {width}")
     check(abs(top - (768 - height) // 3) <= 1, f"not a third down: top {top}, height {height}")
-    shot = Image.load(world.screenshot("dialog"))
+    shot = world.picture("dialog")
     ox, oy = window["client_origin"]
     top_colour = shot.pixel(ox + 5, oy + 1)
     middle = shot.pixel(ox + 5, oy + 121)
@@ -103,8 +118,15 @@ FILE_BUTTON = (420, 1740, 615, 315)  # panel twips
 def file_button_look(world, window, label):
     """Mean colour of the "..." button: its disabled skin is a flat grey frame."""
     left, top = panel_point(window, FILE_BUTTON[0], FILE_BUTTON[1])
-    return Image.load(world.screenshot(label)).mean(left, top, FILE_BUTTON[2] // 15,
-                                                   FILE_BUTTON[3] // 15)
+    return world.picture(label).mean(left, top, FILE_BUTTON[2] // 15, FILE_BUTTON[3] // 15)
+
+
+def store_button_look(world, window, label):
+    """The pixels of the "設定" button."""
+    left, top = client_point(window, 4860, 3000)
+    shot = world.picture(label)
+    return [shot.pixel(x, y) for y in range(top, top + 375 // 15)
+            for x in range(left, left + 1155 // 15)]
 
 
 def looks_differ(a, b):
@@ -113,7 +135,14 @@ def looks_differ(a, b):
 
 def click_twips(world, point, button=1):
     world.click(*point, button=button)
-    time.sleep(0.4)
+
+
+def file_button_changes(world, window, before, label, what):
+    """The "..." button's look, once it differs from before."""
+    def changed():
+        look = file_button_look(world, window, label)
+        return look if looks_differ(look, before) else None
+    return wait_until(changed, 10, what)
 
 
 @scenario(screen="1024x768x24")
@@ -122,13 +151,13 @@ def audio_cd_choice_and_track_are_stored_in_order(world):
     check(not repeat_box_enabled(world, window), "the repeat box is enabled with no music")
     disabled_look = file_button_look(world, window, "no_music")
     click_twips(world, panel_point(window, *OPTION_TEXT[1]))
-    check(repeat_box_enabled(world, window), "the repeat box stayed disabled for the audio CD")
+    wait_until(lambda: repeat_box_enabled(world, window), 10,
+               "the repeat box enabled for the audio CD")
     check(not looks_differ(disabled_look, file_button_look(world, window, "audio_cd")),
           "the file button changed its look for the audio CD")
     world.click(*panel_point(window, REPEAT_BOX[0] + 150, REPEAT_BOX[1] + 150))
     world.xdotool("key", "ctrl+a", "BackSpace")
-    world.xdotool("type", "7")
-    time.sleep(0.3)
+    world.xdotool("type", "7")  # X hands the dialog these keys before the click below
     click_twips(world, client_point(window, *STORE_BUTTON))
     expect_exit(world, process)
     ini = read_ini(folder)
@@ -144,12 +173,9 @@ def audio_cd_choice_and_track_are_stored_in_order(world):
     saver = world.wine_at(os.path.join(folder, SAVER), "/s")
     world.wait_for_window("Velmora_Main", process=saver)
     renderer = world.wait_for_window("VelmoraVC", process=saver, visible=True)
-    time.sleep(1.0)
-    check(saver.poll() is None, "the run ended early")
+    holds_for(lambda: saver.poll() is None, 1.0, "the run going on without a CD drive")
     world.move_mouse(512, 384)
-    world.xdotool("keydown", "Escape")
-    time.sleep(0.2)
-    world.xdotool("keyup", "Escape")
+    world.hold_key("Escape")
     check(world.wait_exit(saver, 6.0) == 0, "the run did not end after Esc")
     check(read_ini(folder) == ini, "the run changed the settings file")
     del renderer
@@ -169,8 +195,11 @@ def cancel_and_closing_leave_the_file_as_it_was(world):
 
     process = world.wine_at(os.path.join(folder, SAVER), "/c")
     window = world.wait_for_window(TITLE, process=process, visible=True)
-    time.sleep(1.0)
-    click_twips(world, panel_point(window, *OPTION_TEXT[0]))
+    wait_for_paint(world, window)
+    # The file named is missing, so the dialog opens at "なし": choose the audio CD.
+    click_twips(world, panel_point(window, *OPTION_TEXT[1]))
+    wait_until(lambda: repeat_box_enabled(world, window), 10,
+               "the repeat box enabled for the audio CD")
     world.close_window(TITLE)
     expect_exit(world, process)
     check(read_ini(folder) == ORIGINAL_INI, "closing the window changed the settings file")
@@ -181,20 +210,27 @@ def right_button_selects_an_option_and_a_dragged_off_press_does_nothing(world):
     folder, process, window = open_dialog(world)
     disabled_look = file_button_look(world, window, "no_music")
     click_twips(world, panel_point(window, *OPTION_MARK[2]), button=3)
-    check(looks_differ(disabled_look, file_button_look(world, window, "music_file")),
-          "the right button did not enable the file button")
+    file_button_changes(world, window, disabled_look, "music_file",
+                        "the right button to enable the file button")
     check(not repeat_box_enabled(world, window), "the repeat box is enabled for a music file")
     # Press "設定", drag off the button, release elsewhere: nothing is stored, nothing ends.
+    plain = store_button_look(world, window, "store_plain")
     world.move_mouse(*client_point(window, *STORE_BUTTON))
-    time.sleep(0.3)
+    hovered = wait_until(lambda: changed(store_button_look(world, window, "store_hovered"), plain),
+                         10, "the store button's hover look")
+    time.sleep(POINTER_PAUSE)
     world.xdotool("mousedown", "1")
-    time.sleep(0.2)
+    pressed = wait_until(
+        lambda: changed(store_button_look(world, window, "store_pressed"), plain, hovered), 10,
+        "the store button's pressed look")
+    time.sleep(POINTER_PAUSE)
     world.move_mouse(*client_point(window, 2000, 1000))
-    time.sleep(0.4)
+    # Released only once the button's timer has seen the pointer go.
+    wait_until(lambda: changed(store_button_look(world, window, "store_left"), pressed), 10,
+               "the store button to notice the pointer has gone")
     world.xdotool("mouseup", "1")
-    time.sleep(1.0)
-    check(process.poll() is None, "a dragged-off press closed the dialog")
-    check(read_ini(folder) is None, "a dragged-off press wrote the settings")
+    holds_for(lambda: process.poll() is None and read_ini(folder) is None, 1.0,
+              "the dialog open and nothing stored after a dragged-off press")
     click_twips(world, client_point(window, *STORE_BUTTON))
     expect_exit(world, process)
     ini = read_ini(folder)
@@ -207,17 +243,14 @@ def hovering_a_button_changes_its_look_and_leaving_restores_it(world):
     left, top = client_point(window, 4860, 3000)
     box = (left, top, 1155 // 15, 375 // 15)
     world.move_mouse(*client_point(window, 2000, 1000))
-    time.sleep(0.5)
-    plain = Image.load(world.screenshot("plain")).mean(*box)
+    plain = world.picture("plain").mean(*box)
     world.move_mouse(*client_point(window, *STORE_BUTTON))
-    time.sleep(0.3)
-    hovered = Image.load(world.screenshot("hovered")).mean(*box)
+    wait_until(lambda: looks_differ(world.picture("hovered").mean(*box), plain), 10,
+               "hovering to change the look")
     world.move_mouse(*client_point(window, 2000, 1000))
-    time.sleep(0.5)
-    restored = Image.load(world.screenshot("restored")).mean(*box)
-    check(max(abs(a - b) for a, b in zip(plain, hovered)) > 2, f"hover kept the look {plain}")
-    check(max(abs(a - b) for a, b in zip(plain, restored)) < 0.5,
-          f"leaving did not restore the look: {plain} -> {restored}")
+    wait_until(lambda: max(abs(a - b) for a, b in
+                           zip(plain, world.picture("restored").mean(*box))) < 0.5, 10,
+               "leaving to restore the look")
     world.close_window(TITLE)
     expect_exit(world, process)
 
@@ -231,14 +264,19 @@ def file_picked_in_the_chooser_plays_in_the_next_run(world):
     world.move_mouse(900, 700)
     process = world.wine_at(os.path.join(folder, SAVER), "/c")
     window = world.wait_for_window(TITLE, process=process, visible=True)
-    time.sleep(1.0)
+    wait_for_paint(world, window)
+    disabled_look = file_button_look(world, window, "no_music")
     click_twips(world, panel_point(window, *OPTION_TEXT[2]))
+    file_button_changes(world, window, disabled_look, "music_file", "the file button enabled")
     click_twips(world, panel_point(window, FILE_BUTTON[0] + 300, FILE_BUTTON[1] + 150))
-    time.sleep(2.0)  # the chooser opens with its file name field focused
+    # The chooser opens with its file name field focused.
+    wait_until(lambda: world.x_window(CHOOSER_TITLE, visible=True), 15, "the file chooser",
+               process=process)
     world.screenshot("chooser")
     world.xdotool("type", "--delay", "30", windows_path(tone))
     world.key("Return")
-    time.sleep(1.5)
+    wait_until(lambda: world.x_window(CHOOSER_TITLE, visible=True) is None, 10,
+               "the chooser to close")
     world.screenshot("chosen")
     click_twips(world, client_point(window, *STORE_BUTTON))
     expect_exit(world, process)

@@ -1,9 +1,8 @@
-"""End-to-end harness for the native Linux hack: velmora on its own Xvfb display.
+"""The native world of the end-to-end harness: the Linux hack velmora on its own Xvfb display.
 
-Reuses the Wine harness's checks and pictures; what differs is the world: no Wine prefix,
-only Xvfb (which picks its own display number), the programs started, and their cleanup
-by PID whether the scenario passed or not. Scenario files declare their scenarios with
-@scenario and end with run_scenarios(); `python3 FILE --list` names them for CTest.
+What differs from the Wine world: no Wine prefix, windows found through X, velmora's output
+in a file, and the checks of the frame it draws. The display, the processes, the waits and
+the input come from ../harness.py.
 """
 
 import ctypes
@@ -12,32 +11,24 @@ import re
 import subprocess
 import sys
 import tempfile
-import time
-import traceback
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
-from harness import IMPORT, DisplayWorld, Image, ScenarioFailure, check  # noqa: E402,F401
+import harness  # noqa: E402
+from harness import (DisplayWorld, ScenarioFailure, check, holds_for,  # noqa: E402,F401
+                     process_output, tool, wait_until)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
 
-def bin_dir():
-    return os.environ["VELMORA_BIN_DIR"]
-
-
-def work_dir():
-    return os.environ["VELMORA_E2E_WORK"]
-
-
 def velmora_path():
-    return os.path.join(bin_dir(), "velmora")
+    return os.path.join(harness.bin_dir(), "velmora")
 
 
 class NativeWorld(DisplayWorld):
     """One native scenario's Xvfb display and the processes started on it."""
 
     def __init__(self, name, screen):
-        super().__init__(name, screen, os.path.join(work_dir(), "native", name))
+        super().__init__(name, screen, os.path.join(harness.work_dir(), "native", name))
 
     def env(self, **extra):
         env = dict(os.environ)
@@ -48,74 +39,30 @@ class NativeWorld(DisplayWorld):
         env.update(extra)
         return env
 
-    def output_file(self, label):
-        return open(os.path.join(self.out_dir, f"{label}.txt"), "w+")
-
-    # --- the hack -------------------------------------------------------------------
+    def find_window(self, title, visible=False):
+        return self.x_window(title, visible)
 
     def velmora(self, *args, env=None, label="velmora", prefix=()):
-        """Starts velmora; its stderr goes to a file, read back with read_stderr."""
-        stderr = self.output_file(label)
-        process = self.spawn([*prefix, velmora_path(), *args], env=env,
-                             stdin=subprocess.DEVNULL, stdout=subprocess.DEVNULL, stderr=stderr)
-        process.stderr_file = stderr
-        return process
+        """Starts velmora; what it writes goes to a file, read back with read_stderr."""
+        return self.logged([*prefix, velmora_path(), *args], label, env=env)
 
     @staticmethod
     def read_stderr(process):
-        process.stderr_file.seek(0)
-        return process.stderr_file.read()
-
-    @staticmethod
-    def wait_exit(process, timeout):
-        try:
-            return process.wait(timeout=timeout)
-        except subprocess.TimeoutExpired:
-            return None
-
-    # --- X11 ------------------------------------------------------------------------
-
-    def xdotool(self, *args):
-        return subprocess.run(["xdotool", *args], env=self.env(), capture_output=True,
-                              text=True)
-
-    def find_window(self, title):
-        result = self.xdotool("search", "--name", f"^{title}$")
-        ids = result.stdout.split()
-        return int(ids[0]) if result.returncode == 0 and ids else None
-
-    def wait_for_window(self, title, process, timeout=20):
-        deadline = time.time() + timeout
-        while time.time() < deadline:
-            check(process.poll() is None,
-                  f"velmora ended with {process.returncode} before its window appeared: "
-                  f"{self.read_stderr(process)!r}")
-            window = self.find_window(title)
-            if window is not None:
-                return window
-            time.sleep(0.1)
-        raise ScenarioFailure(f"no window titled '{title}' within {timeout} s")
+        return process_output(process)
 
     def test_window(self, width, height):
         """A plain top-level window made by x11-utils' xev; returns its id and xev."""
-        output = self.output_file("xev")
-        owner = self.spawn(["xev", "-geometry", f"{width}x{height}+0+0", "-event", "structure"],
-                   stdout=output, stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
-        deadline = time.time() + 10
-        while time.time() < deadline:
-            output.seek(0)
-            found = re.search(r"Outer window is (0x[0-9a-fA-F]+)", output.read())
-            if found:
-                return int(found.group(1), 16), owner
-            time.sleep(0.1)
-        raise ScenarioFailure("xev made no window")
+        owner = self.logged([tool("xev"), "-geometry", f"{width}x{height}+0+0",
+                             "-event", "structure"], "xev")
 
-    def key(self, *keys):
-        self.xdotool("key", "--delay", "50", *keys)
+        def announced():
+            found = re.search(r"Outer window is (0x[0-9a-fA-F]+)", process_output(owner))
+            return int(found.group(1), 16) if found else None
+        return wait_until(announced, 10, "xev's window", process=owner), owner
 
     def point_at(self, x, y):
         # No window manager: the keyboard follows the pointer.
-        self.xdotool("mousemove", str(x), str(y))
+        self.move_mouse(x, y)
 
     def resize(self, window, width, height):
         self.xdotool("windowsize", str(window), str(width), str(height))
@@ -123,13 +70,6 @@ class NativeWorld(DisplayWorld):
     def send_close(self, window):
         """What a window manager's close does: a WM_DELETE_WINDOW client message."""
         send_delete_window(self.display, window)
-
-    def screenshot(self, label, window="root"):
-        path = os.path.join(self.out_dir, f"{label}.png")
-        target = window if window == "root" else hex(window)
-        subprocess.run([IMPORT, "-display", self.display, "-window", target, path], check=True,
-                       capture_output=True)
-        return Image.load(path)
 
 
 class _ClientMessage(ctypes.Structure):
@@ -187,18 +127,16 @@ def check_ball_frame(image, what):
 
 
 def wait_for_ball(world, label, window="root", timeout=15):
-    """The first screenshot that shows the ball (start-up may be slow on a busy machine);
-    the last failure when none does within timeout seconds."""
-    deadline = time.time() + timeout
-    while True:
-        image = world.screenshot(label, window)
+    """The first picture that shows the ball (start-up may be slow on a busy machine); the
+    last thing amiss when none does within timeout seconds."""
+    def shown():
         try:
-            check_ball_frame(image, label)
-            return image
-        except ScenarioFailure:
-            if time.time() > deadline:
-                raise
-        time.sleep(0.3)
+            image = world.picture(label, window)
+        except subprocess.CalledProcessError:
+            raise ScenarioFailure("the window is not on screen yet")
+        check_ball_frame(image, label)
+        return image
+    return wait_until(shown, timeout, f"the ball in '{label}'")
 
 
 def bright_extent(image, threshold=48, ignore=(0, 0, 0, 0)):
@@ -256,33 +194,12 @@ def processes_with_environment(name, value):
 
 # --- scenarios --------------------------------------------------------------------------
 
-_SCENARIOS = {}
-
-
 def scenario(screen="1024x768x24"):
-    def register(function):
-        _SCENARIOS[function.__name__] = (function, screen)
-        return function
-    return register
+    return harness.scenario(screen)
 
 
 def run_scenarios():
-    if len(sys.argv) == 2 and sys.argv[1] == "--list":
-        print(";".join(_SCENARIOS))
-        return
-    if len(sys.argv) != 2 or sys.argv[1] not in _SCENARIOS:
-        sys.exit(f"usage: {sys.argv[0]} --list | SCENARIO ({', '.join(_SCENARIOS)})")
-    name = sys.argv[1]
-    function, screen = _SCENARIOS[name]
-    started = time.time()
-    try:
-        with NativeWorld(name, screen) as world:
-            function(world)
-    except Exception:  # any failure of the scenario is a failed test
-        traceback.print_exc()
-        print(f"FAILED {name} ({time.time() - started:.1f} s)")
-        sys.exit(1)
-    print(f"PASSED {name} ({time.time() - started:.1f} s)")
+    harness.run_world(NativeWorld)
 
 
 def temporary_directory(world, label):

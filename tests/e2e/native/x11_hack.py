@@ -7,18 +7,18 @@ import signal
 import subprocess
 import time
 
-from native_harness import (HERE, bright_extent, check, run_scenarios, scenario,
-                            velmora_path, wait_for_ball)
+from native_harness import (HERE, bright_extent, check, holds_for, run_scenarios, scenario,
+                            tool, velmora_path, wait_for_ball, wait_until)
 
 TITLE = "VelmoraVC"
-FRAMES_SETTLE = 1.0  # seconds after the window appears: start-up usually done
+SHOT_SPACING = 0.15  # seconds between two samples of the tumbling ball
 XEV_CHILD = (0, 0, 64, 64)  # xev's own child window, white, in its window's corner
 
 
 def start_own_window(world, *args):
     process = world.velmora(*args)
-    window = world.wait_for_window(TITLE, process)
-    time.sleep(FRAMES_SETTLE)
+    window = world.wait_for_window(TITLE, process, visible=True)
+    wait_for_ball(world, "started", window)  # start-up done: frames are shown
     return process, window
 
 
@@ -28,11 +28,11 @@ def check_proportions(world, window, width, height, when):
     (the 60-degree vertical field of view)."""
     boxes = []
     for shot in range(12):
-        image = world.screenshot(f"proportions_{width}x{height}_{shot}", window)
+        image = world.picture(f"proportions_{width}x{height}_{shot}", window)
         box = bright_extent(image, ignore=XEV_CHILD)
         check(box is not None, f"{when}: nothing lit")
         boxes.append(box)
-        time.sleep(0.15)
+        time.sleep(SHOT_SPACING)
     widest = max(right - left for left, _, right, _ in boxes)
     tallest = max(bottom - top for _, top, _, bottom in boxes)
     centre_x = sum(left + right for left, _, right, _ in boxes) / (2 * len(boxes))
@@ -42,6 +42,12 @@ def check_proportions(world, window, width, height, when):
           f"not in the middle, {facts}")
     check(0.8 < widest / tallest < 1.25, f"stretched ({widest} x {tallest} px), {facts}")
     check(0.3 < tallest / height < 0.75, f"size {tallest} px is no share of the height, {facts}")
+
+
+def wait_for_reports(world, process, count, timeout=20):
+    """Waits until velmora --fps has written count frame-rate reports (one a second)."""
+    wait_until(lambda: world.read_stderr(process).count(" fps, ") >= count, timeout,
+               f"{count} frame-rate reports", process=process)
 
 
 def expect_clean_exit(world, process, within, what):
@@ -65,8 +71,7 @@ def q_and_the_window_managers_close_end_it(world):
     process, _ = start_own_window(world)
     world.point_at(512, 384)
     world.key("a", "space", "Return")
-    time.sleep(0.5)
-    check(process.poll() is None, "another key ended it")
+    holds_for(lambda: process.poll() is None, 0.5, "velmora running on after other keys")
     world.key("q")
     expect_clean_exit(world, process, 2, "q")
 
@@ -134,7 +139,7 @@ def sigterm_and_sigint_end_it_within_a_second(world):
 @scenario()
 def fps_reports_rate_and_cpu_once_a_second(world):
     process, _ = start_own_window(world, "--fps")
-    time.sleep(3.0)
+    wait_for_reports(world, process, 2)
     process.send_signal(signal.SIGTERM)
     expect_clean_exit(world, process, 1, "SIGTERM")
     lines = world.read_stderr(process).splitlines()
@@ -147,7 +152,7 @@ def fps_reports_rate_and_cpu_once_a_second(world):
 @scenario()
 def delay_slows_the_frames_down(world):
     process, _ = start_own_window(world, "--fps", "--delay", "200000")
-    time.sleep(2.5)
+    wait_for_reports(world, process, 2)
     process.send_signal(signal.SIGTERM)
     # The signal cuts the sleep short.
     expect_clean_exit(world, process, 1, "SIGTERM during a delay")
@@ -164,11 +169,8 @@ def reported_rates(world, process, spans=4, timeout=30):
     """The --fps report's frame rates, once it has given that many one-second spans; the
     process is then ended."""
     pattern = re.compile(r"^velmora: (\d+\.\d) fps", re.MULTILINE)
-    deadline = time.time() + timeout
-    while len(pattern.findall(world.read_stderr(process))) < spans:
-        check(process.poll() is None, f"velmora ended: {world.read_stderr(process)!r}")
-        check(time.time() < deadline, f"fewer than {spans} reports within {timeout} s")
-        time.sleep(0.2)
+    wait_until(lambda: len(pattern.findall(world.read_stderr(process))) >= spans, timeout,
+               f"{spans} frame-rate reports", process=process)
     process.send_signal(signal.SIGTERM)
     expect_clean_exit(world, process, 2, "SIGTERM")
     return [float(rate) for rate in pattern.findall(world.read_stderr(process))]
@@ -217,17 +219,12 @@ def failures_give_one_line_and_an_exit_code(world):
 def no_leaks_under_valgrind(world):
     report = os.path.join(world.out_dir, "valgrind.txt")
     process = world.velmora("--fps", prefix=(
-        "valgrind", "--leak-check=full", "--errors-for-leak-kinds=definite,indirect",
+        tool("valgrind"), "--leak-check=full", "--errors-for-leak-kinds=definite,indirect",
         "--error-exitcode=99", "--num-callers=30", "--keep-debuginfo=yes", f"--log-file={report}",
         f"--suppressions={os.path.join(HERE, 'mesa.supp')}"))
     world.wait_for_window(TITLE, process, timeout=120)
-    # Start-up is slow under valgrind: stop only once frames are being shown.
-    deadline = time.time() + 120
-    while "fps" not in world.read_stderr(process):
-        check(time.time() < deadline, "no frames under valgrind within 120 s")
-        check(process.poll() is None, f"valgrind run ended with {process.returncode}")
-        time.sleep(0.5)
-    time.sleep(1.0)
+    # Start-up is slow under valgrind: stop only once frames have been shown for a while.
+    wait_for_reports(world, process, 2, timeout=120)
     process.send_signal(signal.SIGTERM)
     code = world.wait_exit(process, 120)
     with open(report) as text:

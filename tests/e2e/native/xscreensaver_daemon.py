@@ -5,12 +5,11 @@ import os
 import pwd
 import shutil
 import subprocess
-import time
 import xml.etree.ElementTree as ElementTree
 
-from native_harness import (ScenarioFailure, check, processes_running, processes_with_environment,
-                            run_scenarios, scenario, temporary_directory, velmora_path,
-                            wait_for_ball)
+from native_harness import (ScenarioFailure, check, process_output, processes_running,
+                            processes_with_environment, run_scenarios, scenario,
+                            temporary_directory, tool, velmora_path, wait_for_ball, wait_until)
 
 # XScreenSaver launches no hacks for root: a root test run drives it as this user.
 UNPRIVILEGED_USER = "nobody"
@@ -56,22 +55,13 @@ def as_user(base):
     for root, dirs, files in os.walk(base):
         for name in dirs + files:
             os.lchown(os.path.join(root, name), *_ids())
-    return ["setpriv", f"--reuid={UNPRIVILEGED_USER}", f"--regid={_ids()[1]}",
+    return [tool("setpriv"), f"--reuid={UNPRIVILEGED_USER}", f"--regid={_ids()[1]}",
             "--clear-groups"]
 
 
 def _ids():
     entry = pwd.getpwnam(UNPRIVILEGED_USER)
     return entry.pw_uid, entry.pw_gid
-
-
-def wait_until(condition, timeout, interval=0.2):
-    deadline = time.time() + timeout
-    while time.time() < deadline:
-        if condition():
-            return True
-        time.sleep(interval)
-    return False
 
 
 @scenario(screen="800x600x24")
@@ -95,40 +85,43 @@ def activate_starts_the_hack_and_deactivate_ends_it(world):
     write_settings(home)
     user = as_user(base)
     env = world.env(HOME=home, PATH=os.path.dirname(link) + os.pathsep + os.environ["PATH"])
-    log = world.output_file("xscreensaver")
 
     def command(*args):
-        return subprocess.run([*user, "xscreensaver-command", *args], env=env,
+        return subprocess.run([*user, tool("xscreensaver-command"), *args], env=env,
                               capture_output=True, text=True, timeout=20)
 
-    daemon = world.spawn([*user, "xscreensaver", "-no-splash", "-verbose"], env=env, stdout=log,
-                         stderr=subprocess.STDOUT, stdin=subprocess.DEVNULL)
-    check(wait_until(lambda: command("-time").returncode == 0, 20),
-          "the XScreenSaver daemon did not answer")
+    daemon = world.logged([*user, tool("xscreensaver"), "-no-splash", "-verbose"],
+                          "xscreensaver", env=env)
+    wait_until(lambda: command("-time").returncode == 0, 20, "the XScreenSaver daemon to answer",
+               process=daemon)
     check(not processes_running(program), "the hack runs before activation")
 
     result = command("-activate")
     check(result.returncode == 0, f"-activate: {result.stderr!r}")
-    check(wait_until(lambda: processes_running(program), 15),
-          "no velmora process after -activate")
+    wait_until(lambda: processes_running(program), 15, "a velmora process after -activate")
     wait_for_ball(world, "active")
     check(processes_running(program), "velmora ended while the screen saver was active")
 
     result = command("-deactivate")
     check(result.returncode == 0, f"-deactivate: {result.stderr!r}")
-    if not wait_until(lambda: not processes_running(program), 5):
-        log.seek(0)
+    try:
+        wait_until(lambda: not processes_running(program), 5, "velmora to end after -deactivate")
+    except ScenarioFailure:
         status = subprocess.run(["ps", "-o", "pid,ppid,stat,etime,args", "-p",
                                  ",".join(str(p) for p in processes_running(program))],
                                 capture_output=True, text=True).stdout
         raise ScenarioFailure(f"velmora still runs 5 s after -deactivate:\n{status}"
-                              f"daemon log:\n{log.read()}")
+                              f"daemon log:\n{process_output(daemon)}")
 
     result = command("-exit")
     check(result.returncode == 0, f"-exit: {result.stderr!r}")
     check(world.wait_exit(daemon, 10) is not None, "the daemon did not exit")
-    check(wait_until(lambda: not processes_with_environment("HOME", home), 5),
-          f"left over: {processes_with_environment('HOME', home)}")
+
+    def nothing_left():
+        left = processes_with_environment("HOME", home)
+        check(not left, f"left over: {left}")
+        return True
+    wait_until(nothing_left, 5, "the daemon's processes to end")
     shutil.rmtree(base, ignore_errors=True)
 
 
