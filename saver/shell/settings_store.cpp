@@ -133,9 +133,8 @@ StoreResult storeSettings(FileSystem& files, AnsiCodec& codec, const std::string
 
     const bool userStoreKnown = !result.userFile.empty();
     if (storeInto(files, codec, result.programFile, choice, path)) {
-        // The per-user file is read first: a copy left there would hide this store.
-        if (!userStoreKnown ||
-            files.readWholeFile(result.userFile).state == FileState::Missing ||
+        // A readable per-user file is read first: a copy left there would hide this store.
+        if (!userStoreKnown || !files.canOpenForReading(result.userFile) ||
             files.removeFile(result.userFile)) {
             result.place = StorePlace::BesideProgram;
             return result;

@@ -37,6 +37,11 @@ HANDLE openForReading(const std::string& path) {
                        nullptr, OPEN_EXISTING, FILE_FLAG_SEQUENTIAL_SCAN, nullptr);
 }
 
+bool isFolder(const std::wstring& path) {
+    const DWORD attributes = GetFileAttributesW(path.c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
 }  // namespace
 
 std::optional<std::string> Win32FileSystem::readFile(const std::string& path,
@@ -64,6 +69,11 @@ std::optional<std::string> Win32FileSystem::readFile(const std::string& path,
 
 WholeFile Win32FileSystem::readWholeFile(const std::string& path) {
     WholeFile whole;
+    // A folder of that name is no missing file: nothing may be put in its place.
+    if (isFolder(utf8ToWide(path))) {
+        whole.state = FileState::Unreadable;
+        return whole;
+    }
     FileHandle file(openForReading(path));
     if (!file.valid()) {
         const DWORD error = GetLastError();
@@ -111,6 +121,9 @@ bool Win32FileSystem::writeFlushed(const std::string& path, std::string_view byt
 bool Win32FileSystem::replaceFile(const std::string& source, const std::string& target) {
     const std::wstring from = utf8ToWide(source);
     const std::wstring to = utf8ToWide(target);
+    if (isFolder(to)) {
+        return false;  // some systems would move a file over an empty folder
+    }
     // ReplaceFileW keeps the target's attributes and security; it needs a target to exist.
     if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES &&
         ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
@@ -127,11 +140,7 @@ bool Win32FileSystem::removeFile(const std::string& path) {
 
 bool Win32FileSystem::makeFolder(const std::string& path) {
     const std::wstring folder = utf8ToWide(path);
-    if (CreateDirectoryW(folder.c_str(), nullptr)) {
-        return true;
-    }
-    const DWORD attributes = GetFileAttributesW(folder.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
+    return CreateDirectoryW(folder.c_str(), nullptr) || isFolder(folder);
 }
 
 bool Win32FileSystem::canOpenForReading(const std::string& path) {
