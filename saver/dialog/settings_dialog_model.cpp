@@ -40,8 +40,7 @@ void SettingsDialogModel::chooseOption(int option) {
     fileButtonEnabled_ = option == kBgmFile;
 }
 
-bool SettingsDialogModel::fileChosen(FileSystem& files, AnsiCodec& codec,
-                                     const std::string& path) {
+bool SettingsDialogModel::fileChosen(FileSystem& files, AnsiCodec& codec, const std::string& path) {
     if (!musicPathValues(files, codec, path)) {
         return false;
     }

@@ -85,9 +85,9 @@ class SettingsDialog {
 
     ~SettingsDialog() {
         // Every GDI object the dialog made or loaded (LoadImageW bitmaps are the caller's).
-        for (HGDIOBJ object : {static_cast<HGDIOBJ>(font_), static_cast<HGDIOBJ>(linkFont_),
-                               static_cast<HGDIOBJ>(unmarkedPicture_),
-                               static_cast<HGDIOBJ>(markedPicture_)}) {
+        for (HGDIOBJ object :
+             {static_cast<HGDIOBJ>(font_), static_cast<HGDIOBJ>(linkFont_),
+              static_cast<HGDIOBJ>(unmarkedPicture_), static_cast<HGDIOBJ>(markedPicture_)}) {
             if (object != nullptr) {
                 DeleteObject(object);
             }
@@ -435,8 +435,7 @@ void SettingsDialog::storeButtonClick() {
 }
 
 void SettingsDialog::showMessage(const std::string& text, UINT icon) {
-    MessageBoxW(window_, utf8ToWide(text).c_str(), L"Velmora",
-                MB_OK | icon);
+    MessageBoxW(window_, utf8ToWide(text).c_str(), L"Velmora", MB_OK | icon);
 }
 
 void SettingsDialog::cancelButtonClick() {

@@ -80,9 +80,9 @@ void loadSettings(FileSystem& files, AnsiCodec& codec, const std::string& progra
     settings.file = utf8Prefix(
         readProfileValue(document.text, kSettingsSection, kKeyBgmFileUtf8, kUtf8PathLimit));
     if (settings.file.empty()) {
-        const std::string file = readProfileValue(document.text, kSettingsSection, keys.file,
-                                                  document.utf16 ? kUtf8PathLimit
-                                                                 : kProfileValueLimit);
+        const std::string file =
+            readProfileValue(document.text, kSettingsSection, keys.file,
+                             document.utf16 ? kUtf8PathLimit : kProfileValueLimit);
         settings.file = document.utf16 ? utf8Prefix(file) : codec.ansiToUtf8(file);
     }
     if (!settings.file.empty() && !fileExists(files, settings.file)) {

@@ -104,8 +104,8 @@ std::string settingsFileAfterStore(AnsiCodec& codec, std::string_view current,
     const SettingsKeyNames keys = settingsKeyNames(document);
     std::string& text = document.text;
     text = writeProfileValue(text, kSettingsSection, keys.kind, formatSettingsNumber(choice.kind));
-    text = writeProfileValue(text, kSettingsSection, keys.repeat,
-                             formatSettingsNumber(choice.repeat));
+    text =
+        writeProfileValue(text, kSettingsSection, keys.repeat, formatSettingsNumber(choice.repeat));
     text = writeProfileValue(text, kSettingsSection, keys.file,
                              document.utf16 ? path.legacy : path.legacyAnsi);
     if (path.full) {

@@ -90,8 +90,7 @@ WholeFile Win32FileSystem::readWholeFile(const std::string& path) {
     std::vector<char> chunk(64 * 1024);
     for (;;) {
         DWORD read = 0;
-        if (!ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read,
-                      nullptr)) {
+        if (!ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read, nullptr)) {
             whole.state = FileState::Unreadable;
             whole.bytes.clear();
             return whole;
@@ -112,9 +111,9 @@ bool Win32FileSystem::writeFlushed(const std::string& path, std::string_view byt
         return false;
     }
     DWORD written = 0;
-    const bool whole = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()),
-                                 &written, nullptr) &&
-                       written == bytes.size();
+    const bool whole =
+        WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
+        written == bytes.size();
     return whole && FlushFileBuffers(file.get());
 }
 

@@ -151,8 +151,10 @@ TEST_F(StoreTest, Utf16FileIsReadAsUtf16AndStaysUtf16) {
     // "BGM区分= 2", "BGMﾘﾋﾟｰﾄ= 3", a path with a note sign, as a Unicode editor saves them.
     const std::string path = "C:\\Music\\\u266A\\song.wav";
     files.files[path] = "wav";
-    const std::string text = "[Section]\r\nBGM\u533A\u5206= 2\r\nBGM\uFF98\uFF8B\uFF9F\uFF70\uFF84= 3\r\n"
-                             "BGM\uFF8C\uFF67\uFF72\uFF99=" + path + "\r\n";
+    const std::string text =
+        "[Section]\r\nBGM\u533A\u5206= 2\r\nBGM\uFF98\uFF8B\uFF9F\uFF70\uFF84= 3\r\n"
+        "BGM\uFF8C\uFF67\uFF72\uFF99=" +
+        path + "\r\n";
     files.files[kIni] = "\xFF\xFE" + codec.utf8ToUtf16le(text);
     load();
     EXPECT_EQ(loaded.kind, 2);
@@ -179,8 +181,8 @@ TEST_F(StoreTest, PathRulesForTheAnsiCodePage) {
         const char* label;
         std::string path;
         std::optional<std::string> shortName;
-        std::string legacyAnsi;             // "BGMﾌｧｲﾙ" in the file
-        std::optional<std::string> full;    // "BGMFileUTF8"
+        std::string legacyAnsi;           // "BGMﾌｧｲﾙ" in the file
+        std::optional<std::string> full;  // "BGMFileUTF8"
     };
     const std::string note = "C:\\M\u00FCsik\\\u266A song.wav";  // ü fits Latin-1, ♪ does not
     const std::string longAnsi = "C:\\" + std::string(260, 'x') + ".wav";
@@ -219,7 +221,8 @@ TEST_F(StoreTest, PathRulesForTheAnsiCodePage) {
 TEST_F(StoreTest, OldFilesAndThePerUserFileAreReadAsBefore) {
     // An old file with a Latin-1 path and no UTF-8 key.
     files.files["C:\\M\u00FCsik\\a.wav"] = "wav";
-    files.files[kIni] = "[Section]\r\nBGM\x8B\xE6\x95\xAA= 2\r\nBGM\xCC\xA7\xB2\xD9=C:\\M\xFCsik\\a.wav\r\n";
+    files.files[kIni] =
+        "[Section]\r\nBGM\x8B\xE6\x95\xAA= 2\r\nBGM\xCC\xA7\xB2\xD9=C:\\M\xFCsik\\a.wav\r\n";
     load();
     EXPECT_EQ(loaded.file, "C:\\M\u00FCsik\\a.wav");
     EXPECT_EQ(loaded.kind, 2);
