@@ -339,6 +339,12 @@ def hover_a_second_then_click_stores_every_time(world):
         check(read_ini(folder) is not None, f"attempt {attempt + 1}: nothing was stored")
 
 
+def below_repeat_box(world, window, label):
+    """Mean colour of the panel just below the repeat box, where its list drops down."""
+    left, top = panel_point(window, REPEAT_BOX[0], REPEAT_BOX[1] + 360)
+    return Image.load(world.screenshot(label)).mean(left, top, 600 // 15, 900 // 15)
+
+
 def cancel_look(world, window, label):
     left, top = client_point(window, 6060, 3000)
     return Image.load(world.screenshot(label)).mean(left, top, 1155 // 15, 375 // 15)
@@ -361,6 +367,16 @@ def esc_cancels_enter_stores_and_tab_then_space_cancels(world):
     world.click(*panel_point(window, REPEAT_BOX[0] + 150, REPEAT_BOX[1] + 150))
     world.xdotool("key", "ctrl+a", "BackSpace")
     world.xdotool("type", "5")
+    # While the drop-down list is open, Enter only closes the list.
+    closed = below_repeat_box(world, window, "list_closed")
+    press(world, "F4")
+    wait_for(lambda: looks_differ(closed, below_repeat_box(world, window, "list_open")), 3,
+             "the drop-down list did not open")
+    press(world, "Return")
+    wait_for(lambda: not looks_differ(closed, below_repeat_box(world, window, "list_shut")), 3,
+             "Enter left the list open")
+    check(stays_open(world, process, 1.0), "Enter in the open list closed the dialog")
+    check(read_ini(folder) == ORIGINAL_INI, "Enter in the open list stored the settings")
     press(world, "Return")
     expect_exit(world, process)
     ini = read_ini(folder)
