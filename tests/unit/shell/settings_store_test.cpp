@@ -236,5 +236,15 @@ TEST_F(StoreTest, OldFilesAndThePerUserFileAreReadAsBefore) {
     EXPECT_EQ(loaded.kind, 2);
 }
 
+TEST_F(StoreTest, AnOverlongFullPathIsCutWithoutSplittingACharacter) {
+    // A hand-edited value: 1021 bytes, then a three-byte note sign across the 1023 limit.
+    const std::string value = "C:\\" + std::string(1018, 'a') + "\u266A.wav";
+    files.files[kIni] = "[Section]\r\nBGMFileUTF8=" + value + "\r\n";
+    const std::string cut = value.substr(0, 1021);  // up to the sign, which is left out
+    files.files[cut] = "wav";
+    load();
+    EXPECT_EQ(loaded.file, cut);
+}
+
 }  // namespace
 }  // namespace velmora
