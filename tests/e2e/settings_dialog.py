@@ -451,6 +451,10 @@ def both_places_unwritable_shows_a_message_and_the_dialog_stays_open(world):
         click_twips(world, client_point(window, *STORE_BUTTON))
         message = world.wait_for_window("Velmora", timeout=10, process=process, visible=True)
         world.screenshot("message")
+        text = " ".join(child.get("text", "") for child in world.children(message["hwnd"]))
+        for expected in ("設定を保存できませんでした", windows_path(os.path.join(folder, INI)),
+                         "\\AppData\\Roaming\\Velmora\\" + INI):
+            check(expected in text, f"the message does not say {expected!r}: {text!r}")
         press(world, "Return")  # its OK button
         wait_for(lambda: world.find_window("Velmora") is None, 5, "the message stayed")
         check(stays_open(world, process), "the dialog closed after the message")
