@@ -368,10 +368,18 @@ void Command::mouseDown(int16_t button, int16_t /*shift*/, int32_t /*x*/, int32_
     if (!enabled_) {
         return;
     }
-    if (button == kLeftButton) {
-        mouseIsDown_ = true;
-        PaintState(Skin::Pressed);
+    if (button != kLeftButton) {
+        return;
     }
+    mouseIsDown_ = true;
+    // A press on the button proves the pointer is over it, even when no move came first
+    // (a move can be lost, and touch and pen press without one).
+    if (buttonState_ == kStateNormal) {
+        buttonState_ = kStateHover;
+    } else if (buttonState_ == kStateFocused) {
+        buttonState_ = kStateFocusedHover;
+    }
+    PaintState(Skin::Pressed);
 }
 
 void Command::mouseMove(int16_t /*button*/, int16_t /*shift*/, int32_t /*x*/, int32_t /*y*/) {
@@ -390,22 +398,34 @@ void Command::mouseMove(int16_t /*button*/, int16_t /*shift*/, int32_t /*x*/, in
     }
 }
 
-void Command::mouseUp(int16_t button, int16_t /*shift*/, int32_t /*x*/, int32_t /*y*/) {
-    if (!enabled_) {
-        return;
+void Command::mouseUp(int16_t button, int16_t /*shift*/, int32_t x, int32_t y) {
+    if (!enabled_ || button != kLeftButton) {
+        return;  // right and middle buttons never click
     }
-    if (button == kLeftButton) {
-        mouseIsDown_ = false;
-        if (buttonState_ == kStateHover) {
-            PaintState(Skin::Normal);
-        }
-        if (buttonState_ == kStateFocusedHover) {
-            PaintState(Skin::HighLightSelect);
-        }
+    // Only a press that began on the button can end in a Click: a release that merely
+    // lands here (a drag from elsewhere, a double-click in another window) cannot.
+    const bool pressedHere = mouseIsDown_;
+    mouseIsDown_ = false;
+    if (buttonState_ == kStateHover) {
+        PaintState(Skin::Normal);
     }
-    if (buttonState_ != kStateFocused) {
+    if (buttonState_ == kStateFocusedHover) {
+        PaintState(Skin::HighLightSelect);
+    }
+    const TwipsRect area = surface_.bounds();
+    const bool releasedOver = x >= 0 && y >= 0 && x < area.width && y < area.height;
+    // A press dragged off (the timer has left StateFocusedHover for StateFocused) stays
+    // cancelled even when the pointer came back before the release.
+    if (pressedHere && releasedOver && buttonState_ != kStateFocused) {
         raiseClick();
     }
+}
+
+void Command::keyPress(int16_t keyCode) {
+    if (!enabled_ || (keyCode != kKeySpace && keyCode != kKeyEnter)) {
+        return;
+    }
+    raiseClick();
 }
 
 void Command::resize() {

@@ -406,6 +406,23 @@ void CommandWindow::onMouseMove(WPARAM keys, LPARAM position) {
                         toTwips(positionY(position)));
 }
 
+LRESULT CommandWindow::onGetDialogCode(LPARAM message) {
+    // Enter on a focused button clicks that button rather than the dialog's default.
+    const auto* pending = reinterpret_cast<const MSG*>(message);
+    if (pending != nullptr && pending->message == WM_KEYDOWN && pending->wParam == VK_RETURN) {
+        return DLGC_WANTMESSAGE;
+    }
+    return DLGC_BUTTON;
+}
+
+void CommandWindow::onKeyDown(WPARAM key, LPARAM flags) {
+    // A held key repeats; only its first press clicks. Last: the Click may close the host.
+    const bool repeated = (flags & (1L << 30)) != 0;
+    if (!repeated) {
+        control_->keyPress(static_cast<int16_t>(key));
+    }
+}
+
 void CommandWindow::onTimer() {
     control_->timerTick();
 }
@@ -454,6 +471,11 @@ LRESULT CALLBACK CommandWindow::windowProcedure(HWND window, UINT message, WPARA
             return 0;
         case WM_MOUSEMOVE:
             self->onMouseMove(wParam, lParam);
+            return 0;
+        case WM_GETDLGCODE:
+            return onGetDialogCode(lParam);
+        case WM_KEYDOWN:
+            self->onKeyDown(wParam, lParam);
             return 0;
         case WM_TIMER:
             if (wParam == kHoverTimerId) {

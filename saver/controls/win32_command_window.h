@@ -60,6 +60,8 @@ class CommandWindow : public ButtonSurface {
     void onButtonUp(int16_t button, WPARAM keys, LPARAM position);
     void onMouseMove(WPARAM keys, LPARAM position);
     void onTimer();
+    static LRESULT onGetDialogCode(LPARAM message);
+    void onKeyDown(WPARAM key, LPARAM flags);
 
     void invalidate();
     void drawCaption(HDC target);

@@ -73,6 +73,13 @@ class SettingsDialog {
     void storeButtonClick();
     void cancelButtonClick();
     void linkClick();
+    // Esc (IDCANCEL) and Enter (IDOK) from the modal loop's dialog manager.
+    void onCommand(WORD id);
+    void onActivate(bool active);
+    void focusFirstControl();
+    // A message box owned by the dialog (captioned "Velmora": "<Velmora>" is the dialog's own
+    // title, which the start-up guard looks for).
+    void showMessage(const std::string& text, UINT icon);
 
     // Painting, one place per window: the backing image, then the windowless elements.
     void paint(HWND target);
@@ -117,6 +124,7 @@ class SettingsDialog {
     BitmapOwner markedPicture_;
     HCURSOR handCursor_ = nullptr;
     bool linkPressed_ = false;
+    HWND lastFocus_ = nullptr;  // the focused control while the dialog is inactive
     bool closing_ = false;
 };
 
@@ -167,8 +175,10 @@ void SettingsDialog::run() {
     ShowWindow(window_, SW_SHOWNORMAL);
     formResize();
     UpdateWindow(window_);
+    focusFirstControl();
 
-    // The modal loop: Tab moves between the repeat box and the buttons.
+    // The modal loop: Tab moves between the repeat box and the buttons, Esc cancels and
+    // Enter stores (WM_COMMAND IDCANCEL and IDOK).
     MSG message{};
     while (IsWindow(window_) && GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (!IsDialogMessageW(window_, &message)) {
@@ -268,6 +278,8 @@ void SettingsDialog::showEnabledStates() {
     EnableWindow(repeatBox_, model_.repeatBoxEnabled() ? TRUE : FALSE);
     if (fileButton_) {
         fileButton_->control().setEnabled(model_.fileButtonEnabled());
+        // The window too, so that Tab passes over the disabled button.
+        EnableWindow(fileButton_->window(), model_.fileButtonEnabled() ? TRUE : FALSE);
     }
     InvalidateRect(panel_, nullptr, FALSE);
 }
@@ -340,21 +352,85 @@ void SettingsDialog::fileButtonClick() {
     request.nMaxFileTitle = 255;
     request.lpstrInitialDir = folder.c_str();
     request.lpstrTitle = title.c_str();
-    if (GetOpenFileNameW(&request)) {
-        model_.fileChosen(wideToUtf8(fileBuffer));
-        InvalidateRect(panel_, nullptr, FALSE);
+    if (!GetOpenFileNameW(&request)) {
+        return;
     }
+    const std::string chosen = wideToUtf8(fileBuffer);
+    if (!model_.fileChosen(context_.files, context_.codec, chosen)) {
+        showMessage("このファイルの場所は設定ファイルに保存できません。\n\n" + chosen +
+                        "\n\n別の場所にあるファイルを選んでください。",
+                    MB_ICONWARNING);
+        return;
+    }
+    InvalidateRect(panel_, nullptr, FALSE);
 }
 
 void SettingsDialog::storeButtonClick() {
     wchar_t text[256] = {};
     GetWindowTextW(repeatBox_, text, 256);
-    model_.store(context_.files, context_.codec, context_.programFolder, wideToUtf8(text));
+    const StoreResult result =
+        model_.store(context_.files, context_.codec, context_.programFolder, wideToUtf8(text));
+    if (result.place == StorePlace::Nowhere) {
+        // Nothing was stored: the dialog stays open with the user's choices.
+        std::string files = result.programFile;
+        if (!result.userFile.empty()) {
+            files += "\n" + result.userFile;
+        }
+        showMessage("設定を保存できませんでした。\n\n次のファイルに書き込めません:\n" + files +
+                        "\n\nファイルやフォルダーへの書き込みが許されているか確かめてください。",
+                    MB_ICONERROR);
+        return;
+    }
     close();
+}
+
+void SettingsDialog::showMessage(const std::string& text, UINT icon) {
+    MessageBoxW(window_, utf8ToWide(text).c_str(), L"Velmora", MB_OK | icon);
 }
 
 void SettingsDialog::cancelButtonClick() {
     close();
+}
+
+void SettingsDialog::onCommand(WORD id) {
+    // The keyboard's Esc and Enter, as the dialog manager reports them.
+    if (id != IDOK && id != IDCANCEL) {
+        return;
+    }
+    // While the repeat box's list is open, Enter and Esc only close the list.
+    if (SendMessageW(repeatBox_, CB_GETDROPPEDSTATE, 0, 0) != 0) {
+        SendMessageW(repeatBox_, CB_SHOWDROPDOWN, FALSE, 0);
+        return;
+    }
+    if (id == IDOK) {
+        storeButtonClick();
+    } else {
+        cancelButtonClick();
+    }
+}
+
+void SettingsDialog::onActivate(bool active) {
+    // The control that had the focus gets it back when the dialog is active again (after
+    // the file chooser or a message box), so that the keyboard goes on where it was.
+    if (!active) {
+        HWND focus = GetFocus();
+        lastFocus_ = focus != nullptr && IsChild(window_, focus) ? focus : nullptr;
+        return;
+    }
+    if (lastFocus_ != nullptr && IsWindow(lastFocus_) && IsWindowEnabled(lastFocus_)) {
+        SetFocus(lastFocus_);
+    } else if (GetFocus() == nullptr || !IsChild(window_, GetFocus())) {
+        focusFirstControl();
+    }
+}
+
+void SettingsDialog::focusFirstControl() {
+    // The first control in the tab order that can take the focus gets it, as a form
+    // shows itself: the repeat box, "...", then "設定".
+    HWND first = GetNextDlgTabItem(window_, nullptr, FALSE);
+    if (first != nullptr) {
+        SetFocus(first);
+    }
 }
 
 void SettingsDialog::linkClick() {
@@ -498,6 +574,12 @@ LRESULT SettingsDialog::onDialogMessage(UINT message, WPARAM wParam, LPARAM lPar
                 linkClick();
             }
             linkPressed_ = false;
+            return 0;
+        case WM_COMMAND:
+            onCommand(LOWORD(wParam));
+            return 0;
+        case WM_ACTIVATE:
+            onActivate(LOWORD(wParam) != WA_INACTIVE);
             return 0;
         case WM_CLOSE:
             close();
