@@ -27,8 +27,7 @@ inline constexpr std::string_view kCLibrarySpaces = " \t\n\v\f\r";
 template <typename Integer>
 std::optional<Integer> parseWholeInteger(std::string_view text, Integer low, Integer high,
                                          const WholeNumberForm& form = {}) {
-    static_assert(std::is_integral_v<Integer> && !std::is_same_v<Integer, bool>,
-                  "an integer type");
+    static_assert(std::is_integral_v<Integer> && !std::is_same_v<Integer, bool>, "an integer type");
     const std::size_t first = text.find_first_not_of(form.leadingBlanks);
     if (first == std::string_view::npos) {
         return std::nullopt;

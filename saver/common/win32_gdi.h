@@ -52,7 +52,8 @@ class MemoryDc {
     explicit MemoryDc(HDC compatibleWith) : dc_(CreateCompatibleDC(compatibleWith)) {}
     ~MemoryDc() { release(); }
     MemoryDc(MemoryDc&& other) noexcept
-        : dc_(std::exchange(other.dc_, nullptr)), original_(std::exchange(other.original_, nullptr)) {}
+        : dc_(std::exchange(other.dc_, nullptr)),
+          original_(std::exchange(other.original_, nullptr)) {}
     MemoryDc& operator=(MemoryDc&& other) noexcept;
     MemoryDc(const MemoryDc&) = delete;
     MemoryDc& operator=(const MemoryDc&) = delete;

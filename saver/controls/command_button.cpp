@@ -155,9 +155,9 @@ bool gradientColourFromText(const std::string& text, GradientVertex& vertex) {
     // One to six hexadecimal digits.
     const std::string_view digits = std::string_view(text).substr(2);
     const std::optional<uint32_t> parsed =
-        digits.size() <= 6
-            ? velmora::parseWholeInteger<uint32_t>(digits, 0, 0xFFFFFF, velmora::WholeNumberForm{16})
-            : std::nullopt;
+        digits.size() <= 6 ? velmora::parseWholeInteger<uint32_t>(digits, 0, 0xFFFFFF,
+                                                                  velmora::WholeNumberForm{16})
+                           : std::nullopt;
     if (!parsed) {
         return false;
     }
