@@ -39,15 +39,10 @@ sanitize: deps $(SANITIZE)/build.ninja
 
 build: native windows
 
-# End-to-end scenarios drive real programs on a virtual display and a sound server, some
-# against a clock (Esc ends a run within 2 s): one that fails is run once more, so a passing
-# hiccup of the machine is told apart from a fault, which fails both times.
-E2E_RETRY := --repeat until-pass:2
-
 test: build sanitize
-	@ctest --test-dir $(NATIVE) --output-on-failure $(E2E_RETRY)
+	@ctest --test-dir $(NATIVE) --output-on-failure
 	@ctest --test-dir $(SANITIZE) -L unit --output-on-failure
-	@ctest --test-dir $(WINDOWS) --output-on-failure $(E2E_RETRY)
+	@ctest --test-dir $(WINDOWS) --output-on-failure
 
 # Any byte string as a texture program, for FUZZ_SECONDS, under ASan and UBSan (clang).
 # Up to 64 bytes (7 steps): every step costs a full pass, and short programs already hold

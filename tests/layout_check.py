@@ -34,7 +34,7 @@ def resolve(name, including_file):
 
 
 def portable_sources():
-    for top in ("renderer", "saver"):
+    for top in ("common", "renderer", "saver"):
         for folder, _, files in os.walk(os.path.join(ROOT, top)):
             for name in files:
                 path = os.path.join(folder, name)

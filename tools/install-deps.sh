@@ -7,7 +7,7 @@ cmake ninja-build g++ make pkg-config python3
 libgtest-dev googletest libpng-dev libegl-dev libgl-dev libglu1-mesa-dev libegl-mesa0 libgl1-mesa-dri
 clang libclang-rt-14-dev
 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
-wine64 xvfb xdotool imagemagick x11-utils fonts-ipafont-gothic
+wine64 fonts-wine xvfb xdotool imagemagick x11-utils fonts-ipafont-gothic
 libx11-dev libxrandr-dev valgrind xscreensaver xscreensaver-data
 pulseaudio pulseaudio-utils lame gstreamer1.0-plugins-good zip
 "

@@ -4,6 +4,9 @@
 #include <cerrno>
 #include <cmath>
 #include <cstdlib>
+#include <optional>
+
+#include "common/whole_number.h"
 
 bool OptionReader::next(std::string& option) {
     if (position_ >= arguments_.size()) {
@@ -21,14 +24,13 @@ std::string OptionReader::value(const std::string& option) {
 }
 
 int32_t parseInteger(const std::string& option, const std::string& text) {
-    errno = 0;
-    char* end = nullptr;
-    const long long number = std::strtoll(text.c_str(), &end, 10);
-    if (text.empty() || *end != '\0' || errno == ERANGE || number < INT32_MIN ||
-        number > INT32_MAX) {
+    // Read as the C library reads numbers: blanks before it, a sign of either kind.
+    const std::optional<int32_t> number = velmora::parseWholeInteger<int32_t>(
+        text, INT32_MIN, INT32_MAX, velmora::WholeNumberForm{10, true, velmora::kCLibrarySpaces});
+    if (!number) {
         throw UsageError{option + " wants a whole number, not '" + text + "'"};
     }
-    return static_cast<int32_t>(number);
+    return *number;
 }
 
 double parseNumber(const std::string& option, const std::string& text) {

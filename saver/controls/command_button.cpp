@@ -2,9 +2,11 @@
 // Windows window only forwards messages and draws what it is told.
 #include "controls/command_button.h"
 
-#include <cerrno>
-#include <cstdlib>
 #include <limits>
+#include <optional>
+#include <string_view>
+
+#include "common/whole_number.h"
 
 namespace {
 
@@ -29,22 +31,15 @@ int32_t toSixteenBit(int32_t twips) {
     return twips;
 }
 
-// A whole decimal number within [low, high]; surrounding blanks allowed.
+// A whole decimal number within [low, high]; blanks before it (as the C library reads
+// numbers), spaces after it and a sign of either kind allowed.
 bool parseInteger(const std::string& text, long long low, long long high, long long& value) {
-    const char* begin = text.c_str();
-    char* end = nullptr;
-    errno = 0;
-    const long long parsed = std::strtoll(begin, &end, 10);
-    if (end == begin || errno == ERANGE) {
+    const std::optional<long long> parsed = velmora::parseWholeInteger(
+        text, low, high, velmora::WholeNumberForm{10, true, velmora::kCLibrarySpaces, " "});
+    if (!parsed) {
         return false;
     }
-    while (*end == ' ') {
-        ++end;
-    }
-    if (*end != '\0' || parsed < low || parsed > high) {
-        return false;
-    }
-    value = parsed;
+    value = *parsed;
     return true;
 }
 
@@ -157,12 +152,16 @@ bool gradientColourFromText(const std::string& text, GradientVertex& vertex) {
     if (text.size() < 3 || text[0] != '&' || (text[1] != 'H' && text[1] != 'h')) {
         return false;
     }
-    const std::string digits = text.substr(2);
-    char* end = nullptr;
-    const unsigned long value = std::strtoul(digits.c_str(), &end, 16);
-    if (digits.empty() || *end != '\0' || digits.size() > 6 || value > 0xFFFFFFul) {
+    // One to six hexadecimal digits.
+    const std::string_view digits = std::string_view(text).substr(2);
+    const std::optional<uint32_t> parsed =
+        digits.size() <= 6 ? velmora::parseWholeInteger<uint32_t>(digits, 0, 0xFFFFFF,
+                                                                  velmora::WholeNumberForm{16})
+                           : std::nullopt;
+    if (!parsed) {
         return false;
     }
+    const uint32_t value = *parsed;
     // Digit pairs 1-2, 3-4, 5-6 of the six-digit form are red, green, blue.
     vertex.red = static_cast<uint16_t>(((value >> 16) & 0xFF) << 8);
     vertex.green = static_cast<uint16_t>(((value >> 8) & 0xFF) << 8);
@@ -369,10 +368,18 @@ void Command::mouseDown(int16_t button, int16_t /*shift*/, int32_t /*x*/, int32_
     if (!enabled_) {
         return;
     }
-    if (button == kLeftButton) {
-        mouseIsDown_ = true;
-        PaintState(Skin::Pressed);
+    if (button != kLeftButton) {
+        return;
     }
+    mouseIsDown_ = true;
+    // A press on the button proves the pointer is over it, even when no move came first
+    // (a move can be lost, and touch and pen press without one).
+    if (buttonState_ == kStateNormal) {
+        buttonState_ = kStateHover;
+    } else if (buttonState_ == kStateFocused) {
+        buttonState_ = kStateFocusedHover;
+    }
+    PaintState(Skin::Pressed);
 }
 
 void Command::mouseMove(int16_t /*button*/, int16_t /*shift*/, int32_t /*x*/, int32_t /*y*/) {
@@ -391,22 +398,34 @@ void Command::mouseMove(int16_t /*button*/, int16_t /*shift*/, int32_t /*x*/, in
     }
 }
 
-void Command::mouseUp(int16_t button, int16_t /*shift*/, int32_t /*x*/, int32_t /*y*/) {
-    if (!enabled_) {
-        return;
+void Command::mouseUp(int16_t button, int16_t /*shift*/, int32_t x, int32_t y) {
+    if (!enabled_ || button != kLeftButton) {
+        return;  // right and middle buttons never click
     }
-    if (button == kLeftButton) {
-        mouseIsDown_ = false;
-        if (buttonState_ == kStateHover) {
-            PaintState(Skin::Normal);
-        }
-        if (buttonState_ == kStateFocusedHover) {
-            PaintState(Skin::HighLightSelect);
-        }
+    // Only a press that began on the button can end in a Click: a release that merely
+    // lands here (a drag from elsewhere, a double-click in another window) cannot.
+    const bool pressedHere = mouseIsDown_;
+    mouseIsDown_ = false;
+    if (buttonState_ == kStateHover) {
+        PaintState(Skin::Normal);
     }
-    if (buttonState_ != kStateFocused) {
+    if (buttonState_ == kStateFocusedHover) {
+        PaintState(Skin::HighLightSelect);
+    }
+    const TwipsRect area = surface_.bounds();
+    const bool releasedOver = x >= 0 && y >= 0 && x < area.width && y < area.height;
+    // A press dragged off (the timer has left StateFocusedHover for StateFocused) stays
+    // cancelled even when the pointer came back before the release.
+    if (pressedHere && releasedOver && buttonState_ != kStateFocused) {
         raiseClick();
     }
+}
+
+void Command::keyPress(int16_t keyCode) {
+    if (!enabled_ || (keyCode != kKeySpace && keyCode != kKeyEnter)) {
+        return;
+    }
+    raiseClick();
 }
 
 void Command::resize() {

@@ -21,6 +21,10 @@ inline constexpr int16_t kLeftButton = 1;
 inline constexpr int16_t kRightButton = 2;
 inline constexpr int16_t kMiddleButton = 4;
 
+// Keys that click a focused button (virtual-key codes).
+inline constexpr int16_t kKeyEnter = 0x0D;
+inline constexpr int16_t kKeySpace = 0x20;
+
 inline constexpr uint32_t kHoverTimerMilliseconds = 100;
 
 // Skin pictures and the caption label at their design sizes, in twips.
@@ -95,7 +99,10 @@ class Command {
     void lostFocus();
     void mouseDown(int16_t button, int16_t shift, int32_t x, int32_t y);
     void mouseMove(int16_t button, int16_t shift, int32_t x, int32_t y);
+    // Raises Click only for a left press that began on the button, released over it.
     void mouseUp(int16_t button, int16_t shift, int32_t x, int32_t y);
+    // A key pressed while the button has the focus: Space and Enter click it.
+    void keyPress(int16_t keyCode);
     void resize();
     void timerTick();
 

@@ -2,6 +2,7 @@
 #include "controls/win32_command_window.h"
 
 #include "controls_resources.h"
+#include "win32_text.h"
 
 namespace {
 
@@ -10,18 +11,6 @@ constexpr UINT_PTR kHoverTimerId = 1;
 
 HINSTANCE programInstance() {
     return GetModuleHandleW(nullptr);
-}
-
-std::wstring widen(const std::string& utf8) {
-    if (utf8.empty()) {
-        return std::wstring();
-    }
-    const int length =
-        MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), nullptr, 0);
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    MultiByteToWideChar(CP_UTF8, 0, utf8.data(), static_cast<int>(utf8.size()), wide.data(),
-                        length);
-    return wide;
 }
 
 int skinResource(Skin skin) {
@@ -108,21 +97,20 @@ std::unique_ptr<CommandWindow> CommandWindow::create(HWND parent, const TwipsRec
         return nullptr;
     }
     std::unique_ptr<CommandWindow> button(new CommandWindow());
-    HDC screen = GetDC(nullptr);
-    if (screen != nullptr) {
-        button->dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
-        ReleaseDC(nullptr, screen);
+    const velmora::WindowDc screen(nullptr);
+    if (screen.get() != nullptr) {
+        button->dpi_ = GetDeviceCaps(screen.get(), LOGPIXELSY);
     }
     if (button->dpi_ <= 0) {
         button->dpi_ = kStandardDpi;
     }
     for (Skin skin : {Skin::Normal, Skin::HighLight, Skin::Pressed, Skin::Selected,
                       Skin::HighLightSelect, Skin::Disable}) {
-        button->skins_[static_cast<int>(skin)] =
+        button->skins_[static_cast<int>(skin)].reset(
             static_cast<HBITMAP>(LoadImageW(programInstance(), MAKEINTRESOURCEW(skinResource(skin)),
-                                            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+                                            IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     }
-    button->skinDc_ = CreateCompatibleDC(nullptr);
+    button->skinDc_ = velmora::MemoryDc(nullptr);
 
     HWND window = CreateWindowExW(
         0, kWindowClass, L"", WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_CLIPSIBLINGS,
@@ -152,27 +140,6 @@ CommandWindow::~CommandWindow() {
         KillTimer(window_, kHoverTimerId);
         SetWindowLongPtrW(window_, GWLP_USERDATA, 0);
         DestroyWindow(window_);
-    }
-    if (backingDc_ != nullptr) {
-        SelectObject(backingDc_, backingOriginal_);
-        DeleteDC(backingDc_);
-    }
-    if (backingBitmap_ != nullptr) {
-        DeleteObject(backingBitmap_);
-    }
-    if (skinDc_ != nullptr) {
-        if (skinOriginal_ != nullptr) {
-            SelectObject(skinDc_, skinOriginal_);
-        }
-        DeleteDC(skinDc_);
-    }
-    for (HBITMAP skin : skins_) {
-        if (skin != nullptr) {
-            DeleteObject(skin);
-        }
-    }
-    if (captionFont_ != nullptr) {
-        DeleteObject(captionFont_);
     }
 }
 
@@ -206,15 +173,15 @@ PixelSize CommandWindow::clientPixels() {
 }
 
 void CommandWindow::clear() {
-    if (backingDc_ == nullptr) {
+    if (backing_.dc() == nullptr) {
         return;
     }
-    const RECT all{0, 0, backingSize_.width, backingSize_.height};
-    FillRect(backingDc_, &all, GetSysColorBrush(COLOR_BTNFACE));
+    const RECT all{0, 0, backing_.width(), backing_.height()};
+    FillRect(backing_.dc(), &all, GetSysColorBrush(COLOR_BTNFACE));
 }
 
 bool CommandWindow::fillGradient(const GradientRequest& request) {
-    if (backingDc_ == nullptr) {
+    if (backing_.dc() == nullptr) {
         return false;
     }
     TRIVERTEX vertices[2] = {};
@@ -227,12 +194,13 @@ bool CommandWindow::fillGradient(const GradientRequest& request) {
         vertices[i].Alpha = request.vertices[i].alpha;
     }
     GRADIENT_RECT rectangle{request.upperLeft, request.lowerRight};
-    return GradientFill(backingDc_, vertices, 2, &rectangle, 1, GRADIENT_FILL_RECT_V) != FALSE;
+    return GradientFill(backing_.dc(), vertices, 2, &rectangle, 1, GRADIENT_FILL_RECT_V) != FALSE;
 }
 
 void CommandWindow::copySkinPiece(Skin skin, const SkinPiece& piece) {
-    HBITMAP picture = skins_[static_cast<int>(skin)];
-    if (backingDc_ == nullptr || skinDc_ == nullptr || picture == nullptr) {
+    HBITMAP picture = skins_[static_cast<int>(skin)].get();
+    HDC backing = backing_.dc();
+    if (backing == nullptr || skinDc_.get() == nullptr || picture == nullptr) {
         return;  // a missing picture leaves the gradient showing
     }
     const int32_t width = toPixels(piece.destination.width);
@@ -240,13 +208,10 @@ void CommandWindow::copySkinPiece(Skin skin, const SkinPiece& piece) {
     if (width <= 0 || height <= 0) {
         return;  // a button narrower or lower than its two corners
     }
-    HGDIOBJ previous = SelectObject(skinDc_, picture);
-    if (skinOriginal_ == nullptr) {
-        skinOriginal_ = previous;
-    }
-    SetStretchBltMode(backingDc_, COLORONCOLOR);
-    StretchBlt(backingDc_, toPixels(piece.destination.left), toPixels(piece.destination.top), width,
-               height, skinDc_, toPixels(piece.source.left), toPixels(piece.source.top),
+    skinDc_.select(picture);
+    SetStretchBltMode(backing, COLORONCOLOR);
+    StretchBlt(backing, toPixels(piece.destination.left), toPixels(piece.destination.top), width,
+               height, skinDc_.get(), toPixels(piece.source.left), toPixels(piece.source.top),
                toPixels(piece.source.width), toPixels(piece.source.height), SRCCOPY);
 }
 
@@ -268,7 +233,7 @@ void CommandWindow::placeCaption(const TwipsRect& area) {
 }
 
 void CommandWindow::setCaptionText(const std::string& text) {
-    captionText_ = widen(text);
+    captionText_ = velmora::utf8ToWide(text);
     if (window_ != nullptr) {
         SetWindowTextW(window_, captionText_.c_str());  // for accessibility tools
     }
@@ -281,14 +246,11 @@ void CommandWindow::setCaptionFont(const FontDescription& font) {
     HFONT created =
         CreateFontW(height, 0, 0, 0, font.weight, font.italic, font.underline, font.strikethrough,
                     font.charset, OUT_DEFAULT_PRECIS, CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY,
-                    DEFAULT_PITCH | FF_DONTCARE, widen(font.faceName).c_str());
+                    DEFAULT_PITCH | FF_DONTCARE, velmora::utf8ToWide(font.faceName).c_str());
     if (created == nullptr) {
         return;  // the old font stays
     }
-    if (captionFont_ != nullptr) {
-        DeleteObject(captionFont_);
-    }
-    captionFont_ = created;
+    captionFont_.reset(created);
     invalidate();
 }
 
@@ -356,10 +318,7 @@ void CommandWindow::drawCaption(HDC target) {
     if (captionText_.empty()) {
         return;
     }
-    HGDIOBJ previousFont = nullptr;
-    if (captionFont_ != nullptr) {
-        previousFont = SelectObject(target, captionFont_);
-    }
+    const velmora::SelectedObject font(target, captionFont_.get());
     SetBkMode(target, TRANSPARENT);
     const UINT format = DT_CENTER | DT_TOP | DT_WORDBREAK | DT_NOPREFIX;
     RECT area = captionRect_;
@@ -379,66 +338,35 @@ void CommandWindow::drawCaption(HDC target) {
         DrawTextW(target, captionText_.c_str(), static_cast<int>(captionText_.size()), &area,
                   format);
     }
-    if (previousFont != nullptr) {
-        SelectObject(target, previousFont);
-    }
 }
 
 void CommandWindow::onPaint() {
-    PAINTSTRUCT paint{};
-    HDC screen = BeginPaint(window_, &paint);
-    if (screen == nullptr) {
+    const velmora::PaintDc screen(window_);
+    if (screen.get() == nullptr) {
         return;
     }
     RECT client{};
     GetClientRect(window_, &client);
     // Composed off screen so that the caption never flickers over the face.
-    HDC compose = CreateCompatibleDC(screen);
-    HBITMAP composeBitmap = CreateCompatibleBitmap(screen, client.right, client.bottom);
-    if (compose != nullptr && composeBitmap != nullptr) {
-        HGDIOBJ original = SelectObject(compose, composeBitmap);
-        if (opaque_ && backingDc_ != nullptr) {
-            BitBlt(compose, 0, 0, client.right, client.bottom, backingDc_, 0, 0, SRCCOPY);
-        } else {
-            drawParentBackground(compose);
-        }
-        drawCaption(compose);
-        BitBlt(screen, 0, 0, client.right, client.bottom, compose, 0, 0, SRCCOPY);
-        SelectObject(compose, original);
+    velmora::BackingImage compose;
+    if (!compose.resize(screen.get(), client.right, client.bottom)) {
+        return;
     }
-    if (composeBitmap != nullptr) {
-        DeleteObject(composeBitmap);
+    if (opaque_ && backing_.dc() != nullptr) {
+        backing_.copyTo(compose.dc());
+    } else {
+        drawParentBackground(compose.dc());
     }
-    if (compose != nullptr) {
-        DeleteDC(compose);
-    }
-    EndPaint(window_, &paint);
+    drawCaption(compose.dc());
+    compose.copyTo(screen.get());
 }
 
 // --- Message handlers --------------------------------------------------------------------
 
 void CommandWindow::onSize(int32_t width, int32_t height) {
     // A new backing bitmap of the client's size; Command repaints it.
-    if (width != backingSize_.width || height != backingSize_.height || backingDc_ == nullptr) {
-        HDC screen = GetDC(window_);
-        HBITMAP bitmap =
-            CreateCompatibleBitmap(screen, width > 0 ? width : 1, height > 0 ? height : 1);
-        if (backingDc_ == nullptr) {
-            backingDc_ = CreateCompatibleDC(screen);
-            if (backingDc_ != nullptr && bitmap != nullptr) {
-                backingOriginal_ = SelectObject(backingDc_, bitmap);
-            }
-        } else if (bitmap != nullptr) {
-            SelectObject(backingDc_, bitmap);
-        }
-        ReleaseDC(window_, screen);
-        if (bitmap != nullptr) {
-            if (backingBitmap_ != nullptr) {
-                DeleteObject(backingBitmap_);
-            }
-            backingBitmap_ = bitmap;
-            backingSize_ = PixelSize{width, height};
-        }
+    if (width != backing_.width() || height != backing_.height() || backing_.dc() == nullptr) {
+        backing_.resize(window_, width, height);
     }
     control_->resize();
 }
@@ -476,6 +404,23 @@ void CommandWindow::onButtonUp(int16_t button, WPARAM keys, LPARAM position) {
 void CommandWindow::onMouseMove(WPARAM keys, LPARAM position) {
     control_->mouseMove(heldButtons(keys), shiftState(keys), toTwips(positionX(position)),
                         toTwips(positionY(position)));
+}
+
+LRESULT CommandWindow::onGetDialogCode(LPARAM message) {
+    // Enter on a focused button clicks that button rather than the dialog's default.
+    const auto* pending = reinterpret_cast<const MSG*>(message);
+    if (pending != nullptr && pending->message == WM_KEYDOWN && pending->wParam == VK_RETURN) {
+        return DLGC_WANTMESSAGE;
+    }
+    return DLGC_BUTTON;
+}
+
+void CommandWindow::onKeyDown(WPARAM key, LPARAM flags) {
+    // A held key repeats; only its first press clicks. Last: the Click may close the host.
+    const bool repeated = (flags & (1L << 30)) != 0;
+    if (!repeated) {
+        control_->keyPress(static_cast<int16_t>(key));
+    }
 }
 
 void CommandWindow::onTimer() {
@@ -526,6 +471,11 @@ LRESULT CALLBACK CommandWindow::windowProcedure(HWND window, UINT message, WPARA
             return 0;
         case WM_MOUSEMOVE:
             self->onMouseMove(wParam, lParam);
+            return 0;
+        case WM_GETDLGCODE:
+            return onGetDialogCode(lParam);
+        case WM_KEYDOWN:
+            self->onKeyDown(wParam, lParam);
             return 0;
         case WM_TIMER:
             if (wParam == kHoverTimerId) {

@@ -12,6 +12,7 @@
 
 #include "controls/command_button.h"
 #include "controls/twips.h"
+#include "win32_gdi.h"
 
 class CommandWindow : public ButtonSurface {
   public:
@@ -59,6 +60,8 @@ class CommandWindow : public ButtonSurface {
     void onButtonUp(int16_t button, WPARAM keys, LPARAM position);
     void onMouseMove(WPARAM keys, LPARAM position);
     void onTimer();
+    static LRESULT onGetDialogCode(LPARAM message);
+    void onKeyDown(WPARAM key, LPARAM flags);
 
     void invalidate();
     void drawCaption(HDC target);
@@ -68,14 +71,10 @@ class CommandWindow : public ButtonSurface {
 
     HWND window_ = nullptr;
     int32_t dpi_ = kStandardDpi;
-    HDC backingDc_ = nullptr;  // what PaintState drew, kept until the next PaintState
-    HBITMAP backingBitmap_ = nullptr;
-    HGDIOBJ backingOriginal_ = nullptr;
-    PixelSize backingSize_;
-    HDC skinDc_ = nullptr;
-    HGDIOBJ skinOriginal_ = nullptr;
-    HBITMAP skins_[6] = {};
-    HFONT captionFont_ = nullptr;
+    velmora::BackingImage backing_;  // what PaintState drew, kept until the next PaintState
+    velmora::BitmapOwner skins_[6];  // before skinDc_, which may hold one of them
+    velmora::MemoryDc skinDc_;
+    velmora::FontOwner captionFont_;
     std::wstring captionText_;
     RECT captionRect_{0, 0, 0, 0};  // pixels
     COLORREF captionColour_ = RGB(0, 0, 0);

@@ -13,8 +13,8 @@ struct SettingsDialogContext {
     BgmSettings& settings;      // the shared settings, loaded by the start-up
     ZoomPoint& zoom;            // ZoomX, ZoomY
     std::string programFolder;  // UTF-8, without a trailing backslash
-    FileSystem& files;          // for WriteIni
-    AnsiCodec& codec;           // the music path is stored in the ANSI code page
+    FileSystem& files;          // where the choice is stored
+    AnsiCodec& codec;           // the settings file's encodings
 };
 
 // Shows the dialog modally (no owner window) and returns when it has been closed.

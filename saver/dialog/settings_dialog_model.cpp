@@ -40,18 +40,21 @@ void SettingsDialogModel::chooseOption(int option) {
     fileButtonEnabled_ = option == kBgmFile;
 }
 
-void SettingsDialogModel::fileChosen(const std::string& path) {
+bool SettingsDialogModel::fileChosen(FileSystem& files, AnsiCodec& codec, const std::string& path) {
+    if (!musicPathValues(files, codec, path)) {
+        return false;
+    }
     settings_.file = path;
     settings_.folder = folderOf(path);
+    return true;
 }
 
-void SettingsDialogModel::store(FileSystem& files, AnsiCodec& codec,
-                                const std::string& programFolder, const std::string& repeatText) {
-    const std::string path = settingsPath(programFolder);
-    writeIni(files, kSettingsSection, kKeyBgmKind, formatSettingsNumber(settings_.kind), path);
+StoreResult SettingsDialogModel::store(FileSystem& files, AnsiCodec& codec,
+                                       const std::string& programFolder,
+                                       const std::string& repeatText) {
     settings_.repeat = parseRepeatText(repeatText);
-    writeIni(files, kSettingsSection, kKeyBgmRepeat, formatSettingsNumber(settings_.repeat), path);
-    writeIni(files, kSettingsSection, kKeyBgmFile, codec.utf8ToAnsi(settings_.file), path);
+    return storeSettings(files, codec, programFolder,
+                         SettingsChoice{settings_.kind, settings_.repeat, settings_.file});
 }
 
 Rgb8 backgroundLineColour(int32_t y, int32_t heightTwips, BackgroundTone tone) {

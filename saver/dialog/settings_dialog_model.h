@@ -10,6 +10,7 @@
 
 #include "bgm_settings.h"
 #include "settings_file.h"
+#include "settings_store.h"
 
 namespace velmora {
 
@@ -38,11 +39,13 @@ class SettingsDialogModel {
 
     // Any mouse button on a mark or its text. BgmFile and BgmRepeat stay as they are.
     void chooseOption(int option);
-    // A file taken from the chooser: the label shows it, the chooser opens in its folder next.
-    void fileChosen(const std::string& path);
-    // "設定": the three keys, in order, whatever option is marked.
-    void store(FileSystem& files, AnsiCodec& codec, const std::string& programFolder,
-               const std::string& repeatText);
+    // A file taken from the chooser: the label shows it, the chooser opens in its folder
+    // next. False, with nothing changed, for a path the settings file cannot keep whole.
+    bool fileChosen(FileSystem& files, AnsiCodec& codec, const std::string& path);
+    // "設定": the three keys, in order, whatever option is marked; the dialog closes only
+    // when the result's place is not Nowhere.
+    StoreResult store(FileSystem& files, AnsiCodec& codec, const std::string& programFolder,
+                      const std::string& repeatText);
 
   private:
     BgmSettings& settings_;

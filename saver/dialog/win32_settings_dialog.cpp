@@ -15,6 +15,7 @@
 #include "dialog/dialog_layout.h"
 #include "dialog/settings_dialog_model.h"
 #include "dialog_resources.h"
+#include "win32_gdi.h"
 #include "win32_text.h"
 #include "win32_zoom.h"
 
@@ -32,45 +33,6 @@ constexpr int kMarkPixels = 12;
 constexpr int32_t kFontCentipoints = 975;
 constexpr int kRepeatBoxId = 1001;
 
-// A bitmap the size of a client area that keeps what was drawn into it.
-class BackingImage {
-  public:
-    BackingImage() = default;
-    ~BackingImage() { release(); }
-    BackingImage(const BackingImage&) = delete;
-    BackingImage& operator=(const BackingImage&) = delete;
-
-    void resize(HWND window, int width, int height) {
-        release();
-        HDC screen = GetDC(window);
-        dc_ = CreateCompatibleDC(screen);
-        bitmap_ = CreateCompatibleBitmap(screen, width > 0 ? width : 1, height > 0 ? height : 1);
-        original_ = SelectObject(dc_, bitmap_);
-        ReleaseDC(window, screen);
-        width_ = width;
-        height_ = height;
-    }
-    HDC dc() const { return dc_; }
-    int width() const { return width_; }
-    int height() const { return height_; }
-
-  private:
-    void release() {
-        if (dc_ != nullptr) {
-            SelectObject(dc_, original_);
-            DeleteObject(bitmap_);
-            DeleteDC(dc_);
-        }
-        dc_ = nullptr;
-        bitmap_ = nullptr;
-    }
-    HDC dc_ = nullptr;
-    HBITMAP bitmap_ = nullptr;
-    HGDIOBJ original_ = nullptr;
-    int width_ = 0;
-    int height_ = 0;
-};
-
 HFONT createDialogFont(int32_t dpi, bool underline) {
     const int height = -MulDiv(kFontCentipoints, dpi, 7200);
     return CreateFontW(height, 0, 0, 0, FW_NORMAL, FALSE, underline ? TRUE : FALSE, FALSE,
@@ -82,14 +44,6 @@ class SettingsDialog {
   public:
     SettingsDialog(HINSTANCE instance, SettingsDialogContext& context)
         : instance_(instance), context_(context), model_(context.settings) {}
-
-    ~SettingsDialog() {
-        for (HFONT font : {font_, linkFont_}) {
-            if (font != nullptr) {
-                DeleteObject(font);
-            }
-        }
-    }
 
     void run();
 
@@ -119,6 +73,13 @@ class SettingsDialog {
     void storeButtonClick();
     void cancelButtonClick();
     void linkClick();
+    // Esc (IDCANCEL) and Enter (IDOK) from the modal loop's dialog manager.
+    void onCommand(WORD id);
+    void onActivate(bool active);
+    void focusFirstControl();
+    // A message box owned by the dialog (captioned "Velmora": "<Velmora>" is the dialog's own
+    // title, which the start-up guard looks for).
+    void showMessage(const std::string& text, UINT icon);
 
     // Painting, one place per window: the backing image, then the windowless elements.
     void paint(HWND target);
@@ -128,6 +89,10 @@ class SettingsDialog {
     // Element placement in pixels, relative to its container; labels sized to their text.
     RECT pixelRect(const DialogElement& element) const;
     RECT measuredRect(const DialogElement& element) const;
+    // The link's underlined font, or the labels' font.
+    HFONT fontOf(const DialogElement& element) const {
+        return element.kind == DialogElementKind::Link ? linkFont_.get() : font_.get();
+    }
     int px(int32_t twips) const { return twipsToPixels(twips, dpi_); }
     const DialogElement* elementAt(DialogContainer container, POINT point) const;
     // Whether a point of the window's client area lies on the link's text.
@@ -153,12 +118,13 @@ class SettingsDialog {
     std::unique_ptr<CommandWindow> fileButton_;
     BackingImage windowBackground_;
     BackingImage panelBackground_;
-    HFONT font_ = nullptr;
-    HFONT linkFont_ = nullptr;
-    HBITMAP unmarkedPicture_ = nullptr;
-    HBITMAP markedPicture_ = nullptr;
+    FontOwner font_;
+    FontOwner linkFont_;
+    BitmapOwner unmarkedPicture_;
+    BitmapOwner markedPicture_;
     HCURSOR handCursor_ = nullptr;
     bool linkPressed_ = false;
+    HWND lastFocus_ = nullptr;  // the focused control while the dialog is inactive
     bool closing_ = false;
 };
 
@@ -183,15 +149,13 @@ void registerClasses(HINSTANCE instance) {
 
 void SettingsDialog::run() {
     registerClasses(instance_);
-    HDC screen = GetDC(nullptr);
-    dpi_ = GetDeviceCaps(screen, LOGPIXELSY);
-    ReleaseDC(nullptr, screen);
-    font_ = createDialogFont(dpi_, false);
-    linkFont_ = createDialogFont(dpi_, true);
-    unmarkedPicture_ = static_cast<HBITMAP>(
-        LoadImageW(instance_, MAKEINTRESOURCEW(IDB_MARK_UNMARKED), IMAGE_BITMAP, 0, 0, 0));
-    markedPicture_ = static_cast<HBITMAP>(
-        LoadImageW(instance_, MAKEINTRESOURCEW(IDB_MARK_MARKED), IMAGE_BITMAP, 0, 0, 0));
+    dpi_ = GetDeviceCaps(WindowDc(nullptr).get(), LOGPIXELSY);
+    font_.reset(createDialogFont(dpi_, false));
+    linkFont_.reset(createDialogFont(dpi_, true));
+    unmarkedPicture_.reset(static_cast<HBITMAP>(
+        LoadImageW(instance_, MAKEINTRESOURCEW(IDB_MARK_UNMARKED), IMAGE_BITMAP, 0, 0, 0)));
+    markedPicture_.reset(static_cast<HBITMAP>(
+        LoadImageW(instance_, MAKEINTRESOURCEW(IDB_MARK_MARKED), IMAGE_BITMAP, 0, 0, 0)));
     handCursor_ = LoadCursorW(instance_, MAKEINTRESOURCEW(IDC_LINK_HAND));
 
     RECT outer{0, 0, px(kDialogClientWidth), px(kDialogClientHeight)};
@@ -211,8 +175,10 @@ void SettingsDialog::run() {
     ShowWindow(window_, SW_SHOWNORMAL);
     formResize();
     UpdateWindow(window_);
+    focusFirstControl();
 
-    // The modal loop: Tab moves between the repeat box and the buttons.
+    // The modal loop: Tab moves between the repeat box and the buttons, Esc cancels and
+    // Enter stores (WM_COMMAND IDCANCEL and IDOK).
     MSG message{};
     while (IsWindow(window_) && GetMessageW(&message, nullptr, 0, 0) > 0) {
         if (!IsDialogMessageW(window_, &message)) {
@@ -245,7 +211,7 @@ void SettingsDialog::createElements() {
         repeatRect.left, repeatRect.top, repeatRect.right - repeatRect.left,
         (repeatRect.bottom - repeatRect.top) * 8, panel_,
         reinterpret_cast<HMENU>(static_cast<INT_PTR>(kRepeatBoxId)), instance_, nullptr);
-    SendMessageW(repeatBox_, WM_SETFONT, reinterpret_cast<WPARAM>(font_), FALSE);
+    SendMessageW(repeatBox_, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
 
     const FontDescription ambient = defaultButtonFont();
     const auto makeButton = [&](DialogElementId id, HWND parent, int controlId) {
@@ -312,6 +278,8 @@ void SettingsDialog::showEnabledStates() {
     EnableWindow(repeatBox_, model_.repeatBoxEnabled() ? TRUE : FALSE);
     if (fileButton_) {
         fileButton_->control().setEnabled(model_.fileButtonEnabled());
+        // The window too, so that Tab passes over the disabled button.
+        EnableWindow(fileButton_->window(), model_.fileButtonEnabled() ? TRUE : FALSE);
     }
     InvalidateRect(panel_, nullptr, FALSE);
 }
@@ -330,17 +298,14 @@ void SettingsDialog::formResize() {
     const auto fill = [this, twipsPerPixel](BackingImage& image, COLORREF base,
                                             BackgroundTone tone) {
         const RECT all{0, 0, image.width(), image.height()};
-        HBRUSH baseBrush = CreateSolidBrush(base);
-        FillRect(image.dc(), &all, baseBrush);
-        DeleteObject(baseBrush);
+        FillRect(image.dc(), &all, BrushOwner(CreateSolidBrush(base)).get());
         const std::vector<Rgb8> rows = backgroundPixelRows(pixelsToTwips(image.height(), dpi_),
                                                            image.height(), twipsPerPixel, tone);
         for (int row = 0; row < image.height(); ++row) {
             const Rgb8& colour = rows[static_cast<size_t>(row)];
-            HBRUSH brush = CreateSolidBrush(RGB(colour.red, colour.green, colour.blue));
+            const BrushOwner brush(CreateSolidBrush(RGB(colour.red, colour.green, colour.blue)));
             const RECT line{0, row, image.width(), row + 1};
-            FillRect(image.dc(), &line, brush);
-            DeleteObject(brush);
+            FillRect(image.dc(), &line, brush.get());
         }
     };
     fill(windowBackground_, kDialogColour, BackgroundTone::Window);
@@ -387,21 +352,85 @@ void SettingsDialog::fileButtonClick() {
     request.nMaxFileTitle = 255;
     request.lpstrInitialDir = folder.c_str();
     request.lpstrTitle = title.c_str();
-    if (GetOpenFileNameW(&request)) {
-        model_.fileChosen(wideToUtf8(fileBuffer));
-        InvalidateRect(panel_, nullptr, FALSE);
+    if (!GetOpenFileNameW(&request)) {
+        return;
     }
+    const std::string chosen = wideToUtf8(fileBuffer);
+    if (!model_.fileChosen(context_.files, context_.codec, chosen)) {
+        showMessage("このファイルの場所は設定ファイルに保存できません。\n\n" + chosen +
+                        "\n\n別の場所にあるファイルを選んでください。",
+                    MB_ICONWARNING);
+        return;
+    }
+    InvalidateRect(panel_, nullptr, FALSE);
 }
 
 void SettingsDialog::storeButtonClick() {
     wchar_t text[256] = {};
     GetWindowTextW(repeatBox_, text, 256);
-    model_.store(context_.files, context_.codec, context_.programFolder, wideToUtf8(text));
+    const StoreResult result =
+        model_.store(context_.files, context_.codec, context_.programFolder, wideToUtf8(text));
+    if (result.place == StorePlace::Nowhere) {
+        // Nothing was stored: the dialog stays open with the user's choices.
+        std::string files = result.programFile;
+        if (!result.userFile.empty()) {
+            files += "\n" + result.userFile;
+        }
+        showMessage("設定を保存できませんでした。\n\n次のファイルに書き込めません:\n" + files +
+                        "\n\nファイルやフォルダーへの書き込みが許されているか確かめてください。",
+                    MB_ICONERROR);
+        return;
+    }
     close();
+}
+
+void SettingsDialog::showMessage(const std::string& text, UINT icon) {
+    MessageBoxW(window_, utf8ToWide(text).c_str(), L"Velmora", MB_OK | icon);
 }
 
 void SettingsDialog::cancelButtonClick() {
     close();
+}
+
+void SettingsDialog::onCommand(WORD id) {
+    // The keyboard's Esc and Enter, as the dialog manager reports them.
+    if (id != IDOK && id != IDCANCEL) {
+        return;
+    }
+    // While the repeat box's list is open, Enter and Esc only close the list.
+    if (SendMessageW(repeatBox_, CB_GETDROPPEDSTATE, 0, 0) != 0) {
+        SendMessageW(repeatBox_, CB_SHOWDROPDOWN, FALSE, 0);
+        return;
+    }
+    if (id == IDOK) {
+        storeButtonClick();
+    } else {
+        cancelButtonClick();
+    }
+}
+
+void SettingsDialog::onActivate(bool active) {
+    // The control that had the focus gets it back when the dialog is active again (after
+    // the file chooser or a message box), so that the keyboard goes on where it was.
+    if (!active) {
+        HWND focus = GetFocus();
+        lastFocus_ = focus != nullptr && IsChild(window_, focus) ? focus : nullptr;
+        return;
+    }
+    if (lastFocus_ != nullptr && IsWindow(lastFocus_) && IsWindowEnabled(lastFocus_)) {
+        SetFocus(lastFocus_);
+    } else if (GetFocus() == nullptr || !IsChild(window_, GetFocus())) {
+        focusFirstControl();
+    }
+}
+
+void SettingsDialog::focusFirstControl() {
+    // The first control in the tab order that can take the focus gets it, as a form
+    // shows itself: the repeat box, "...", then "設定".
+    HWND first = GetNextDlgTabItem(window_, nullptr, FALSE);
+    if (first != nullptr) {
+        SetFocus(first);
+    }
 }
 
 void SettingsDialog::linkClick() {
@@ -421,14 +450,11 @@ RECT SettingsDialog::measuredRect(const DialogElement& element) const {
     if (!element.autoSize) {
         return rect;
     }
-    HDC dc = GetDC(window_);
-    HGDIOBJ original =
-        SelectObject(dc, element.kind == DialogElementKind::Link ? linkFont_ : font_);
+    const WindowDc dc(window_);
+    const SelectedObject font(dc.get(), fontOf(element));
     const std::wstring text = utf8ToWide(element.text);
     SIZE size{};
-    GetTextExtentPoint32W(dc, text.c_str(), static_cast<int>(text.size()), &size);
-    SelectObject(dc, original);
-    ReleaseDC(window_, dc);
+    GetTextExtentPoint32W(dc.get(), text.c_str(), static_cast<int>(text.size()), &size);
     rect.right = rect.left + size.cx;
     rect.bottom = rect.top + size.cy;
     return rect;
@@ -467,7 +493,7 @@ void SettingsDialog::drawLabel(HDC dc, const DialogElement& element) {
     std::wstring text = utf8ToWide(
         element.id == DialogElementId::FileLabel ? model_.fileLabel() : std::string(element.text));
     RECT rect = measuredRect(element);
-    SelectObject(dc, element.kind == DialogElementKind::Link ? linkFont_ : font_);
+    SelectObject(dc, fontOf(element));
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, element.colour == LabelColour::White ? RGB(255, 255, 255) : RGB(0, 0, 0));
     UINT format = DT_NOPREFIX;
@@ -483,9 +509,8 @@ void SettingsDialog::drawLabel(HDC dc, const DialogElement& element) {
 }
 
 void SettingsDialog::drawElements(HDC dc, DialogContainer container) {
-    HDC pictures = CreateCompatibleDC(dc);
-    HGDIOBJ originalPicture = SelectObject(pictures, unmarkedPicture_);
-    HGDIOBJ originalFont = SelectObject(dc, font_);
+    MemoryDc pictures(dc);
+    const SelectedObject font(dc, font_.get());
     for (const DialogElement& element : kDialogElements) {
         if (element.container != container) {
             continue;
@@ -498,8 +523,9 @@ void SettingsDialog::drawElements(HDC dc, DialogContainer container) {
             case DialogElementKind::OptionMark: {
                 const RECT rect = pixelRect(element);
                 const bool marked = model_.isMarked(optionIndexOf(element.id));
-                SelectObject(pictures, marked ? markedPicture_ : unmarkedPicture_);
-                BitBlt(dc, rect.left, rect.top, kMarkPixels, kMarkPixels, pictures, 0, 0, SRCCOPY);
+                pictures.select(marked ? markedPicture_.get() : unmarkedPicture_.get());
+                BitBlt(dc, rect.left, rect.top, kMarkPixels, kMarkPixels, pictures.get(), 0, 0,
+                       SRCCOPY);
                 break;
             }
             case DialogElementKind::Rectangle: {
@@ -511,27 +537,20 @@ void SettingsDialog::drawElements(HDC dc, DialogContainer container) {
                 break;  // windows of their own
         }
     }
-    SelectObject(dc, originalFont);
-    SelectObject(pictures, originalPicture);
-    DeleteDC(pictures);
 }
 
 void SettingsDialog::paint(HWND target) {
-    PAINTSTRUCT paintStruct{};
-    HDC dc = BeginPaint(target, &paintStruct);
+    const PaintDc dc(target);
     const bool isPanel = target == panel_;
     const BackingImage& background = isPanel ? panelBackground_ : windowBackground_;
     // Windowless elements go onto a copy of the background, then to the screen at once.
-    HDC frame = CreateCompatibleDC(dc);
-    HBITMAP frameBitmap = CreateCompatibleBitmap(dc, background.width(), background.height());
-    HGDIOBJ original = SelectObject(frame, frameBitmap);
-    BitBlt(frame, 0, 0, background.width(), background.height(), background.dc(), 0, 0, SRCCOPY);
-    drawElements(frame, isPanel ? DialogContainer::Panel : DialogContainer::Window);
-    BitBlt(dc, 0, 0, background.width(), background.height(), frame, 0, 0, SRCCOPY);
-    SelectObject(frame, original);
-    DeleteObject(frameBitmap);
-    DeleteDC(frame);
-    EndPaint(target, &paintStruct);
+    BackingImage frame;
+    if (!frame.resize(dc.get(), background.width(), background.height())) {
+        return;
+    }
+    background.copyTo(frame.dc());
+    drawElements(frame.dc(), isPanel ? DialogContainer::Panel : DialogContainer::Window);
+    frame.copyTo(dc.get());
 }
 
 LRESULT SettingsDialog::onDialogMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -555,6 +574,12 @@ LRESULT SettingsDialog::onDialogMessage(UINT message, WPARAM wParam, LPARAM lPar
                 linkClick();
             }
             linkPressed_ = false;
+            return 0;
+        case WM_COMMAND:
+            onCommand(LOWORD(wParam));
+            return 0;
+        case WM_ACTIVATE:
+            onActivate(LOWORD(wParam) != WA_INACTIVE);
             return 0;
         case WM_CLOSE:
             close();

@@ -147,7 +147,7 @@ void BgmPlayer::mp3Close() {
 
 void BgmPlayer::wavPlay() {
     if (mci_.waveOutDeviceCount() > 0) {
-        mci_.playSound(&settings_.file, kSoundAsyncLoop);
+        mci_.playSound(&settings_.file, kSoundFileAsyncLoop);
     }
 }
 

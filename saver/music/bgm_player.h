@@ -14,8 +14,9 @@ namespace velmora {
 inline constexpr const char* kMciNoErrorText = "Error (文字列が取れません)";
 inline constexpr const char* kMciEmptyCommand = "コマンド文字列が指定されていません";
 
-// PlaySound flags: asynchronous and looping.
-constexpr std::uint32_t kSoundAsyncLoop = 0x0001 | 0x0008;
+// PlaySound flags: asynchronous (0x1), no default sound when the file cannot be played
+// (0x2), looping (0x8), the name is a file name and never a sound alias (0x20000).
+constexpr std::uint32_t kSoundFileAsyncLoop = 0x0001 | 0x0002 | 0x0008 | 0x20000;
 
 class BgmPlayer {
   public:

@@ -20,6 +20,27 @@ std::string textUpToNul(const std::vector<wchar_t>& buffer) {
     return wideToUtf8(std::wstring_view(buffer.data(), length));
 }
 
+// The name PlaySound is given for a file. Some multimedia layers open sound files through
+// the ANSI code page; a path beyond it is given by its short (8.3) name, which the code
+// page holds, when the file system has one.
+std::wstring soundFileName(const std::string& path) {
+    const std::wstring name = utf8ToWide(path);
+    if (utf8ToAnsiExact(path)) {
+        return name;
+    }
+    const DWORD length = GetShortPathNameW(name.c_str(), nullptr, 0);
+    if (length == 0) {
+        return name;
+    }
+    std::wstring shortName(length, L'\0');
+    const DWORD written = GetShortPathNameW(name.c_str(), shortName.data(), length);
+    if (written == 0 || written >= length) {
+        return name;
+    }
+    shortName.resize(written);
+    return shortName;
+}
+
 }  // namespace
 
 std::uint32_t Win32MciTransport::sendString(const std::string& command, std::string& returned,
@@ -50,7 +71,7 @@ bool Win32MciTransport::playSound(const std::string* name, std::uint32_t flags) 
     if (name == nullptr) {
         return PlaySoundW(nullptr, nullptr, flags) != FALSE;
     }
-    return PlaySoundW(utf8ToWide(*name).c_str(), nullptr, flags) != FALSE;
+    return PlaySoundW(soundFileName(*name).c_str(), nullptr, flags) != FALSE;
 }
 
 }  // namespace velmora

@@ -153,7 +153,7 @@ Location locate(std::string_view text, const std::vector<Line>& lines, std::stri
 }  // namespace
 
 std::string readProfileValue(std::string_view fileText, std::string_view section,
-                             std::string_view key) {
+                             std::string_view key, std::size_t limit) {
     const std::string_view text = fileText.substr(byteOrderMarkLength(fileText));
     const std::vector<Line> lines = splitLines(text);
     const Location location = locate(text, lines, section, key);
@@ -170,7 +170,7 @@ std::string readProfileValue(std::string_view fileText, std::string_view section
     if (nul != std::string_view::npos) {
         value = value.substr(0, nul);
     }
-    return std::string(value.substr(0, kProfileValueLimit));
+    return std::string(value.substr(0, limit));
 }
 
 std::string writeProfileValue(std::string_view fileText, std::string_view section,
@@ -203,6 +203,21 @@ std::string writeProfileValue(std::string_view fileText, std::string_view sectio
         result.append("\r\n");
     }
     result.append("[").append(section).append("]\r\n").append(keyLine);
+    return result;
+}
+
+std::string removeProfileKey(std::string_view fileText, std::string_view section,
+                             std::string_view key) {
+    const std::size_t mark = byteOrderMarkLength(fileText);
+    const std::string_view text = fileText.substr(mark);
+    const std::vector<Line> lines = splitLines(text);
+    const Location location = locate(text, lines, section, key);
+    if (!location.keyFound) {
+        return std::string(fileText);
+    }
+    const Line& line = lines[location.keyLine];
+    std::string result(fileText.substr(0, mark + line.begin));
+    result.append(text.substr(line.next));
     return result;
 }
 

@@ -17,12 +17,16 @@ constexpr std::size_t kProfileValueLimit = 255;
 // quotes enclosing it are dropped; the value ends at a NUL byte and is cut to 255 bytes.
 // The first matching section and the first matching key in it count.
 std::string readProfileValue(std::string_view fileText, std::string_view section,
-                             std::string_view key);
+                             std::string_view key, std::size_t limit = kProfileValueLimit);
 
 // The file text after writing key=value into section: an existing key's line is replaced,
 // a new key goes after the last line of its section, a new section is added at the end.
 // Lines that are written end in CR LF; everything else stays byte for byte.
 std::string writeProfileValue(std::string_view fileText, std::string_view section,
                               std::string_view key, std::string_view value);
+
+// The file text without the first line of key in section; unchanged when there is none.
+std::string removeProfileKey(std::string_view fileText, std::string_view section,
+                             std::string_view key);
 
 }  // namespace velmora

@@ -5,6 +5,7 @@
 
 #include "numeric_text.h"
 #include "profile_text.h"
+#include "settings_store.h"
 
 namespace velmora {
 namespace {
@@ -22,6 +23,24 @@ std::int16_t settingsNumber(const std::string& value) {
     return floorToInt16(*number).value_or(0);
 }
 
+// A UTF-8 value cut at a length limit, without a character cut in two at its end.
+std::string utf8Prefix(std::string text) {
+    std::size_t end = text.size();
+    std::size_t start = end;
+    while (start > 0 && (static_cast<unsigned char>(text[start - 1]) & 0xC0) == 0x80) {
+        --start;
+    }
+    if (start > 0 && static_cast<unsigned char>(text[start - 1]) >= 0xC0) {
+        const auto lead = static_cast<unsigned char>(text[start - 1]);
+        const std::size_t length = lead >= 0xF0 ? 4 : lead >= 0xE0 ? 3 : 2;
+        if (end - (start - 1) < length) {
+            end = start - 1;
+        }
+    }
+    text.resize(end);
+    return text;
+}
+
 }  // namespace
 
 std::string settingsPath(const std::string& programFolder) {
@@ -37,23 +56,35 @@ std::string readIni(FileSystem& files, std::string_view section, std::string_vie
     return readProfileValue(*text, section, key);
 }
 
-void writeIni(FileSystem& files, std::string_view section, std::string_view key,
-              std::string_view value, const std::string& path) {
-    const std::string text = files.readFile(path, kSettingsReadLimit).value_or(std::string());
-    files.writeFile(path, writeProfileValue(text, section, key, value));
-}
-
 std::string formatSettingsNumber(int value) {
     return (value >= 0 ? " " : "") + std::to_string(value);
 }
 
 void loadSettings(FileSystem& files, AnsiCodec& codec, const std::string& programFolder,
                   BgmSettings& settings) {
-    const std::string path = settingsPath(programFolder);
-    settings.kind = settingsNumber(readIni(files, kSettingsSection, kKeyBgmKind, path));
-    settings.repeat = settingsNumber(readIni(files, kSettingsSection, kKeyBgmRepeat, path));
-    const std::string file = readIni(files, kSettingsSection, kKeyBgmFile, path);
-    settings.file = file.empty() ? std::string() : codec.ansiToUtf8(file);
+    // The per-user file is where a store goes when the program's folder cannot be written.
+    const std::string userFile = userSettingsPath(files);
+    std::optional<std::string> bytes;
+    if (!userFile.empty()) {
+        bytes = files.readFile(userFile, kSettingsReadLimit);
+    }
+    if (!bytes) {
+        bytes = files.readFile(settingsPath(programFolder), kSettingsReadLimit);
+    }
+    const SettingsDocument document = decodeSettingsFile(codec, bytes.value_or(std::string()));
+    const SettingsKeyNames keys = settingsKeyNames(document);
+    settings.kind = settingsNumber(readProfileValue(document.text, kSettingsSection, keys.kind));
+    settings.repeat =
+        settingsNumber(readProfileValue(document.text, kSettingsSection, keys.repeat));
+    // The whole path when the file keeps one, else the path in the file's own encoding.
+    settings.file = utf8Prefix(
+        readProfileValue(document.text, kSettingsSection, kKeyBgmFileUtf8, kUtf8PathLimit));
+    if (settings.file.empty()) {
+        const std::string file =
+            readProfileValue(document.text, kSettingsSection, keys.file,
+                             document.utf16 ? kUtf8PathLimit : kProfileValueLimit);
+        settings.file = document.utf16 ? utf8Prefix(file) : codec.ansiToUtf8(file);
+    }
     if (!settings.file.empty() && !fileExists(files, settings.file)) {
         settings.file.clear();
     }

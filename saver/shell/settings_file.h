@@ -11,24 +11,48 @@
 
 namespace velmora {
 
+// A whole file as a store reads it before writing over it.
+enum class FileState { Missing, Read, Unreadable };
+struct WholeFile {
+    FileState state = FileState::Missing;
+    std::string bytes;
+};
+
 // The file system as the settings need it. Paths are UTF-8.
 class FileSystem {
   public:
     virtual ~FileSystem() = default;
     // At most maxBytes bytes from the start of the file, or nothing if it cannot be read.
     virtual std::optional<std::string> readFile(const std::string& path, std::size_t maxBytes) = 0;
-    // Replaces the file's content; false on failure.
-    virtual bool writeFile(const std::string& path, std::string_view bytes) = 0;
+    // The whole file, told apart from a missing one and from one that cannot be read.
+    virtual WholeFile readWholeFile(const std::string& path) = 0;
+    // Creates or empties the file, writes the bytes and flushes them to the disk; false on
+    // any failure (the file may then hold part of the bytes).
+    virtual bool writeFlushed(const std::string& path, std::string_view bytes) = 0;
+    // Puts source in the place of target (which may be missing) in one step; false on
+    // failure, and then target is as it was.
+    virtual bool replaceFile(const std::string& source, const std::string& target) = 0;
+    virtual bool removeFile(const std::string& path) = 0;
+    // True when the folder exists afterwards.
+    virtual bool makeFolder(const std::string& path) = 0;
     // True if the file can be opened for reading (folders and locked files cannot).
     virtual bool canOpenForReading(const std::string& path) = 0;
+    // The short (8.3) name of an existing file, or nothing.
+    virtual std::optional<std::string> shortPathName(const std::string& path) = 0;
+    // The per-user settings folder (%APPDATA%\Velmora), or empty when it is unknown.
+    virtual std::string userSettingsFolder() = 0;
 };
 
-// The system's ANSI code page, in which the file keeps the music path.
+// The text encodings of the settings file: the system's ANSI code page, and UTF-16LE.
 class AnsiCodec {
   public:
     virtual ~AnsiCodec() = default;
     virtual std::string ansiToUtf8(std::string_view ansi) = 0;
-    virtual std::string utf8ToAnsi(std::string_view utf8) = 0;
+    // The ANSI form of the text, or nothing when a character has no exact ANSI form (no
+    // best-fit look-alikes, no default character).
+    virtual std::optional<std::string> utf8ToAnsiExact(std::string_view utf8) = 0;
+    virtual std::string utf16leToUtf8(std::string_view utf16le) = 0;
+    virtual std::string utf8ToUtf16le(std::string_view utf8) = 0;
 };
 
 // Section and key names as they stand in the file: the keys in Shift-JIS whatever the
@@ -38,8 +62,14 @@ inline constexpr std::string_view kKeyBgmKind = "BGM\x8B\xE6\x95\xAA";
 inline constexpr std::string_view kKeyBgmRepeat = "BGM\xD8\xCB\xDF\xB0\xC4";
 inline constexpr std::string_view kKeyBgmFile = "BGM\xCC\xA7\xB2\xD9";
 
-// A settings file larger than this is read from its first 4 MiB only (bytes).
+// Key of the full music path in UTF-8, for a path the ANSI code page cannot hold whole;
+// read before "BGMﾌｧｲﾙ", which then keeps the short (8.3) name or nothing.
+inline constexpr std::string_view kKeyBgmFileUtf8 = "BGMFileUTF8";
+
+// Loading reads a settings file's first 4 MiB only (bytes); a store reads it whole.
 constexpr std::size_t kSettingsReadLimit = 4u << 20;
+// Longest "BGMFileUTF8" value read back, in bytes (a 255-character path in UTF-8 fits).
+constexpr std::size_t kUtf8PathLimit = 1023;
 
 // The settings file of a program folder (UTF-8, no trailing backslash): folder\Velmora.ini.
 std::string settingsPath(const std::string& programFolder);
@@ -48,15 +78,12 @@ std::string settingsPath(const std::string& programFolder);
 std::string readIni(FileSystem& files, std::string_view section, std::string_view key,
                     const std::string& path);
 
-// WriteIni: writes one value's bytes; a failure is not reported.
-void writeIni(FileSystem& files, std::string_view section, std::string_view key,
-              std::string_view value, const std::string& path);
-
 // How the settings dialog writes a number: a blank before zero and positive numbers,
 // "-" before negative ones (2 -> " 2", -1 -> "-1").
 std::string formatSettingsNumber(int value);
 
-// LoadSettings: fills the shared settings from programFolder\Velmora.ini.
+// LoadSettings: fills the shared settings from the per-user Velmora.ini when it can be
+// read, otherwise from programFolder\Velmora.ini.
 void loadSettings(FileSystem& files, AnsiCodec& codec, const std::string& programFolder,
                   BgmSettings& settings);
 

@@ -8,14 +8,22 @@ namespace velmora {
 class Win32FileSystem : public FileSystem {
   public:
     std::optional<std::string> readFile(const std::string& path, std::size_t maxBytes) override;
-    bool writeFile(const std::string& path, std::string_view bytes) override;
+    WholeFile readWholeFile(const std::string& path) override;
+    bool writeFlushed(const std::string& path, std::string_view bytes) override;
+    bool replaceFile(const std::string& source, const std::string& target) override;
+    bool removeFile(const std::string& path) override;
+    bool makeFolder(const std::string& path) override;
     bool canOpenForReading(const std::string& path) override;
+    std::optional<std::string> shortPathName(const std::string& path) override;
+    std::string userSettingsFolder() override;
 };
 
 class Win32AnsiCodec : public AnsiCodec {
   public:
     std::string ansiToUtf8(std::string_view ansi) override;
-    std::string utf8ToAnsi(std::string_view utf8) override;
+    std::optional<std::string> utf8ToAnsiExact(std::string_view utf8) override;
+    std::string utf16leToUtf8(std::string_view utf16le) override;
+    std::string utf8ToUtf16le(std::string_view utf8) override;
 };
 
 // The folder of the running program (UTF-8, without a trailing backslash).

@@ -20,9 +20,6 @@ HWND boxFromHandle(std::int32_t handle) {
 }  // namespace
 
 Win32Preview::~Win32Preview() {
-    if (picture_ != nullptr) {
-        DeleteObject(picture_);
-    }
     if (boxOwner_ != nullptr) {
         CloseHandle(boxOwner_);
     }
@@ -44,8 +41,8 @@ bool Win32Preview::attach(HINSTANCE instance, std::int32_t boxHandle) {
         boxOwner_ = OpenProcess(SYNCHRONIZE, FALSE, ownerId);
     }
 
-    picture_ = static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(IDB_PREVIEW),
-                                               IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION));
+    picture_.reset(static_cast<HBITMAP>(LoadImageW(instance, MAKEINTRESOURCEW(IDB_PREVIEW),
+                                                   IMAGE_BITMAP, 0, 0, LR_CREATEDIBSECTION)));
     WNDCLASSW windowClass{};
     windowClass.lpfnWndProc = procedure;
     windowClass.hInstance = instance;
@@ -108,16 +105,15 @@ LRESULT CALLBACK Win32Preview::procedure(HWND window, UINT message, WPARAM wPara
 // The picture at its own size from the top-left corner, cut to Img_Prev; the class's black
 // brush has filled the rest. The screen and a print of the window draw alike.
 void Win32Preview::paint(HDC target) {
-    if (picture_ != nullptr) {
-        const HDC source = CreateCompatibleDC(target);
-        const HGDIOBJ previous = SelectObject(source, picture_);
+    if (picture_.get() != nullptr) {
+        MemoryDc source(target);
+        source.select(picture_.get());
         const int width = std::min<int>(kPictureWidth, imageRect_.right - imageRect_.left);
         const int height = std::min<int>(kPictureHeight, imageRect_.bottom - imageRect_.top);
         if (width > 0 && height > 0) {
-            BitBlt(target, imageRect_.left, imageRect_.top, width, height, source, 0, 0, SRCCOPY);
+            BitBlt(target, imageRect_.left, imageRect_.top, width, height, source.get(), 0, 0,
+                   SRCCOPY);
         }
-        SelectObject(source, previous);
-        DeleteDC(source);
     }
 }
 

@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "win32_gdi.h"
+
 namespace velmora {
 
 class Win32Preview {
@@ -28,7 +30,7 @@ class Win32Preview {
     void paint(HDC target);
 
     HWND window_ = nullptr;
-    HBITMAP picture_ = nullptr;
+    BitmapOwner picture_;
     HANDLE boxOwner_ = nullptr;
     RECT imageRect_{};  // Img_Prev: where the picture may show, in client pixels
 };

@@ -24,10 +24,25 @@ REGISTRY = r"""Windows Registry Editor Version 5.00
 """
 
 
+# Wine's own Marlett (package fonts-wine) draws the glyphs of the caption buttons; this
+# Wine does not look in its data folder for it, so the prefix gets a copy.
+WINE_FONTS = ("/usr/share/wine/fonts/marlett.ttf",)
+
+
+def install_wine_fonts(prefix):
+    fonts = os.path.join(prefix, "drive_c", "windows", "Fonts")
+    os.makedirs(fonts, exist_ok=True)
+    for font in WINE_FONTS:
+        target = os.path.join(fonts, os.path.basename(font))
+        if os.path.exists(font) and not os.path.exists(target):
+            shutil.copy2(font, target)
+
+
 def main():
     prefix = harness.prefix_dir()
     stamp = os.path.join(prefix, ".velmora-ready")
     if os.path.exists(stamp):
+        install_wine_fonts(prefix)
         print(f"reusing Wine prefix {prefix}")
         return 0
     shutil.rmtree(prefix, ignore_errors=True)
@@ -47,6 +62,7 @@ def main():
     finally:
         os.unlink(reg.name)
     subprocess.run([harness.tool("wineserver"), "-w"], env=env, timeout=60)
+    install_wine_fonts(prefix)
     with open(stamp, "w") as marker:
         marker.write("ok\n")
     print(f"created Wine prefix {prefix}")

@@ -1,11 +1,13 @@
 """The settings dialog "<Velmora>" under Wine: its window, its look, and what it stores."""
 
+import glob
 import os
+import shutil
 import time
 
 from audio import music_folder, run_and_hear, windows_path, write_tone
-from harness import (POINTER_PAUSE, changed, check, holds_for, run_scenarios, scenario,
-                     wait_until)
+from harness import (POINTER_PAUSE, changed, check, holds_for, prefix_dir, run_scenarios,
+                     scenario, wait_until)
 
 SAVER = "Velmora.scr"
 RENDERER = "Velmora.dll"
@@ -22,8 +24,9 @@ KEY_FILE = "BGMﾌｧｲﾙ".encode("cp932")
 CHOOSER_TITLE = "ﾌｧｲﾙを開く"
 
 
-def open_dialog(world, ini_bytes=None):
-    folder = world.program_folder("programs", [SAVER, RENDERER])
+def open_dialog(world, ini_bytes=None, folder=None):
+    if folder is None:
+        folder = world.program_folder("programs", [SAVER, RENDERER])
     if ini_bytes is not None:
         with open(os.path.join(folder, INI), "wb") as ini:
             ini.write(ini_bytes)
@@ -261,10 +264,161 @@ def file_picked_in_the_chooser_plays_in_the_next_run(world):
     folder = music_folder(world)
     tone = os.path.join(folder, "picked tone.wav")
     write_tone(tone, 660, 1.0)
-    world.move_mouse(900, 700)
-    process = world.wine_at(os.path.join(folder, SAVER), "/c")
-    window = world.wait_for_window(TITLE, process=process, visible=True)
-    wait_for_paint(world, window)
+    process = choose_file_and_store(world, folder, tone)
+    expect_exit(world, process)
+    ini = read_ini(folder)
+    check(ini is not None and KEY_KIND + b"= 2" in ini, f"kind not stored: {ini!r}")
+    check(KEY_FILE + b"=" + windows_path(tone).encode("cp1252") in ini,
+          f"the chosen file is not stored: {ini!r}")
+
+    run_and_hear(world, folder, 1.0, 660, "chosen WAV")
+
+BACKGROUND = (4000, 2850)  # window twips: below the panel, left of the buttons, no text
+HOVER_REST = 1.0  # seconds a person rests on a button before clicking it
+
+
+def user_settings_folders():
+    """The per-user settings folders in the prefix (one per Wine user)."""
+    return glob.glob(os.path.join(prefix_dir(), "drive_c", "users", "*", "AppData", "Roaming",
+                                  "Velmora"))
+
+
+def remove_user_settings():
+    for folder in user_settings_folders():
+        shutil.rmtree(folder, ignore_errors=True)
+
+
+def user_settings_path():
+    users = [u for u in glob.glob(os.path.join(prefix_dir(), "drive_c", "users", "*"))
+             if os.path.basename(u).lower() != "public"]
+    check(len(users) == 1, f"expected one Wine user, found {users}")
+    return os.path.join(users[0], "AppData", "Roaming", "Velmora", INI)
+
+
+@scenario(screen="1024x768x24")
+def drag_from_the_background_onto_store_writes_nothing(world):
+    folder, process, window = open_dialog(world)
+    world.move_mouse(*client_point(window, *BACKGROUND))
+    time.sleep(POINTER_PAUSE)
+    world.xdotool("mousedown", "1")
+    time.sleep(POINTER_PAUSE)
+    # Across to "設定" in a few steps, as a hand drags, then let go over it.
+    (x0, y0), (x1, y1) = client_point(window, *BACKGROUND), client_point(window, *STORE_BUTTON)
+    for step in range(1, 6):
+        world.move_mouse(x0 + (x1 - x0) * step // 5, y0 + (y1 - y0) * step // 5)
+        time.sleep(POINTER_PAUSE / 2)
+    time.sleep(POINTER_PAUSE)
+    world.xdotool("mouseup", "1")
+    holds_for(lambda: process.poll() is None and read_ini(folder) is None, 1.5,
+              "the dialog open and nothing stored after a drag onto the button")
+    # The right and middle buttons do not click it either.
+    for button in (3, 2):
+        world.click(*client_point(window, *STORE_BUTTON), button=button)
+        holds_for(lambda: process.poll() is None and read_ini(folder) is None, 1.0,
+                  f"the dialog open and nothing stored after mouse button {button}")
+    world.hold_key("Escape")
+    expect_exit(world, process)
+    check(read_ini(folder) is None, "Esc stored the settings")
+
+
+@scenario(screen="1024x768x24")
+def hover_a_second_then_click_stores_every_time(world):
+    folder = world.program_folder("programs", [SAVER, RENDERER])
+    for attempt in range(10):
+        if os.path.exists(os.path.join(folder, INI)):
+            os.unlink(os.path.join(folder, INI))
+        world.move_mouse(900, 700)
+        process = world.wine_at(os.path.join(folder, SAVER), "/c")
+        window = world.wait_for_window(TITLE, process=process, visible=True)
+        wait_for_paint(world, window)
+        world.move_mouse(*client_point(window, *STORE_BUTTON))
+        time.sleep(HOVER_REST)  # the hover timer has long seen the pointer: no move may follow
+        world.xdotool("click", "1")
+        code = world.wait_exit(process, 5.0)
+        check(code == 0, f"attempt {attempt + 1}: the click was lost (saver gave {code})")
+        check(read_ini(folder) is not None, f"attempt {attempt + 1}: nothing was stored")
+
+
+def below_repeat_box(world, window, label):
+    """Mean colour of the panel just below the repeat box, where its list drops down."""
+    left, top = panel_point(window, REPEAT_BOX[0], REPEAT_BOX[1] + 360)
+    return world.picture(label).mean(left, top, 600 // 15, 900 // 15)
+
+
+def cancel_look(world, window, label):
+    left, top = client_point(window, 6060, 3000)
+    return world.picture(label).mean(left, top, 1155 // 15, 375 // 15)
+
+
+@scenario(screen="1024x768x24")
+def esc_cancels_enter_stores_and_tab_then_space_cancels(world):
+    # Esc, after choosing the audio CD: nothing is written.
+    folder, process, window = open_dialog(world, ORIGINAL_INI)
+    click_twips(world, panel_point(window, *OPTION_TEXT[1]))
+    wait_until(lambda: repeat_box_enabled(world, window), 10,
+               "the repeat box enabled for the audio CD")
+    world.hold_key("Escape")
+    expect_exit(world, process)
+    check(read_ini(folder) == ORIGINAL_INI, "Esc changed the settings file")
+
+    # Enter in the repeat box stores, the typed track included.
+    _, process, window = open_dialog(world, folder=folder)
+    click_twips(world, panel_point(window, *OPTION_TEXT[1]))
+    world.click(*panel_point(window, REPEAT_BOX[0] + 150, REPEAT_BOX[1] + 150))
+    world.xdotool("key", "ctrl+a", "BackSpace")
+    world.xdotool("type", "5")
+    # While the drop-down list is open, Enter only closes the list.
+    closed = below_repeat_box(world, window, "list_closed")
+    world.hold_key("F4")
+    wait_until(lambda: looks_differ(closed, below_repeat_box(world, window, "list_open")), 3,
+               "the drop-down list to open")
+    world.hold_key("Return")
+    wait_until(lambda: not looks_differ(closed, below_repeat_box(world, window, "list_shut")), 3,
+               "Enter to close the list")
+    holds_for(lambda: process.poll() is None and read_ini(folder) == ORIGINAL_INI, 1.0,
+              "the dialog open and the file unchanged after Enter in the open list")
+    world.hold_key("Return")
+    expect_exit(world, process)
+    ini = read_ini(folder)
+    check(KEY_KIND + b"= 1" in ini and KEY_REPEAT + b"= 5" in ini, f"Enter stored {ini!r}")
+
+    # With no music chosen "設定" has the focus; Tab moves it to "ｷｬﾝｾﾙ", which shows its
+    # Selected look, and Space clicks it.
+    os.unlink(os.path.join(folder, INI))
+    folder, process, window = open_dialog(world)
+    before = cancel_look(world, window, "before_tab")
+    world.hold_key("Tab")
+    wait_until(lambda: looks_differ(before, cancel_look(world, window, "after_tab")), 3,
+               "ｷｬﾝｾﾙ to show the focus")
+    world.hold_key("space")
+    expect_exit(world, process)
+    check(read_ini(folder) is None, "Space on ｷｬﾝｾﾙ stored the settings")
+
+
+@scenario(screen="1024x768x24")
+def unwritable_program_folder_stores_per_user_and_the_next_run_plays_it(world):
+    remove_user_settings()
+    try:
+        folder = music_folder(world)
+        os.mkdir(os.path.join(folder, INI))  # a folder where the file would go
+        tone = os.path.join(folder, "per user.wav")
+        write_tone(tone, 550, 1.0)
+        process = choose_file_and_store(world, folder, tone)
+        expect_exit(world, process)
+        check(os.path.isdir(os.path.join(folder, INI)), "the folder in the file's place changed")
+        stored = open(user_settings_path(), "rb").read()
+        check(KEY_KIND + b"= 2" in stored and windows_path(tone).encode("cp1252") in stored,
+              f"per-user file holds {stored!r}")
+        check(not glob.glob(os.path.join(folder, "*.tmp")), "a temporary file was left")
+        run_and_hear(world, folder, 1.0, 550, "per-user WAV")
+    finally:
+        remove_user_settings()
+
+
+def choose_file_and_store(world, folder, path):
+    """Opens the dialog, chooses "MP3、WAV" and the file in the chooser, presses "設定"; the
+    process."""
+    _, process, window = open_dialog(world, folder=folder)
     disabled_look = file_button_look(world, window, "no_music")
     click_twips(world, panel_point(window, *OPTION_TEXT[2]))
     file_button_changes(world, window, disabled_look, "music_file", "the file button enabled")
@@ -273,18 +427,60 @@ def file_picked_in_the_chooser_plays_in_the_next_run(world):
     wait_until(lambda: world.x_window(CHOOSER_TITLE, visible=True), 15, "the file chooser",
                process=process)
     world.screenshot("chooser")
-    world.xdotool("type", "--delay", "30", windows_path(tone))
+    world.xdotool("type", "--delay", "30", windows_path(path))
     world.key("Return")
     wait_until(lambda: world.x_window(CHOOSER_TITLE, visible=True) is None, 10,
                "the chooser to close")
     world.screenshot("chosen")
     click_twips(world, client_point(window, *STORE_BUTTON))
+    return process
+
+
+@scenario(screen="1024x768x24")
+def both_places_unwritable_shows_a_message_and_the_dialog_stays_open(world):
+    remove_user_settings()
+    try:
+        folder = world.program_folder("programs", [SAVER, RENDERER])
+        os.mkdir(os.path.join(folder, INI))
+        os.makedirs(user_settings_path())  # a folder in the per-user file's place too
+        _, process, window = open_dialog(world, folder=folder)
+        click_twips(world, panel_point(window, *OPTION_TEXT[1]))
+        click_twips(world, client_point(window, *STORE_BUTTON))
+        message = world.wait_for_window("Velmora", timeout=10, process=process, visible=True)
+        world.screenshot("message")
+        text = " ".join(child.get("text", "") for child in world.children(message["hwnd"]))
+        for expected in ("設定を保存できませんでした", windows_path(os.path.join(folder, INI)),
+                         "\\AppData\\Roaming\\Velmora\\" + INI):
+            check(expected in text, f"the message does not say {expected!r}: {text!r}")
+        world.hold_key("Return")  # its OK button
+        wait_until(lambda: world.find_window("Velmora") is None, 5, "the message to close")
+        holds_for(lambda: process.poll() is None and world.find_window(TITLE) is not None, 1.5,
+                  "the dialog open after the message")
+        check(os.path.isdir(os.path.join(folder, INI)) and os.path.isdir(user_settings_path()),
+              "a folder in a settings file's place changed")
+        leftovers = glob.glob(os.path.join(folder, "*.tmp")) + glob.glob(
+            os.path.join(os.path.dirname(user_settings_path()), "*.tmp"))
+        check(not leftovers, f"temporary files left: {leftovers}")
+        # The choice is still there: the audio CD's repeat box is enabled.
+        check(repeat_box_enabled(world, window), "the dialog lost the user's choice")
+        world.hold_key("Escape")
+        expect_exit(world, process)
+    finally:
+        remove_user_settings()
+
+
+@scenario(screen="1024x768x24")
+def wav_named_outside_the_ansi_code_page_plays_in_the_next_run(world):
+    folder = music_folder(world)
+    # Japanese and a note sign: neither is in the prefix's ANSI code page (1252).
+    tone = os.path.join(folder, "音楽 ♪.wav")
+    write_tone(tone, 770, 1.0)
+    process = choose_file_and_store(world, folder, tone)
     expect_exit(world, process)
     ini = read_ini(folder)
-    check(ini is not None and KEY_KIND + b"= 2" in ini, f"kind not stored: {ini!r}")
-    check(KEY_FILE + b"=" + windows_path(tone).encode("cp1252") in ini,
-          f"the chosen file is not stored: {ini!r}")
-
-    run_and_hear(world, folder, 1.0, 660, "chosen WAV")
+    check(b"BGMFileUTF8=" + windows_path(tone).encode("utf-8") in ini,
+          f"the whole path is not stored: {ini!r}")
+    check(b"?" not in ini, f"a character was replaced: {ini!r}")
+    run_and_hear(world, folder, 1.0, 770, "WAV with a Japanese name")
 
 run_scenarios(globals())

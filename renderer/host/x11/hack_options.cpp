@@ -1,8 +1,9 @@
 // Parsing of the hack's command line: every fault becomes one error line.
 #include "host/x11/hack_options.h"
 
-#include <cerrno>
-#include <cstdlib>
+#include <optional>
+
+#include "common/whole_number.h"
 
 namespace {
 
@@ -19,23 +20,12 @@ std::string optionName(const std::string& argument) {
 
 // Whole-string unsigned number in the given base; no sign, no spaces, no empty text.
 bool parseUnsigned(const std::string& digits, int base, uint64_t limit, uint64_t& value) {
-    if (digits.empty() || digits.size() > 20) {
+    const std::optional<uint64_t> parsed =
+        velmora::parseWholeInteger<uint64_t>(digits, 0, limit, velmora::WholeNumberForm{base});
+    if (!parsed) {
         return false;
     }
-    for (const char c : digits) {
-        const bool decimal = c >= '0' && c <= '9';
-        const bool hex = (c >= 'a' && c <= 'f') || (c >= 'A' && c <= 'F');
-        if (!(decimal || (base == 16 && hex))) {
-            return false;
-        }
-    }
-    errno = 0;
-    char* end = nullptr;
-    const unsigned long long parsed = std::strtoull(digits.c_str(), &end, base);
-    if (errno != 0 || end != digits.c_str() + digits.size() || parsed > limit) {
-        return false;
-    }
-    value = parsed;
+    value = *parsed;
     return true;
 }
 

@@ -120,9 +120,13 @@ TEST(CommandProperties, FontTextRoundTripsAndRejectsGarbage) {
     FontDescription parsed;
     ASSERT_TRUE(parseFontText(formatFontText(font), parsed));
     EXPECT_EQ(parsed, font);
-    for (const char* bad : {"", "975;400;0;0;0;128;", "x;400;0;0;0;128;A", "975;400;0;0;0;999;A"}) {
+    for (const char* bad : {"", "975;400;0;0;0;128;", "x;400;0;0;0;128;A", "975;400;0;0;0;999;A",
+                            "9 75;400;0;0;0;128;A", "+-975;400;0;0;0;128;A"}) {
         EXPECT_FALSE(parseFontText(bad, parsed)) << bad;
     }
+    // A stored number may have blanks before it, spaces after it and either sign.
+    ASSERT_TRUE(parseFontText("\t+975 ;400;0;-0;0;128;A", parsed));
+    EXPECT_EQ(parsed.sizeCentipoints, 975);
 }
 
 TEST(CommandProperties, UnreadableStoredValuesKeepTheirDefaults) {

@@ -44,6 +44,13 @@ struct Fixture {
         }
         if (leftHeld) {
             button.mouseDown(kLeftButton, 0, 500, 100);
+            // The press counts as hovering; a held press in an unhovered state is one that
+            // was dragged off since.
+            if (state == kStateNormal || state == kStateFocused) {
+                surface.pointerOver = false;
+                button.timerTick();
+                surface.pointerOver = true;
+            }
         }
         surface.forget();
     }
@@ -127,7 +134,9 @@ const Row kRows[] = {
     {"LostFocusOnFocusedGoesNormal", 3, false, Event::LostFocus, 1, {kNormal}, 0},
     {"LostFocusOnFocusedHoverGoesNormal", 4, false, Event::LostFocus, 1, {kNormal}, 0},
     {"LeftDownLooksPressedKeepsState", 2, false, Event::LeftDown, 2, {kPressedHover}, 0},
-    {"LeftDownOnFocusedKeepsPlainGradient", 3, false, Event::LeftDown, 3, {kPressed}, 0},
+    {"LeftDownOnNormalCountsAsHovered", 1, false, Event::LeftDown, 2, {kPressedHover}, 0},
+    {"LeftDownOnFocusedCountsAsHovered", 3, false, Event::LeftDown, 4, {kPressed}, 0},
+    {"LeftDownOnFocusedHoverKeepsState", 4, false, Event::LeftDown, 4, {kPressedHover}, 0},
     {"RightDownDoesNothing", 2, false, Event::RightDown, 2, {}, 0},
     {"MoveOnNormalHovers", 1, false, Event::Move, 2, {kHighLight}, 0},
     {"MoveOnHoverDoesNothing", 2, false, Event::Move, 2, {}, 0},
@@ -137,9 +146,20 @@ const Row kRows[] = {
     {"LeftUpOnHoverPaintsNormalAndClicks", 2, true, Event::LeftUp, 2, {kNormalHover}, 1},
     {"LeftUpOnFocusedHoverClicks", 4, true, Event::LeftUp, 4, {kHighLightSelectHover}, 1},
     {"LeftUpOnFocusedRaisesNothing", 3, true, Event::LeftUp, 3, {}, 0},
-    {"LeftUpOnNormalClicksWithoutRepaint", 1, false, Event::LeftUp, 1, {}, 1},
-    {"RightUpOnHoverClicksWithoutRepaint", 2, false, Event::RightUp, 2, {}, 1},
-    {"MiddleUpOnFocusedHoverClicksWithoutRepaint", 4, false, Event::MiddleUp, 4, {}, 1},
+    // Releases that do not end a left press made on the button raise nothing.
+    {"UnpairedLeftUpOnNormalRaisesNothing", 1, false, Event::LeftUp, 1, {}, 0},
+    {"UnpairedLeftUpOnHoverRaisesNothing", 2, false, Event::LeftUp, 2, {kNormalHover}, 0},
+    {"UnpairedLeftUpOnFocusedHoverRaisesNothing",
+     4,
+     false,
+     Event::LeftUp,
+     4,
+     {kHighLightSelectHover},
+     0},
+    {"RightUpOnHoverRaisesNothing", 2, false, Event::RightUp, 2, {}, 0},
+    {"RightUpWhileLeftHeldRaisesNothing", 4, true, Event::RightUp, 4, {}, 0},
+    {"MiddleUpOnFocusedHoverRaisesNothing", 4, false, Event::MiddleUp, 4, {}, 0},
+    {"MiddleUpWhileLeftHeldRaisesNothing", 2, true, Event::MiddleUp, 2, {}, 0},
     {"RightUpOnFocusedRaisesNothing", 3, false, Event::RightUp, 3, {}, 0},
     {"TickAwayFromHoverGoesNormal", 2, false, Event::TickAway, 1, {kNormal}, 0},
     {"TickAwayFromFocusedHoverSelects", 4, false, Event::TickAway, 3, {kSelected}, 0},
@@ -194,13 +214,68 @@ TEST(CommandTransitions, PressDraggedOffAndBackRaisesNothing) {
     EXPECT_EQ(f.surface.paints, std::vector<RecordedPaint>{kHighLightSelect});
 }
 
-TEST(CommandTransitions, ReleaseOffTheButtonBeforeTheNextTickStillClicks) {
+TEST(CommandTransitions, ReleaseOffTheButtonRaisesNothingEvenBeforeTheNextTick) {
     Fixture f;
     f.driveTo(kStateHover);
     f.button.gotFocus();
+    // Left, above, right of and below the 1155 x 375 twips button.
+    const int32_t outside[][2] = {{-300, 10}, {10, -15}, {1155, 10}, {10, 375}};
+    for (const auto& point : outside) {
+        f.button.mouseDown(kLeftButton, 0, 10, 10);
+        f.button.mouseUp(kLeftButton, 0, point[0], point[1]);
+    }
+    EXPECT_EQ(f.clicks, 0);
     f.button.mouseDown(kLeftButton, 0, 10, 10);
-    f.button.mouseUp(kLeftButton, 0, -300, 10);
+    f.button.mouseUp(kLeftButton, 0, 1154, 374);  // the last twip inside still counts
     EXPECT_EQ(f.clicks, 1);
+}
+
+TEST(CommandTransitions, PressWithoutAPriorMoveThenReleaseClicksOnce) {
+    // The move onto the button was lost (or a pen pressed straight away): the click that
+    // gives the focus finds the button in StateNormal, and the press proves the hover.
+    Fixture f;
+    f.driveTo(kStateNormal);
+    f.button.gotFocus();
+    f.button.mouseDown(kLeftButton, 0, 10, 10);
+    EXPECT_EQ(f.button.buttonState(), kStateFocusedHover);
+    f.surface.pointerOver = true;
+    f.button.timerTick();
+    f.button.mouseUp(kLeftButton, 0, 10, 10);
+    EXPECT_EQ(f.clicks, 1);
+    // Without the focus at all (a host that keeps it elsewhere) the same holds.
+    Fixture g;
+    g.driveTo(kStateNormal);
+    g.button.mouseDown(kLeftButton, 0, 10, 10);
+    EXPECT_EQ(g.button.buttonState(), kStateHover);
+    g.button.mouseUp(kLeftButton, 0, 10, 10);
+    EXPECT_EQ(g.clicks, 1);
+}
+
+TEST(CommandTransitions, PressElsewhereThenReleaseOverTheButtonRaisesNothing) {
+    // A drag from the dialog's background onto the button: it sees a move and a release.
+    Fixture f;
+    f.driveTo(kStateFocused);
+    f.button.mouseMove(kLeftButton, 0, 10, 10);
+    f.button.mouseUp(kLeftButton, 0, 10, 10);
+    EXPECT_EQ(f.clicks, 0);
+    // The next real click still works.
+    f.button.mouseDown(kLeftButton, 0, 10, 10);
+    f.button.mouseUp(kLeftButton, 0, 10, 10);
+    EXPECT_EQ(f.clicks, 1);
+}
+
+TEST(CommandTransitions, SpaceAndEnterClickAnEnabledButtonOtherKeysDoNot) {
+    Fixture f;
+    f.driveTo(kStateFocused);
+    f.button.keyPress(kKeySpace);
+    f.button.keyPress(kKeyEnter);
+    f.button.keyPress(0x1B);  // Esc belongs to the dialog
+    f.button.keyPress('A');
+    EXPECT_EQ(f.clicks, 2);
+    EXPECT_TRUE(f.surface.paints.empty()) << "a key click changes no look";
+    f.button.setEnabled(false);
+    f.button.keyPress(kKeySpace);
+    EXPECT_EQ(f.clicks, 2);
 }
 
 TEST(CommandTransitions, BeforeInitializeHoveringChangesNothing) {

@@ -4,39 +4,15 @@
 #include <map>
 #include <set>
 
+#include "../shell/fake_shell.h"
 #include "dialog/dialog_layout.h"
 #include "settings_dialog_model.h"
 
 namespace velmora {
 namespace {
 
-// A file system of in-memory files that records every write.
-class MemoryFiles final : public FileSystem {
-  public:
-    std::map<std::string, std::string> files;
-    int writes = 0;
-
-    std::optional<std::string> readFile(const std::string& path, std::size_t maxBytes) override {
-        const auto found = files.find(path);
-        if (found == files.end()) {
-            return std::nullopt;
-        }
-        return found->second.substr(0, maxBytes);
-    }
-    bool writeFile(const std::string& path, std::string_view bytes) override {
-        ++writes;
-        files[path] = std::string(bytes);
-        return true;
-    }
-    bool canOpenForReading(const std::string& path) override { return files.count(path) != 0; }
-};
-
-// Latin-1 stands in for the system's ANSI code page.
-class Latin1Codec final : public AnsiCodec {
-  public:
-    std::string ansiToUtf8(std::string_view ansi) override { return std::string(ansi); }
-    std::string utf8ToAnsi(std::string_view utf8) override { return std::string(utf8); }
-};
+using test::FakeCodec;
+using test::FakeFileSystem;
 
 struct OpeningCase {
     int16_t kind;
@@ -85,11 +61,30 @@ TEST(SettingsDialogModel, ChoosingAnOptionKeepsFileAndRepeat) {
 TEST(SettingsDialogModel, ChosenFileMovesTheChooserToItsFolder) {
     BgmSettings settings{kBgmFile, 0, "", "C:\\Saver"};
     SettingsDialogModel model(settings);
-    model.fileChosen("D:\\Songs\\Loop one.wav");
+    FakeFileSystem files;
+    FakeCodec codec;
+    EXPECT_TRUE(model.fileChosen(files, codec, "D:\\Songs\\Loop one.wav"));
     EXPECT_EQ(model.fileLabel(), "D:\\Songs\\Loop one.wav");
     EXPECT_EQ(model.chooserFolder(), "D:\\Songs");
-    model.fileChosen("E:\\root.mp3");
+    EXPECT_TRUE(model.fileChosen(files, codec, "E:\\root.mp3"));
     EXPECT_EQ(model.chooserFolder(), "E:");
+}
+
+TEST(SettingsDialogModel, ChooserRefusesAPathTheFileCannotKeepWhole) {
+    BgmSettings settings{kBgmFile, 0, "C:\\Music\\a.mp3", "C:\\Music"};
+    SettingsDialogModel model(settings);
+    FakeFileSystem files;
+    FakeCodec codec;
+    // Beyond the ANSI code page but short enough for the UTF-8 key: taken.
+    EXPECT_TRUE(model.fileChosen(files, codec, "C:\\\u266A\\a.wav"));
+    // Longer than the reader takes back: refused, nothing changes.
+    std::string longUtf8 = "C:\\";
+    for (int i = 0; i < 400; ++i) {
+        longUtf8 += "\u266A";
+    }
+    EXPECT_FALSE(model.fileChosen(files, codec, longUtf8 + ".wav"));
+    EXPECT_EQ(model.fileLabel(), "C:\\\u266A\\a.wav");
+    EXPECT_EQ(model.chooserFolder(), "C:\\\u266A");
 }
 
 TEST(RepeatBox, FormatsWithHashHashAndListsEmptyThenOneToThirty) {
@@ -117,9 +112,9 @@ TEST(RepeatBox, ReadsTheTextAsANumberRoundedHalfToEven) {
 TEST(SettingsDialogModel, StoreWritesTheThreeKeysInOrderWithShiftJisNames) {
     BgmSettings settings{kBgmCd, 0, "C:\\Music\\a.mp3", "C:\\Music"};
     SettingsDialogModel model(settings);
-    MemoryFiles files;
-    Latin1Codec codec;
-    model.store(files, codec, "C:\\Saver", " 7 ");
+    FakeFileSystem files;
+    FakeCodec codec;
+    EXPECT_EQ(model.store(files, codec, "C:\\Saver", " 7 ").place, StorePlace::BesideProgram);
     EXPECT_EQ(settings.repeat, 7);
     const std::string& written = files.files.at(settingsPath("C:\\Saver"));
     const size_t kind = written.find("BGM\x8B\xE6\x95\xAA= 1");
@@ -135,8 +130,8 @@ TEST(SettingsDialogModel, StoreWritesTheThreeKeysInOrderWithShiftJisNames) {
 TEST(SettingsDialogModel, StoreKeepsAnUnusableKindAsItWas) {
     BgmSettings settings{9, -2, "", ""};
     SettingsDialogModel model(settings);
-    MemoryFiles files;
-    Latin1Codec codec;
+    FakeFileSystem files;
+    FakeCodec codec;
     model.store(files, codec, "C:\\Saver", "");
     const std::string& written = files.files.at(settingsPath("C:\\Saver"));
     EXPECT_NE(written.find("BGM\x8B\xE6\x95\xAA= 9"), std::string::npos) << written;

@@ -222,11 +222,12 @@ TEST_F(BgmPlayerTest, Mp3CloseStopsThenCloses) {
     EXPECT_EQ(mci.commands(), (Commands{"stop MP3Play", "close MP3Play"}));
 }
 
-TEST_F(BgmPlayerTest, WavLoopsAsynchronouslyWhenThereIsAWaveDevice) {
+TEST_F(BgmPlayerTest, WavLoopsAsAFileNameWithoutTheDefaultSound) {
     settings.file = "C:\\a b.wav";
     player.wavPlay();
     player.wavStop();
-    EXPECT_EQ(mci.soundCalls, (Commands{"play C:\\a b.wav 9", "stop 0"}));
+    // 131083 = SND_FILENAME | SND_LOOP | SND_NODEFAULT | SND_ASYNC: never an alias, never a beep.
+    EXPECT_EQ(mci.soundCalls, (Commands{"play C:\\a b.wav 131083", "stop 0"}));
 }
 
 TEST_F(BgmPlayerTest, WavWithoutAWaveDevicePlaysNothing) {

@@ -19,7 +19,13 @@ class FakeFileSystem : public FileSystem {
   public:
     std::map<std::string, std::string> files;  // path -> bytes
     std::set<std::string> locked;              // files that cannot be opened
-    bool writesFail = false;
+    std::set<std::string> folders;             // folders that exist
+    std::set<std::string> failWrite;           // a write stops after half the bytes
+    std::set<std::string> failFlush;           // the bytes are written, the flush fails
+    std::set<std::string> failReplace;         // targets that cannot be replaced
+    std::set<std::string> failRemove;
+    std::map<std::string, std::string> shortNames;
+    std::string userFolder = "C:\\Users\\u\\AppData\\Roaming\\Velmora";
     int writes = 0;
 
     std::optional<std::string> readFile(const std::string& path, std::size_t maxBytes) override {
@@ -29,45 +35,152 @@ class FakeFileSystem : public FileSystem {
         }
         return found->second.substr(0, maxBytes);
     }
-    bool writeFile(const std::string& path, std::string_view bytes) override {
+    WholeFile readWholeFile(const std::string& path) override {
+        if (locked.count(path) || folders.count(path)) {
+            return {FileState::Unreadable, {}};
+        }
+        auto found = files.find(path);
+        if (found == files.end()) {
+            return {FileState::Missing, {}};
+        }
+        return {FileState::Read, found->second};
+    }
+    bool writeFlushed(const std::string& path, std::string_view bytes) override {
         ++writes;
-        if (writesFail) {
+        if (locked.count(path) || folders.count(path) || !folderExists(path)) {
+            return false;
+        }
+        if (failWrite.count(path)) {
+            files[path] = std::string(bytes.substr(0, bytes.size() / 2));
             return false;
         }
         files[path] = std::string(bytes);
+        return !failFlush.count(path);
+    }
+    bool replaceFile(const std::string& source, const std::string& target) override {
+        if (failReplace.count(target) || locked.count(target) || folders.count(target) ||
+            !files.count(source)) {
+            return false;
+        }
+        files[target] = files[source];
+        files.erase(source);
+        return true;
+    }
+    bool removeFile(const std::string& path) override {
+        if (failRemove.count(path) || locked.count(path)) {
+            return false;
+        }
+        return files.erase(path) != 0;
+    }
+    bool makeFolder(const std::string& path) override {
+        if (files.count(path)) {
+            return false;  // a file of that name is in the way
+        }
+        folders.insert(path);
         return true;
     }
     bool canOpenForReading(const std::string& path) override {
         return files.count(path) && !locked.count(path);
     }
+    std::optional<std::string> shortPathName(const std::string& path) override {
+        auto found = shortNames.find(path);
+        if (found == shortNames.end()) {
+            return std::nullopt;
+        }
+        return found->second;
+    }
+    std::string userSettingsFolder() override { return userFolder; }
+
+    // Every folder exists unless it is the per-user one, which is made on demand.
+    bool folderExists(const std::string& path) const {
+        const std::string folder = path.substr(0, path.find_last_of('\\'));
+        return folder != userFolder || folders.count(folder) != 0;
+    }
 };
 
-// Latin-1 as the ANSI code page: each byte one character, so that conversions are visible.
+// Latin-1 as the ANSI code page: each byte one character, so that conversions are visible;
+// a character beyond it has no exact ANSI form. UTF-16LE by the book.
 class FakeCodec : public AnsiCodec {
   public:
     std::string ansiToUtf8(std::string_view ansi) override {
         std::string utf8;
         for (unsigned char c : ansi) {
-            if (c < 0x80) {
-                utf8 += static_cast<char>(c);
-            } else {
-                utf8 += static_cast<char>(0xC0 | (c >> 6));
-                utf8 += static_cast<char>(0x80 | (c & 0x3F));
-            }
+            appendUtf8(utf8, c);
         }
         return utf8;
     }
-    std::string utf8ToAnsi(std::string_view utf8) override {
+    std::optional<std::string> utf8ToAnsiExact(std::string_view utf8) override {
         std::string ansi;
-        for (std::size_t i = 0; i < utf8.size(); ++i) {
-            const auto c = static_cast<unsigned char>(utf8[i]);
-            if (c >= 0xC0 && i + 1 < utf8.size()) {
-                ansi += static_cast<char>(((c & 0x03) << 6) | (utf8[++i] & 0x3F));
-            } else {
-                ansi += static_cast<char>(c);
+        for (char32_t c : codePoints(utf8)) {
+            if (c > 0xFF) {
+                return std::nullopt;
             }
+            ansi += static_cast<char>(c);
         }
         return ansi;
+    }
+    std::string utf16leToUtf8(std::string_view bytes) override {
+        std::string utf8;
+        for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+            char32_t unit = static_cast<unsigned char>(bytes[i]) |
+                            (static_cast<unsigned char>(bytes[i + 1]) << 8);
+            if (unit >= 0xD800 && unit < 0xDC00 && i + 3 < bytes.size()) {
+                const char32_t low = static_cast<unsigned char>(bytes[i + 2]) |
+                                     (static_cast<unsigned char>(bytes[i + 3]) << 8);
+                unit = 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
+                i += 2;
+            }
+            appendUtf8(utf8, unit);
+        }
+        return utf8;
+    }
+    std::string utf8ToUtf16le(std::string_view utf8) override {
+        std::string bytes;
+        const auto unit = [&bytes](char32_t u) {
+            bytes += static_cast<char>(u & 0xFF);
+            bytes += static_cast<char>(u >> 8);
+        };
+        for (char32_t c : codePoints(utf8)) {
+            if (c >= 0x10000) {
+                unit(0xD800 + ((c - 0x10000) >> 10));
+                unit(0xDC00 + ((c - 0x10000) & 0x3FF));
+            } else {
+                unit(c);
+            }
+        }
+        return bytes;
+    }
+
+    static void appendUtf8(std::string& out, char32_t c) {
+        if (c < 0x80) {
+            out += static_cast<char>(c);
+        } else if (c < 0x800) {
+            out += static_cast<char>(0xC0 | (c >> 6));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            out += static_cast<char>(0xE0 | (c >> 12));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            out += static_cast<char>(0xF0 | (c >> 18));
+            out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            out += static_cast<char>(0x80 | (c & 0x3F));
+        }
+    }
+    static std::vector<char32_t> codePoints(std::string_view utf8) {
+        std::vector<char32_t> points;
+        for (std::size_t i = 0; i < utf8.size();) {
+            const auto lead = static_cast<unsigned char>(utf8[i]);
+            const std::size_t length = lead < 0x80 ? 1 : lead < 0xE0 ? 2 : lead < 0xF0 ? 3 : 4;
+            char32_t c = length == 1 ? lead : lead & (0x3F >> (length - 1));
+            for (std::size_t k = 1; k < length && i + k < utf8.size(); ++k) {
+                c = (c << 6) | (static_cast<unsigned char>(utf8[i + k]) & 0x3F);
+            }
+            points.push_back(c);
+            i += length;
+        }
+        return points;
     }
 };
 

@@ -139,7 +139,7 @@ TEST_F(RunFormTest, WavIsStoppedAtTheEnd) {
     settings.file = "C:\\a.wav";
     load();
     form.queryUnload();
-    EXPECT_EQ(mci.soundCalls, (std::vector<std::string>{"play C:\\a.wav 9", "stop 0"}));
+    EXPECT_EQ(mci.soundCalls, (std::vector<std::string>{"play C:\\a.wav 131083", "stop 0"}));
 }
 
 TEST_F(RunFormTest, EndShowsTheCursorAgainOnlyForTheSSwitch) {

@@ -124,13 +124,13 @@ TEST_F(LoadSettingsTest, BadFilesGiveTheDefaults) {
     EXPECT_EQ(files.writes, 0);
 }
 
-TEST(WriteIni, WritesTheDialogsNumberFormIntoTheFile) {
+TEST(ReadIni, ReadsTheDialogsNumberForm) {
     FakeFileSystem files;
-    writeIni(files, kSettingsSection, kKeyBgmKind, formatSettingsNumber(2), kIni);
-    writeIni(files, kSettingsSection, kKeyBgmRepeat, formatSettingsNumber(-1), kIni);
-    EXPECT_EQ(files.files[kIni],
-              "[Section]\r\nBGM\x8B\xE6\x95\xAA= 2\r\nBGM\xD8\xCB\xDF\xB0\xC4=-1\r\n");
+    files.files[kIni] = "[Section]\r\nBGM\x8B\xE6\x95\xAA= 2\r\n";
     EXPECT_EQ(readIni(files, kSettingsSection, kKeyBgmKind, kIni), "2");
+    EXPECT_EQ(formatSettingsNumber(2), " 2");
+    EXPECT_EQ(formatSettingsNumber(-1), "-1");
+    EXPECT_EQ(formatSettingsNumber(0), " 0");
 }
 
 TEST(FileExists, DropsOneTrailingBackslash) {

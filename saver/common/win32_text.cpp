@@ -3,6 +3,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 namespace velmora {
 namespace {
 
@@ -48,8 +50,38 @@ std::string ansiToUtf8(std::string_view ansi) {
     return wideToUtf8(toWide(ansi, CP_ACP));
 }
 
-std::string utf8ToAnsi(std::string_view utf8) {
-    return fromWide(utf8ToWide(utf8), CP_ACP);
+std::optional<std::string> utf8ToAnsiExact(std::string_view utf8) {
+    const std::wstring wide = utf8ToWide(utf8);
+    if (wide.empty()) {
+        return std::string();
+    }
+    BOOL usedDefault = FALSE;
+    const int length =
+        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
+                            static_cast<int>(wide.size()), nullptr, 0, nullptr, &usedDefault);
+    if (length <= 0 || usedDefault) {
+        return std::nullopt;
+    }
+    std::string ansi(static_cast<std::size_t>(length), '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
+                        ansi.data(), length, nullptr, &usedDefault);
+    if (usedDefault) {
+        return std::nullopt;
+    }
+    return ansi;
+}
+
+std::string utf16leToUtf8(std::string_view utf16le) {
+    std::wstring wide(utf16le.size() / 2, L'\0');
+    std::memcpy(wide.data(), utf16le.data(), wide.size() * 2);
+    return wideToUtf8(wide);
+}
+
+std::string utf8ToUtf16le(std::string_view utf8) {
+    const std::wstring wide = utf8ToWide(utf8);
+    std::string bytes(wide.size() * 2, '\0');
+    std::memcpy(bytes.data(), wide.data(), bytes.size());
+    return bytes;
 }
 
 }  // namespace velmora
