@@ -25,6 +25,12 @@ if [ ! -f "$prefix/.velmora-ready" ]; then
     ) 9>"$prefix.lock"
 fi
 
+# One wineserver serves every test program, lingering 30 s after the last one instead of its
+# own 3 s: a program that starts just as a lingering server shuts down is refused by it
+# ("recvmsg: Connection reset by peer"). With a server already running this start is
+# refused at once and changes nothing.
+"$wineserver" -p30 </dev/null >/dev/null 2>&1 || true
+
 # The program writes to files, not to our caller's pipes: the Wine services it may start
 # outlive it by seconds with its streams, and CTest would wait for them. Its text-mode
 # line ends (CR LF) come back as the Linux ones GoogleTest's test discovery reads.
