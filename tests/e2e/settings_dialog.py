@@ -258,16 +258,22 @@ def hovering_a_button_changes_its_look_and_leaving_restores_it(world):
     expect_exit(world, process)
 
 
+def tone_chosen_and_stored(world, name, frequency):
+    """A one-second tone of frequency Hz written as name in a music folder, chosen in the
+    dialog's chooser and stored: the folder, the tone's path and the settings file's bytes."""
+    folder = music_folder(world)
+    tone = os.path.join(folder, name)
+    write_tone(tone, frequency, 1.0)
+    expect_exit(world, choose_file_and_store(world, folder, tone))
+    ini = read_ini(folder)
+    check(ini is not None and KEY_KIND + b"= 2" in ini, f"kind not stored: {ini!r}")
+    return folder, tone, ini
+
+
 @scenario(screen="1024x768x24")
 def file_picked_in_the_chooser_plays_in_the_next_run(world):
     # The renderer is the probe standing in under its name: the run lasts until we close it.
-    folder = music_folder(world)
-    tone = os.path.join(folder, "picked tone.wav")
-    write_tone(tone, 660, 1.0)
-    process = choose_file_and_store(world, folder, tone)
-    expect_exit(world, process)
-    ini = read_ini(folder)
-    check(ini is not None and KEY_KIND + b"= 2" in ini, f"kind not stored: {ini!r}")
+    folder, tone, ini = tone_chosen_and_stored(world, "picked tone.wav", 660)
     check(KEY_FILE + b"=" + windows_path(tone).encode("cp1252") in ini,
           f"the chosen file is not stored: {ini!r}")
 
@@ -471,13 +477,8 @@ def both_places_unwritable_shows_a_message_and_the_dialog_stays_open(world):
 
 @scenario(screen="1024x768x24")
 def wav_named_outside_the_ansi_code_page_plays_in_the_next_run(world):
-    folder = music_folder(world)
     # Japanese and a note sign: neither is in the prefix's ANSI code page (1252).
-    tone = os.path.join(folder, "音楽 ♪.wav")
-    write_tone(tone, 770, 1.0)
-    process = choose_file_and_store(world, folder, tone)
-    expect_exit(world, process)
-    ini = read_ini(folder)
+    folder, tone, ini = tone_chosen_and_stored(world, "音楽 ♪.wav", 770)
     check(b"BGMFileUTF8=" + windows_path(tone).encode("utf-8") in ini,
           f"the whole path is not stored: {ini!r}")
     check(b"?" not in ini, f"a character was replaced: {ini!r}")
