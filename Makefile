@@ -1,5 +1,6 @@
 # Velmora: `make test` builds everything and runs every test; `make run` shows the screen saver;
-# `make install` installs the Linux hack for XScreenSaver.
+# `make dist` makes the packages users install; `make install` installs the Linux hack for
+# XScreenSaver.
 NATIVE  := build/native
 WINDOWS := build/windows
 SANITIZE := build/sanitize
@@ -7,9 +8,10 @@ FUZZ    := build/fuzz
 FUZZ_SECONDS ?= 60
 DIST    := dist
 
-# Where `make install` puts the Linux hack: the program in $(PREFIX)/bin; HACKDIR and CONFDIR
-# are where Debian's XScreenSaver looks for hacks and for their settings files. DESTDIR, if
-# given, is put before all three.
+# Where `make install` puts the Linux hack: the program in HACKDIR and CONFDIR its settings
+# file, where Debian's XScreenSaver looks for hacks and for their settings files; a link to
+# the program in $(PREFIX)/bin, its manual page in $(PREFIX)/share/man. DESTDIR, if given, is
+# put before all of them.
 PREFIX  ?= /usr/local
 HACKDIR ?= /usr/libexec/xscreensaver
 CONFDIR ?= /usr/share/xscreensaver/config
@@ -56,15 +58,25 @@ fuzz: deps $(FUZZ)/build.ninja
 run: windows
 	@sh tools/run-saver.sh $(WINDOWS)/bin
 
-# What a Windows user downloads: the two programs without debug information and a read-me,
-# in $(DIST)/ and in $(DIST)/Velmora.zip.
-dist: windows
-	@sh tools/make-dist.sh $(WINDOWS) $(DIST)
+# What users install, made by CPack in each tree (CPackConfig.cmake, from
+# cmake/VelmoraPackage.cmake): $(DIST)/Velmora-<version>-windows-x64.zip, the two programs
+# without debug information and a read-me; $(DIST)/velmora_<version>_amd64.deb, the Linux hack.
+dist: native windows
+	@mkdir -p $(DIST)
+	@for tree in $(WINDOWS) $(NATIVE); do \
+	    (cd $$tree && cpack -D CPACK_OUTPUT_FILE_PREFIX="$(abspath $(DIST))" >cpack.log) || \
+	        { cat $$tree/cpack.log; exit 1; }; \
+	    sed -n 's|^CPack: - package: \(.*\) generated\.$$|\1|p' $$tree/cpack.log; \
+	done
 
+# The places given apply to this install alone: afterwards the tree is set back to its
+# defaults, so that the Debian package (and its tests) keep Debian's places.
 install: native
 	@cmake -DCMAKE_INSTALL_PREFIX="$(PREFIX)" -DVELMORA_HACKDIR="$(HACKDIR)" \
 	    -DVELMORA_CONFDIR="$(CONFDIR)" $(NATIVE) >/dev/null
-	@DESTDIR="$(DESTDIR)" cmake --install $(NATIVE)
+	@DESTDIR="$(DESTDIR)" cmake --install $(NATIVE); status=$$?; \
+	    cmake -UCMAKE_INSTALL_PREFIX -UVELMORA_HACKDIR -UVELMORA_CONFDIR $(NATIVE) >/dev/null; \
+	    exit $$status
 
 # Takes away what the last `make install` put in place: CMake lists it, without DESTDIR, in
 # install_manifest.txt.

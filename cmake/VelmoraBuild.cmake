@@ -97,3 +97,19 @@ function(velmora_scenario_script script)
             ENVIRONMENT "${${ARG_ENVIRONMENT}}" ${ARG_PROPERTIES})
     endforeach()
 endfunction()
+
+# The project's one version number, as a header for the programs' own texts (velmora --help).
+configure_file(${CMAKE_CURRENT_LIST_DIR}/velmora_version.h.in
+    ${CMAKE_BINARY_DIR}/generated/velmora_version.h @ONLY)
+add_library(velmora_version INTERFACE)
+target_include_directories(velmora_version INTERFACE ${CMAKE_BINARY_DIR}/generated)
+
+# A Windows program's version resource: the project's version, the product name and the
+# given file description, under its shipped file name.
+function(velmora_add_version_info target description file_name)
+    set(VELMORA_FILE_DESCRIPTION "${description}")
+    set(VELMORA_ORIGINAL_FILENAME "${file_name}")
+    set(rc ${CMAKE_CURRENT_BINARY_DIR}/${target}_version.rc)
+    configure_file(${PROJECT_SOURCE_DIR}/cmake/version_info.rc.in ${rc} @ONLY)
+    target_sources(${target} PRIVATE ${rc})
+endfunction()

@@ -1,16 +1,16 @@
-"""What `make dist` ships: Velmora.zip holds exactly the two programs, without debug
-information, and a Windows plain-text read-me; the zip's files are those in the folder.
+"""What Windows users download: CPack's zip holds exactly the two programs, without debug
+information, and the read-me with Windows line ends, at the top of the zip, under the name
+that carries the project's version.
 
-Usage: dist_check.py WINDOWS_BUILD_DIR OBJDUMP (makes the dist in a folder of the build tree)
+Usage: dist_check.py PACKAGE_DIR VERSION BUILT_BIN_DIR OBJDUMP (the package from `cpack`)
 """
 
 import os
-import shutil
 import subprocess
 import sys
+import tempfile
 import zipfile
 
-SOURCE_DIR = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
 SHIPPED = {"Velmora.scr", "Velmora.dll", "README.txt"}
 
 
@@ -21,35 +21,33 @@ def section_names(objdump, path):
             if line.split() and line.split()[0].isdigit()]
 
 
-def main(build_dir, objdump):
-    dist = os.path.join(build_dir, "dist-check")
-    shutil.rmtree(dist, ignore_errors=True)
-    subprocess.run(["sh", os.path.join(SOURCE_DIR, "tools", "make-dist.sh"), build_dir, dist],
-                   check=True, stdout=subprocess.DEVNULL)
+def main(package_dir, version, bin_dir, objdump):
+    path = os.path.join(package_dir, f"Velmora-{version}-windows-x64.zip")
+    if not os.path.isfile(path):
+        print(f"no {path}: {sorted(os.listdir(package_dir))}", file=sys.stderr)
+        return 1
     faults = []
-    with zipfile.ZipFile(os.path.join(dist, "Velmora.zip")) as archive:
+    with zipfile.ZipFile(path) as archive, tempfile.TemporaryDirectory() as unpacked:
         names = set(archive.namelist())
         if names != SHIPPED:
             faults.append(f"the zip holds {sorted(names)}, not {sorted(SHIPPED)}")
-        for name in names & SHIPPED:
-            with open(os.path.join(dist, name), "rb") as shipped:
-                if archive.read(name) != shipped.read():
-                    faults.append(f"{name} in the zip differs from {dist}/{name}")
-    for program in ("Velmora.scr", "Velmora.dll"):
-        path = os.path.join(dist, program)
-        debug = [name for name in section_names(objdump, path) if name.startswith(".debug")]
-        if debug:
-            faults.append(f"{program} still has debug sections {debug}")
-        built = os.path.join(build_dir, "bin", program)
-        if os.path.getsize(path) >= os.path.getsize(built):
-            faults.append(f"{program} is no smaller than the built one")
-    with open(os.path.join(dist, "README.txt"), "rb") as readme:
-        text = readme.read()
-    if b"Velmora.ini" not in text or text.count(b"\n") != text.count(b"\r\n"):
-        faults.append("README.txt is not the read-me with Windows line ends")
+        archive.extractall(unpacked, members=sorted(names & SHIPPED))
+        for program in sorted({"Velmora.scr", "Velmora.dll"} & names):
+            shipped = os.path.join(unpacked, program)
+            debug = [name for name in section_names(objdump, shipped)
+                     if name.startswith(".debug")]
+            if debug:
+                faults.append(f"{program} still has debug sections {debug}")
+            if os.path.getsize(shipped) >= os.path.getsize(os.path.join(bin_dir, program)):
+                faults.append(f"{program} is no smaller than the built one")
+        if "README.txt" in names:
+            text = archive.read("README.txt")
+            if b"Velmora.ini" not in text or text.count(b"\n") != text.count(b"\r\n"):
+                faults.append("README.txt is not the read-me with Windows line ends")
+            if f"Velmora {version}".encode() not in text:
+                faults.append(f"README.txt does not name version {version}")
     for fault in faults:
         print(fault, file=sys.stderr)
-    shutil.rmtree(dist, ignore_errors=True)
     return 1 if faults else 0
 
 

@@ -4,6 +4,7 @@
 #include <optional>
 
 #include "common/whole_number.h"
+#include "velmora_version.h"
 
 namespace {
 
@@ -129,7 +130,8 @@ bool resolveAdoptedWindow(const HackOptions& options, const char* screensaverWin
 }
 
 std::string hackUsage() {
-    return "usage: velmora [--root | --window-id ID] [--fps] [--delay MICROSECONDS]\n"
+    return "velmora " VELMORA_VERSION "\n"
+           "usage: velmora [--root | --window-id ID] [--fps] [--delay MICROSECONDS]\n"
            "  (no option)       draw in a 1024 x 768 window of its own; Esc or q ends it\n"
            "  --root            draw on $XSCREENSAVER_WINDOW, or on the root window\n"
            "  --window-id ID    draw on the window ID (decimal or 0x hex)\n"

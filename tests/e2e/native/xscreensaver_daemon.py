@@ -1,5 +1,6 @@
-"""velmora under Debian's XScreenSaver daemon: installed as a hack, started when the
-daemon activates, ended when it deactivates, and nothing of either left running."""
+"""velmora under Debian's XScreenSaver daemon: installed as a hack (by its install rules, or
+by dpkg from its package into a throw-away root), started when the daemon activates, ended
+when it deactivates, and nothing of either left running; dpkg's purge leaves nothing behind."""
 
 import os
 import pwd
@@ -17,7 +18,7 @@ UNPRIVILEGED_USER = "nobody"
 
 def install_hack(base):
     """The hack's install rules into a private tree (DESTDIR), at the places the build tree
-    names; returns (program, hack link, settings)."""
+    names; returns (program, its link in the bin folder, settings)."""
     subprocess.run([os.environ["VELMORA_CMAKE"], "--install", os.environ["VELMORA_BUILD_DIR"],
                     "--component", "hack"], env={**os.environ, "DESTDIR": base},
                    check=True, capture_output=True)
@@ -28,12 +29,12 @@ def install_hack(base):
             kind = "link" if os.path.islink(path) else name
             check(kind not in installed, f"{path} installed twice")
             installed[kind] = path
-    check(set(installed) == {"velmora", "link", "velmora.xml"},
-          f"installed: {sorted(installed.values())}")
+    check(set(installed) == {"velmora", "link", "velmora.xml", "velmora.6.gz", "copyright",
+                             "changelog.gz"}, f"installed: {sorted(installed.values())}")
     return installed["velmora"], installed["link"], installed["velmora.xml"]
 
 
-def write_settings(home):
+def write_settings(home, command):
     os.makedirs(home, exist_ok=True)
     with open(os.path.join(home, ".xscreensaver"), "w") as settings:
         settings.write("mode:\t\tone\n"
@@ -44,11 +45,12 @@ def write_settings(home):
                        "fade:\t\tFalse\n"
                        "unfade:\t\tFalse\n"
                        "dpmsEnabled:\tFalse\n"
-                       "programs:\tGL: velmora --root \\n\n")
+                       f"programs:\tGL: {command} \\n\n")
 
 
 def as_user(base):
-    """The command prefix that runs a program as the daemon's user, who then owns base."""
+    """The command prefix that runs a program as the daemon's user, who then owns base
+    (a home, or the tree that holds one)."""
     if os.geteuid() != 0:
         return []
     shutil.chown(base, UNPRIVILEGED_USER)
@@ -82,9 +84,16 @@ def activate_starts_the_hack_and_deactivate_ends_it(world):
           f"the delay slider's default is not one 60 Hz period: {ElementTree.tostring(delay)}")
 
     home = os.path.join(base, "home")
-    write_settings(home)
-    user = as_user(base)
-    env = world.env(HOME=home, PATH=os.path.dirname(link) + os.pathsep + os.environ["PATH"])
+    write_settings(home, "velmora --root")
+    run_under_daemon(world, home, as_user(base), program,
+                     PATH=os.path.dirname(link) + os.pathsep + os.environ["PATH"])
+    shutil.rmtree(base, ignore_errors=True)
+
+
+def run_under_daemon(world, home, user, program, **environment):
+    """Starts the daemon with the settings in home, activates it, sees program draw, then
+    deactivates it and ends it: nothing of either may stay."""
+    env = world.env(HOME=home, **environment)
 
     def command(*args):
         return subprocess.run([*user, tool("xscreensaver-command"), *args], env=env,
@@ -122,6 +131,65 @@ def activate_starts_the_hack_and_deactivate_ends_it(world):
         check(not left, f"left over: {left}")
         return True
     wait_until(nothing_left, 5, "the daemon's processes to end")
+
+
+def dpkg(root, *args):
+    """dpkg on the throw-away root's own database; the root has none of the libraries the
+    package depends on (the hack uses the system's), so those are not asked for."""
+    path = os.pathsep.join([os.environ["PATH"], "/usr/sbin", "/sbin"])  # dpkg wants ldconfig
+    return subprocess.run([tool("dpkg"), f"--root={root}", "--force-depends", *args],
+                          capture_output=True, text=True, timeout=60, env={**os.environ,
+                                                                            "PATH": path})
+
+
+def left_in(root):
+    """Every path under root but dpkg's own database."""
+    admin = os.path.join(root, "var", "lib", "dpkg")
+    left = []
+    for folder, dirs, files in os.walk(root):
+        if folder == admin or folder.startswith(admin + os.sep):
+            continue
+        for name in dirs + files:
+            path = os.path.join(folder, name)
+            if not admin.startswith(path):
+                left.append(os.path.relpath(path, root))
+    return sorted(left)
+
+
+@scenario(screen="800x600x24")
+def package_installed_by_dpkg_runs_under_the_daemon_and_purge_removes_it(world):
+    base = temporary_directory(world, "dpkg")
+    os.chmod(base, 0o755)
+    root = os.path.join(base, "root")
+    for folder in ("info", "updates", "triggers"):
+        os.makedirs(os.path.join(root, "var", "lib", "dpkg", folder))
+    open(os.path.join(root, "var", "lib", "dpkg", "status"), "w").close()
+    version = os.environ["VELMORA_VERSION"]
+    architecture = subprocess.run([tool("dpkg"), "--print-architecture"], check=True,
+                                  capture_output=True, text=True).stdout.strip()
+    package = os.path.join(os.environ["VELMORA_PACKAGE_DIR"],
+                           f"velmora_{version}_{architecture}.deb")
+
+    result = dpkg(root, "--install", package)
+    check(result.returncode == 0, f"dpkg --install: {result.stdout}{result.stderr}")
+    installed = dpkg(root, "--listfiles", "velmora").stdout.split()
+    program = os.path.join(root, "usr/libexec/xscreensaver/velmora")
+    check(program in [os.path.join(root, path.lstrip("/")) for path in installed],
+          f"dpkg lists {installed}")
+    check(os.access(program, os.X_OK), f"{program} was not installed")
+
+    # The daemon's own folder of hacks comes first on the path it gives them: the settings
+    # name the installed hack by its whole path, so that no other velmora stands in.
+    home = os.path.join(base, "home")
+    write_settings(home, f"{program} --root")
+    run_under_daemon(world, home, as_user(home), program)
+
+    result = dpkg(root, "--purge", "velmora")
+    check(result.returncode == 0, f"dpkg --purge: {result.stdout}{result.stderr}")
+    check(left_in(root) == [], f"left after the purge: {left_in(root)}")
+    status = dpkg(root, "--status", "velmora")
+    check(status.returncode != 0 or "not-installed" in status.stdout,
+          f"dpkg still knows velmora: {status.stdout}")
     shutil.rmtree(base, ignore_errors=True)
 
 
