@@ -1,11 +1,13 @@
 // The end-to-end tests' eyes inside Wine: asks Windows what X11 tools cannot see
 // (window classes, rectangles, styles, parents, the display mode) and makes test windows.
 #include <windows.h>
+#include <winver.h>
 
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <cwchar>
 #include <string>
 
 namespace {
@@ -257,6 +259,72 @@ int slowRenderer() {
     }
 }
 
+// A text as UTF-8 bytes in hex, so that any text survives any code page.
+void printUtf8Hex(const char* key, const wchar_t* text) {
+    char utf8[2048] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof(utf8), nullptr, nullptr);
+    std::printf("%s=", key);
+    for (const char* c = utf8; *c != '\0'; ++c) {
+        std::printf("%02x", static_cast<unsigned char>(*c));
+    }
+    std::printf("\n");
+}
+
+// What Windows reads of a program's version resource (Properties > Details): the fixed
+// version numbers and the strings of the resource's first language.
+int versionCommand(const char* path) {
+    wchar_t widePath[MAX_PATH] = {};
+    MultiByteToWideChar(CP_ACP, 0, path, -1, widePath, MAX_PATH);
+    DWORD ignored = 0;
+    const DWORD size = GetFileVersionInfoSizeW(widePath, &ignored);
+    if (size == 0) {
+        std::printf("error=%lu\n", static_cast<unsigned long>(GetLastError()));
+        return 1;
+    }
+    std::string data(size, '\0');
+    if (!GetFileVersionInfoW(widePath, 0, size, data.data())) {
+        return 1;
+    }
+    VS_FIXEDFILEINFO* fixed = nullptr;
+    UINT length = 0;
+    if (VerQueryValueW(data.data(), L"\\", reinterpret_cast<void**>(&fixed), &length) &&
+        fixed != nullptr) {
+        const auto part = [](DWORD word, bool high) {
+            return static_cast<unsigned>(high ? HIWORD(word) : LOWORD(word));
+        };
+        std::printf("file_version=%u.%u.%u.%u\n", part(fixed->dwFileVersionMS, true),
+                    part(fixed->dwFileVersionMS, false), part(fixed->dwFileVersionLS, true),
+                    part(fixed->dwFileVersionLS, false));
+        std::printf("product_version=%u.%u.%u.%u\n", part(fixed->dwProductVersionMS, true),
+                    part(fixed->dwProductVersionMS, false), part(fixed->dwProductVersionLS, true),
+                    part(fixed->dwProductVersionLS, false));
+    }
+    WORD* translation = nullptr;
+    if (!VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation",
+                        reinterpret_cast<void**>(&translation), &length) ||
+        length < 2 * sizeof(WORD)) {
+        return 0;
+    }
+    std::printf("translation=%04x%04x\n", static_cast<unsigned>(translation[0]),
+                static_cast<unsigned>(translation[1]));
+    for (const wchar_t* name :
+         {L"ProductName", L"FileDescription", L"FileVersion", L"ProductVersion",
+          L"OriginalFilename", L"CompanyName", L"LegalCopyright"}) {
+        wchar_t query[128] = {};
+        swprintf(query, 128, L"\\StringFileInfo\\%04x%04x\\%ls",
+                 static_cast<unsigned>(translation[0]), static_cast<unsigned>(translation[1]),
+                 name);
+        wchar_t* value = nullptr;
+        if (VerQueryValueW(data.data(), query, reinterpret_cast<void**>(&value), &length) &&
+            value != nullptr) {
+            char key[64] = {};
+            WideCharToMultiByte(CP_UTF8, 0, name, -1, key, sizeof(key), nullptr, nullptr);
+            printUtf8Hex(key, value);
+        }
+    }
+    return 0;
+}
+
 bool startedAsRenderer() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -265,11 +333,12 @@ bool startedAsRenderer() {
 }
 
 int usage() {
-    std::fprintf(stderr,
-                 "usage: velmora_probe find TITLE | children HWND | close TITLE |\n"
-                 "       syscommand TITLE CODE | display | box WIDTH HEIGHT TITLE |\n"
-                 "       kill TITLE | activate TITLE | profile-write FILE SECTION KEYHEX VALUEHEX |\n"
-                 "       profile-read FILE SECTION KEYHEX\n");
+    std::fprintf(
+        stderr,
+        "usage: velmora_probe find TITLE | children HWND | close TITLE |\n"
+        "       syscommand TITLE CODE | display | box WIDTH HEIGHT TITLE |\n"
+        "       kill TITLE | activate TITLE | profile-write FILE SECTION KEYHEX VALUEHEX |\n"
+        "       profile-read FILE SECTION KEYHEX | version FILE\n");
     return 2;
 }
 
@@ -300,5 +369,7 @@ int main(int argc, char** argv) {
         return profileWriteCommand(argv[2], argv[3], argv[4], argv[5]);
     if (command == "profile-read" && argc == 5)
         return profileReadCommand(argv[2], argv[3], argv[4]);
+    if (command == "version" && argc == 3)
+        return versionCommand(argv[2]);
     return usage();
 }
