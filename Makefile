@@ -64,7 +64,7 @@ run: windows
 dist: native windows
 	@mkdir -p $(DIST)
 	@for tree in $(WINDOWS) $(NATIVE); do \
-	    (cd $$tree && cpack -D CPACK_OUTPUT_FILE_PREFIX="$(abspath $(DIST))" >cpack.log) || \
+	    (cd $$tree && cpack -D CPACK_OUTPUT_FILE_PREFIX="$(abspath $(DIST))" >cpack.log 2>&1) || \
 	        { cat $$tree/cpack.log; exit 1; }; \
 	    sed -n 's|^CPack: - package: \(.*\) generated\.$$|\1|p' $$tree/cpack.log; \
 	done
