@@ -75,6 +75,12 @@ def package_holds_the_hack_and_lintian_finds_no_fault(world):
     depends = {re.split(r"[ (]", item.strip())[0] for item in fields.get("Depends", "").split(",")}
     check(NEEDED_PACKAGES <= depends, f"Depends lacks {NEEDED_PACKAGES - depends}: {fields}")
 
+    # What `apt install ./velmora_...deb` would do on this system: every dependency is found.
+    plan = subprocess.run([tool("apt-get"), "install", "--simulate", package],
+                          capture_output=True, text=True, timeout=120)
+    check(plan.returncode == 0 and re.search(r"^Inst velmora ", plan.stdout, re.MULTILINE),
+          f"apt cannot install the package: {plan.stdout}{plan.stderr}")
+
     entries = contents(package)
     files = {name: (mode, target) for name, (mode, _, target) in entries.items()
              if not mode.startswith("d")}

@@ -83,10 +83,11 @@ def activate_starts_the_hack_and_deactivate_ends_it(world):
     check(delay is not None and delay.get("default") == "16667",
           f"the delay slider's default is not one 60 Hz period: {ElementTree.tostring(delay)}")
 
+    # By the link's whole path: the daemon puts its own folder of hacks first on the path,
+    # where a velmora installed on this system would stand in for this one.
     home = os.path.join(base, "home")
-    write_settings(home, "velmora --root")
-    run_under_daemon(world, home, as_user(base), program,
-                     PATH=os.path.dirname(link) + os.pathsep + os.environ["PATH"])
+    write_settings(home, f"{link} --root")
+    run_under_daemon(world, home, as_user(base), program)
     shutil.rmtree(base, ignore_errors=True)
 
 
@@ -178,8 +179,7 @@ def package_installed_by_dpkg_runs_under_the_daemon_and_purge_removes_it(world):
           f"dpkg lists {installed}")
     check(os.access(program, os.X_OK), f"{program} was not installed")
 
-    # The daemon's own folder of hacks comes first on the path it gives them: the settings
-    # name the installed hack by its whole path, so that no other velmora stands in.
+    # By its whole path, as above.
     home = os.path.join(base, "home")
     write_settings(home, f"{program} --root")
     run_under_daemon(world, home, as_user(home), program)
