@@ -14,5 +14,5 @@ void printBenchLine(const std::string& label, double seconds);
 void benchTextures();
 // Scene mesh build, start-up (texture set + mesh) and a scene frame next to an empty one.
 void benchGeometry();
-// The real frame loop offscreen for 10 s unpaced and 10 s paced at 60 Hz.
+// The real frame loop offscreen for 10 s unpaced, 10 s paced at 60 Hz and 10 s unseen.
 void benchLoop();

@@ -10,9 +10,9 @@
 const char* const kBenchHelp =
     "usage: velmora-tool bench\n"
     "Prints the median time of each start-up and frame step next to a baseline\n"
-    "measured in the same run, then runs the frame loop offscreen for 10 s unpaced and\n"
-    "10 s paced at 60 Hz (frames per second, CPU seconds per wall second). Times are\n"
-    "reported, never judged.\n";
+    "measured in the same run, then runs the frame loop offscreen for 10 s unpaced,\n"
+    "10 s paced at 60 Hz and 10 s unseen (frames per second, CPU seconds per wall\n"
+    "second). Times are reported, never judged.\n";
 
 double medianSeconds(const std::function<void()>& work, int runs) {
     std::vector<double> times;

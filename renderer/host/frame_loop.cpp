@@ -9,12 +9,13 @@ bool keepRunning(const KeyTable& keys) {
     return !keys.wasDownDuringDrain(KeyTable::kEscape);
 }
 
-void runMainLoop(MessagePump& pump, KeyTable& keys, FrameRenderer& frames,
-                 RenderSurface& surface, FramePacer* pacer) {
+void runMainLoop(MessagePump& pump, KeyTable& keys, FrameRenderer& frames, RenderSurface& surface,
+                 FramePacer* pacer) {
     if (pacer != nullptr) {
         pacer->start();
     }
     bool stop = false;
+    bool unseen = false;
     while (!stop) {
         // The drain always empties the queue, also after a quit request.
         keys.drainStarting();
@@ -27,6 +28,17 @@ void runMainLoop(MessagePump& pump, KeyTable& keys, FrameRenderer& frames,
         if (!keepRunning(keys)) {
             stop = true;
         }
+        if (!surface.seen()) {
+            if (!stop) {
+                pump.waitForMessage();
+            }
+            unseen = true;
+            continue;
+        }
+        if (unseen && pacer != nullptr) {
+            pacer->start();  // the wait was no frame: the next pass is timed from now
+        }
+        unseen = false;
         frames.renderFrame();
         surface.swapBuffers();
         if (pacer != nullptr && !stop) {

@@ -1,6 +1,7 @@
 // The renderer's main loop, shared by every host: drain the messages, test Esc,
 // render one frame, swap, and sleep out the refresh period where the display does not
-// pace the swaps. The host supplies the message pump, the window and the sleep.
+// pace the swaps; while nobody can see the frames, wait for the next message instead.
+// The host supplies the message pump, the window and the sleep.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +17,8 @@ class MessagePump {
     // Takes one waiting message and dispatches it (a quit request included);
     // returns false when the queue is empty. wasQuit tells whether it was a quit request.
     virtual bool dispatchNext(bool& wasQuit) = 0;
+    // Blocks, with no timeout, until a message is waiting (at once when one already is).
+    virtual void waitForMessage() = 0;
 };
 
 // The window being drawn to; destroying it is its teardown.
@@ -25,6 +28,9 @@ class RenderSurface {
     virtual void swapBuffers() = 0;
     // Refreshes per second of the display the window is on; 0 when unknown.
     virtual int32_t refreshRateHz() const { return 0; }
+    // False while nobody can see what is drawn (display off, session not on screen, window
+    // minimised or hidden): the loop then draws nothing.
+    virtual bool seen() const { return true; }
 };
 
 // The three places where the animation plugs into the renderer.
@@ -54,7 +60,9 @@ class FrameRenderer {
 bool keepRunning(const KeyTable& keys);
 
 // Runs until Esc was down in a drain or a quit request was taken; the pass that notices
-// either still renders and swaps one full frame. pacer: nullptr to run as fast as frames
-// come (the hack's --delay, and test runs).
-void runMainLoop(MessagePump& pump, KeyTable& keys, FrameRenderer& frames,
-                 RenderSurface& surface, FramePacer* pacer);
+// either still renders and swaps one full frame, when the window is seen. While it is not,
+// each pass waits for a message instead of drawing; the scene time keeps following the
+// wall clock, so the first frame after shows the ball where it would have been.
+// pacer: nullptr to run as fast as frames come (the hack's --delay, and test runs).
+void runMainLoop(MessagePump& pump, KeyTable& keys, FrameRenderer& frames, RenderSurface& surface,
+                 FramePacer* pacer);

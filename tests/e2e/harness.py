@@ -103,6 +103,37 @@ def holds_for(condition, seconds, what):
         time.sleep(POLL_INTERVAL)
 
 
+# --- what a running program costs ------------------------------------------------------
+
+def cpu_seconds(process):
+    """CPU time of the process so far, all its threads (the GL driver's included)."""
+    with open(f"/proc/{process.pid}/stat") as stat:
+        fields = stat.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def hud_rates(path):
+    """Frame rates Mesa's heads-up display has written to its dump file, one a line: one
+    line per frame period with frames in it, none while nothing is drawn."""
+    try:
+        with open(path) as dump:
+            return [float(line) for line in dump.read().split()]
+    except OSError:
+        return []
+
+
+def settled_hud_count(path, timeout=5):
+    """The number of frame counts in Mesa's dump once two looks in a row agree: a frame that
+    was under way when drawing stopped may still be counted."""
+    looks = [None]
+
+    def settled():
+        count = len(hud_rates(path))
+        same, looks[0] = count == looks[0], count
+        return (count,) if same else None
+    return wait_until(settled, timeout, "Mesa's frame count to settle")[0]
+
+
 # --- pictures ---------------------------------------------------------------------------
 
 class Image:

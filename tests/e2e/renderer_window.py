@@ -3,7 +3,7 @@
 import os
 import time
 
-from harness import check, holds_for, run_scenarios, scenario, wait_until
+from harness import check, cpu_seconds, holds_for, hud_rates, run_scenarios, scenario, wait_until
 
 RENDERER = "Velmora.dll"
 TITLE = "VelmoraVC"
@@ -38,22 +38,6 @@ def press_escape_and_expect_exit(world, process, window):
     code = world.wait_exit(process, 2.0)
     check(code is not None, "the renderer was still running 2 s after Esc")
     check(code == 0, f"the renderer ended with exit code {code}")
-
-
-def cpu_seconds(process):
-    """CPU time of the process so far, all its threads (the GL driver's included)."""
-    with open(f"/proc/{process.pid}/stat") as stat:
-        fields = stat.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
-
-
-def hud_rates(path):
-    """Frame rates Mesa's heads-up display has written to its dump file, one a line."""
-    try:
-        with open(path) as dump:
-            return [float(line) for line in dump.read().split()]
-    except OSError:
-        return []
 
 
 def cpu_and_rate_over_frames(world, label, extra_env, seconds=6.0):

@@ -36,6 +36,10 @@ class Win32MessagePump final : public MessagePump {
         DispatchMessageA(&message);
         return true;
     }
+    void waitForMessage() override {
+        // Wakes for any message already waiting too, not only for ones new since the drain.
+        MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+    }
 };
 
 // Sleeps in whole milliseconds (the frame pacer makes up for the rounding), with the

@@ -101,6 +101,7 @@ RenderWindow::RenderWindow(const WindowRequest& request, KeyTable& keys)
     display_.attach(window_);
     // Key messages from here on reach this object; earlier ones (creation) need none.
     SetWindowLongPtrA(window_, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(this));
+    notices_.attach(window_);
 
     deviceContext_ = GetDC(window_);
     if (deviceContext_ == nullptr) {
@@ -148,6 +149,7 @@ RenderWindow::~RenderWindow() {
         // Keys arriving during destruction must not reach a dying object.
         SetWindowLongPtrA(window_, GWLP_USERDATA, 0);
     }
+    notices_.release();
     DestroyWindow(window_);  // may already be gone after WM_CLOSE
     UnregisterClassA(kWindowClass, programInstance());
 }
@@ -164,7 +166,10 @@ void RenderWindow::onKeyUp(WPARAM virtualKey) {
     keys_.release(static_cast<uint32_t>(virtualKey < 0x100 ? virtualKey : 0x100));
 }
 
-void RenderWindow::onSize(int32_t width, int32_t height) {
+void RenderWindow::onSize(WPARAM kind, int32_t width, int32_t height) {
+    if (kind == SIZE_MINIMIZED || kind == SIZE_RESTORED || kind == SIZE_MAXIMIZED) {
+        visibility_.setWindowShown(kind != SIZE_MINIMIZED);
+    }
     const ViewportRect viewport = cover_.viewportFor(width, height);
     placeViewport(viewport.x, viewport.y, viewport.width, viewport.height);
 }
@@ -183,13 +188,24 @@ void RenderWindow::onDisplayChange() {
     }
 }
 
+void RenderWindow::onPowerBroadcast(WPARAM event, LPARAM data) {
+    uint32_t state = 0;
+    if (VisibilityNotices::readDisplayState(event, data, state)) {
+        visibility_.displayPowerChanged(state);
+    }
+}
+
+void RenderWindow::onSessionChange(WPARAM code) {
+    visibility_.sessionChanged(static_cast<uint32_t>(code));
+}
+
 LRESULT CALLBACK RenderWindow::windowProcedure(HWND window, UINT message, WPARAM wParam,
                                                LPARAM lParam) {
     auto* self = reinterpret_cast<RenderWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
     switch (message) {
         case WM_SIZE:
             if (self != nullptr) {
-                self->onSize(LOWORD(lParam), HIWORD(lParam));
+                self->onSize(wParam, LOWORD(lParam), HIWORD(lParam));
             } else {
                 resizeViewport(LOWORD(lParam), HIWORD(lParam));
             }
@@ -202,6 +218,16 @@ LRESULT CALLBACK RenderWindow::windowProcedure(HWND window, UINT message, WPARAM
         case WM_DISPLAYCHANGE:
             if (self != nullptr) {
                 self->onDisplayChange();
+            }
+            break;
+        case WM_POWERBROADCAST:
+            if (self != nullptr) {
+                self->onPowerBroadcast(wParam, lParam);
+            }
+            break;
+        case WM_WTSSESSION_CHANGE:
+            if (self != nullptr) {
+                self->onSessionChange(wParam);
             }
             break;
         case WM_CLOSE:

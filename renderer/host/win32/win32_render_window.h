@@ -8,7 +8,9 @@
 #include "host/key_table.h"
 #include "host/renderer_main.h"
 #include "host/screen_cover.h"
+#include "host/visibility.h"
 #include "host/win32/win32_display.h"
+#include "host/win32/win32_visibility_notices.h"
 
 class RenderWindow final : public RenderSurface {
   public:
@@ -20,15 +22,18 @@ class RenderWindow final : public RenderSurface {
 
     void swapBuffers() override;
     int32_t refreshRateHz() const override { return refreshRateHz_; }
+    bool seen() const override { return visibility_.seen(); }
 
   private:
     static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam);
     void onKeyDown(WPARAM virtualKey);
     void onKeyUp(WPARAM virtualKey);
-    void onSize(int32_t width, int32_t height);
+    void onSize(WPARAM kind, int32_t width, int32_t height);
     void onActivateApp(bool active);
     void onDisplayChange();
+    void onPowerBroadcast(WPARAM event, LPARAM data);
+    void onSessionChange(WPARAM code);
 
     HWND window_ = nullptr;
     HDC deviceContext_ = nullptr;
@@ -38,4 +43,6 @@ class RenderWindow final : public RenderSurface {
     Win32Display display_;
     ScreenCover cover_;
     bool fullScreen_ = false;  // covering every monitor, cursor hidden
+    Visibility visibility_;
+    VisibilityNotices notices_;
 };

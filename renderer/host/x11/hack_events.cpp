@@ -1,8 +1,10 @@
 // Translation of the hack's window events into key-table entries, quit requests and sizes.
 #include "host/x11/hack_events.h"
 
-void HackMessagePump::attach(KeyTable& keys, int32_t width, int32_t height) {
+void HackMessagePump::attach(KeyTable& keys, Visibility& visibility, int32_t width,
+                             int32_t height) {
     keys_ = &keys;
+    visibility_ = &visibility;
     width_ = width;
     height_ = height;
 }
@@ -21,6 +23,17 @@ bool HackMessagePump::dispatchNext(bool& wasQuit) {
     }
     wasQuit = handle(event);
     return true;
+}
+
+void HackMessagePump::waitForMessage() {
+    // A stop signal already taken, or one not yet reported, must not wait for an event.
+    if (stopSignal_ == 0) {
+        source_.waitForEvent();
+    }
+}
+
+void HackMessagePump::showWindow() {
+    visibility_->setWindowShown(mapped_ && !covered_ && !lockerShown_);
 }
 
 bool HackMessagePump::handle(const HackEvent& event) {
@@ -46,6 +59,21 @@ bool HackMessagePump::handle(const HackEvent& event) {
         case HackEvent::Kind::kCloseRequest:
         case HackEvent::Kind::kWindowGone:
             return true;
+        case HackEvent::Kind::kMapped:
+        case HackEvent::Kind::kUnmapped:
+            mapped_ = event.kind == HackEvent::Kind::kMapped;
+            showWindow();
+            return false;
+        case HackEvent::Kind::kFullyCovered:
+        case HackEvent::Kind::kUncovered:
+            covered_ = event.kind == HackEvent::Kind::kFullyCovered;
+            showWindow();
+            return false;
+        case HackEvent::Kind::kLockerShown:
+        case HackEvent::Kind::kLockerGone:
+            lockerShown_ = event.kind == HackEvent::Kind::kLockerShown;
+            showWindow();
+            return false;
         case HackEvent::Kind::kOther:
             return false;
     }

@@ -1,6 +1,7 @@
 // The hack's window events as the shared frame loop's messages: Esc into the key table,
-// the other ways to end into quit requests, a new size into the viewport. The window
-// system's adapter only says which event came.
+// the other ways to end into quit requests, a new size into the viewport, mapping and
+// covering into whether the window is seen. The window system's adapter only says which
+// event came.
 #pragma once
 
 #include <csignal>
@@ -9,6 +10,7 @@
 
 #include "host/frame_loop.h"
 #include "host/key_table.h"
+#include "host/visibility.h"
 
 struct HackEvent {
     enum class Kind {
@@ -18,6 +20,12 @@ struct HackEvent {
         kCloseRequest,  // the window manager's close
         kResized,       // width x height, in pixels
         kWindowGone,    // the window drawn on was destroyed
+        kMapped,
+        kUnmapped,
+        kFullyCovered,  // mapped, but every pixel of it is under other windows
+        kUncovered,     // some of it shows again
+        kLockerShown,   // the screen saver's own window hides the root window drawn on
+        kLockerGone,
         kOther,
     };
     Kind kind = Kind::kOther;
@@ -31,6 +39,8 @@ class HackEventSource {
     virtual ~HackEventSource() = default;
     // Takes the next waiting event; false when none is waiting (never blocks).
     virtual bool nextEvent(HackEvent& event) = 0;
+    // Blocks, with no timeout, until an event or a stop signal is waiting.
+    virtual void waitForEvent() = 0;
     // A stop signal ends the run: whoever sent it (XScreenSaver) may destroy the window at
     // once, so the loop's last frame must not draw into it.
     virtual void stopDrawing() {}
@@ -45,9 +55,11 @@ class HackMessagePump final : public MessagePump {
                     ResizeHandler resize)
         : source_(source), stopSignal_(stopSignal), resize_(std::move(resize)) {}
 
-    // From window creation on: the key table to write and the size the viewport has.
-    void attach(KeyTable& keys, int32_t width, int32_t height);
+    // From window creation on: the key table and the visibility to write, and the size the
+    // viewport has.
+    void attach(KeyTable& keys, Visibility& visibility, int32_t width, int32_t height);
     bool dispatchNext(bool& wasQuit) override;
+    void waitForMessage() override;
 
   private:
     bool handle(const HackEvent& event);  // true for a quit request
@@ -55,7 +67,14 @@ class HackMessagePump final : public MessagePump {
     HackEventSource& source_;
     const volatile std::sig_atomic_t& stopSignal_;
     ResizeHandler resize_;
+    void showWindow();
+
     KeyTable* keys_ = nullptr;
+    Visibility* visibility_ = nullptr;
+    // The window is seen while it is mapped, not wholly covered and no locker hides it.
+    bool mapped_ = true;
+    bool covered_ = false;
+    bool lockerShown_ = false;
     int32_t width_ = 0;
     int32_t height_ = 0;
     bool stopReported_ = false;

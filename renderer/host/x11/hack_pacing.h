@@ -44,6 +44,7 @@ class PacedSurface final : public RenderSurface {
 
     void swapBuffers() override;
     int32_t refreshRateHz() const override { return window_->refreshRateHz(); }
+    bool seen() const override { return window_->seen(); }
 
   private:
     std::unique_ptr<RenderSurface> window_;

@@ -2,6 +2,7 @@
 // the X connection around the shared renderer.
 #include <X11/Xlib.h>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -30,11 +31,30 @@ volatile std::sig_atomic_t stopRequested = 0;
 // not then stay behind, burning CPU.
 constexpr unsigned kStopDeadlineSeconds = 5;
 
+// The write end of the pipe that wakes the frame loop's wait for events: the flag alone
+// would not end a wait that has already begun.
+int stopWakeWrite = -1;
+
 void requestStop(int) {
     if (stopRequested == 0) {
         alarm(kStopDeadlineSeconds);  // SIGALRM's default action ends the process
     }
     stopRequested = 1;
+    if (stopWakeWrite >= 0) {
+        const char byte = 1;
+        const ssize_t written = write(stopWakeWrite, &byte, 1);  // full pipe: already woken
+        static_cast<void>(written);
+    }
+}
+
+// The stop pipe's read end, or -1 when the system has none to give.
+int openStopWake() {
+    int ends[2] = {-1, -1};
+    if (pipe2(ends, O_CLOEXEC | O_NONBLOCK) != 0) {
+        return -1;
+    }
+    stopWakeWrite = ends[1];
+    return ends[0];
 }
 
 // Without SA_RESTART, so that a --delay sleep ends at once and the loop stops cleanly.
@@ -68,6 +88,7 @@ int main(int argc, char** argv) {
         return kBadUsageExitCode;
     }
 
+    const int stopWake = openStopWake();
     installStopSignals();
     Display* display = XOpenDisplay(nullptr);
     if (display == nullptr) {
@@ -84,7 +105,7 @@ int main(int argc, char** argv) {
 
     int exitCode = 0;
     {
-        X11RendererPlatform platform(display, target, parsed.options, stopRequested);
+        X11RendererPlatform platform(display, target, parsed.options, stopRequested, stopWake);
         VelmoraAnimation animation;
         runRenderer(platform, animation);
         alarm(0);  // the loop has ended: teardown (slow under valgrind) may take its time

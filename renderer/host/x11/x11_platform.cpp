@@ -1,7 +1,10 @@
 // The X11 platform of the renderer: clock, pacing, event translation and window factory.
 #include "host/x11/x11_platform.h"
 
+#include <X11/Xatom.h>
 #include <X11/keysym.h>
+#include <poll.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <ctime>
@@ -65,9 +68,50 @@ void PosixPacingServices::report(const std::string& line) {
 void X11EventSource::attach(X11RenderWindow& window) {
     window_ = &window;
     deleteWindow_ = XInternAtom(display_, "WM_DELETE_WINDOW", False);
+    XWindowAttributes attributes{};
+    if (XGetWindowAttributes(display_, window.window(), &attributes) != 0 &&
+        attributes.root == window.window()) {
+        screenSaverStatus_ = XInternAtom(display_, "_SCREENSAVER_STATUS", False);
+        lockerStateQueued_ = true;
+    }
+}
+
+bool X11EventSource::lockerShown() {
+    // XScreenSaver's status: 32-bit items, the first of which is the atom BLANK or LOCK
+    // while its window is up and 0 while it is not.
+    Atom type = None;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long remaining = 0;
+    unsigned char* data = nullptr;
+    bool shown = false;
+    if (XGetWindowProperty(display_, window_->window(), screenSaverStatus_, 0, 1, False, XA_INTEGER,
+                           &type, &format, &count, &remaining, &data) == Success &&
+        data != nullptr) {
+        if (type == XA_INTEGER && format == 32 && count >= 1) {
+            const Atom state = static_cast<Atom>(reinterpret_cast<const long*>(data)[0]);
+            shown = state != None;
+        }
+        XFree(data);
+    }
+    return shown;
+}
+
+void X11EventSource::waitForEvent() {
+    // Events Xlib has already read from the connection would never wake the poll.
+    if (XPending(display_) > 0) {
+        return;
+    }
+    pollfd watched[2] = {{ConnectionNumber(display_), POLLIN, 0}, {stopWake_, POLLIN, 0}};
+    poll(watched, stopWake_ >= 0 ? 2 : 1, -1);  // EINTR from a signal: the loop looks again
 }
 
 bool X11EventSource::nextEvent(HackEvent& event) {
+    if (lockerStateQueued_) {
+        lockerStateQueued_ = false;
+        event.kind = lockerShown() ? HackEvent::Kind::kLockerShown : HackEvent::Kind::kLockerGone;
+        return true;
+    }
     if (XPending(display_) == 0) {
         return false;
     }
@@ -114,6 +158,23 @@ HackEvent X11EventSource::translate(const XEvent& received) {
             event.width = received.xconfigure.width;
             event.height = received.xconfigure.height;
             break;
+        case MapNotify:
+            event.kind = HackEvent::Kind::kMapped;
+            break;
+        case UnmapNotify:
+            event.kind = HackEvent::Kind::kUnmapped;
+            break;
+        case VisibilityNotify:
+            event.kind = received.xvisibility.state == VisibilityFullyObscured
+                             ? HackEvent::Kind::kFullyCovered
+                             : HackEvent::Kind::kUncovered;
+            break;
+        case PropertyNotify:
+            if (screenSaverStatus_ != None && received.xproperty.atom == screenSaverStatus_) {
+                event.kind =
+                    lockerShown() ? HackEvent::Kind::kLockerShown : HackEvent::Kind::kLockerGone;
+            }
+            break;
         case DestroyNotify:
             window_->windowLost();  // before the loop's last frame
             event.kind = HackEvent::Kind::kWindowGone;
@@ -128,7 +189,7 @@ std::unique_ptr<RenderSurface> X11RendererPlatform::createWindow(const WindowReq
                                                                  KeyTable& keys) {
     auto window = std::make_unique<X11RenderWindow>(display_, adoptedWindow_, request);
     events_.attach(*window);
-    pump_.attach(keys, window->width(), window->height());
+    pump_.attach(keys, window->visibility(), window->width(), window->height());
     return std::make_unique<PacedSurface>(std::move(window), options_, pacing_);
 }
 

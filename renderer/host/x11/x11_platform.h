@@ -43,31 +43,40 @@ class PosixPacingServices final : public PacingServices, public FrameSleeper {
 // manager's close count only for a window of its own: an adopted window's owner has them.
 class X11EventSource final : public HackEventSource {
   public:
-    explicit X11EventSource(Display* display) : display_(display) {}
+    // stopWake: the read end of a pipe a stop signal writes to, so that a wait for events
+    // ends for the signal too, whichever thread of the process it reached.
+    X11EventSource(Display* display, int stopWake) : display_(display), stopWake_(stopWake) {}
 
     // The window whose events count; it lives until the frame loop has ended.
     void attach(X11RenderWindow& window);
     bool nextEvent(HackEvent& event) override;
+    void waitForEvent() override;
     void stopDrawing() override;
 
   private:
     HackEvent translate(const XEvent& event);
+    // Whether the screen saver's status on the root window says its own window is up.
+    bool lockerShown();
 
     Display* display_;
+    int stopWake_ = -1;
     X11RenderWindow* window_ = nullptr;
     Atom deleteWindow_ = 0;
+    Atom screenSaverStatus_ = 0;      // None unless the window drawn on is the root window
+    bool lockerStateQueued_ = false;  // the status found at attach, told as the first event
 };
 
 class X11RendererPlatform final : public RendererPlatform {
   public:
     // adoptedWindow 0: a window of its own; root: the screen's root window.
+    // stopWake: see X11EventSource.
     X11RendererPlatform(Display* display, Window adoptedWindow, const HackOptions& options,
-                        const volatile std::sig_atomic_t& stopSignal)
+                        const volatile std::sig_atomic_t& stopSignal, int stopWake)
         : display_(display),
           adoptedWindow_(adoptedWindow),
           options_(options),
           pacing_(stopSignal),
-          events_(display),
+          events_(display, stopWake),
           pump_(events_, stopSignal, &resizeViewport) {}
 
     std::unique_ptr<RenderSurface> createWindow(const WindowRequest& request,

@@ -125,7 +125,8 @@ void X11RenderWindow::createOwnWindow(const WindowRequest& request) {
     attributesOfWindow.colormap = colormap_;
     attributesOfWindow.background_pixel = BlackPixel(display_, screen);
     attributesOfWindow.border_pixel = 0;
-    attributesOfWindow.event_mask = KeyPressMask | KeyReleaseMask | StructureNotifyMask;
+    attributesOfWindow.event_mask =
+        KeyPressMask | KeyReleaseMask | StructureNotifyMask | VisibilityChangeMask;
     width_ = request.width;
     height_ = request.height;
     window_ = XCreateWindow(display_, root, 0, 0, static_cast<unsigned>(width_),
@@ -168,8 +169,14 @@ void X11RenderWindow::adoptWindow(Window window) {
     int doubleBuffered = 0;
     glXGetConfig(display_, visual_, GLX_DOUBLEBUFFER, &doubleBuffered);
     doubleBuffered_ = doubleBuffered != 0;
-    // Only its size and its end are of interest: the owner handles the keys.
-    XSelectInput(display_, window, StructureNotifyMask);
+    // Only its size, its end and whether it is seen are of interest: the owner handles the
+    // keys. The root window is never covered in X's terms; the screen saver's status on it
+    // says when its own window hides the root.
+    long events = StructureNotifyMask | VisibilityChangeMask;
+    if (window == RootWindow(display_, wanted.screen)) {
+        events |= PropertyChangeMask;
+    }
+    XSelectInput(display_, window, events);
     window_ = window;
     width_ = attributes.width;
     height_ = attributes.height;

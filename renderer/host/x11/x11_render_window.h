@@ -9,6 +9,7 @@
 
 #include "host/frame_loop.h"
 #include "host/renderer_main.h"
+#include "host/visibility.h"
 
 // Xlib reports protocol errors to one process-wide handler; this one records them instead
 // of ending the process, and the window's set-up reads them back where it must.
@@ -26,6 +27,9 @@ class X11RenderWindow final : public RenderSurface {
 
     void swapBuffers() override;
     int32_t refreshRateHz() const override { return refreshRateHz_; }
+    bool seen() const override { return visibility_.seen(); }
+    // Written by the event pump.
+    Visibility& visibility() { return visibility_; }
 
     // The window is gone, or may go any moment: GL must not touch it again (Mesa's software
     // rasteriser can spin for seconds on a vanished drawable), so the context is released
@@ -54,4 +58,5 @@ class X11RenderWindow final : public RenderSurface {
     int32_t width_ = 0;
     int32_t height_ = 0;
     int32_t refreshRateHz_ = 0;  // 0: unknown
+    Visibility visibility_;
 };

@@ -5,12 +5,15 @@ when it deactivates, and nothing of either left running; dpkg's purge leaves not
 import os
 import pwd
 import shutil
+import signal
 import subprocess
 import xml.etree.ElementTree as ElementTree
 
 from native_harness import (ScenarioFailure, check, process_output, processes_running,
                             processes_with_environment, run_scenarios, scenario,
-                            temporary_directory, tool, velmora_path, wait_for_ball, wait_until)
+                            temporary_directory, tool, velmora_path, wait_for_ball, wait_until,
+                            holds_for)
+from harness import hud_rates, settled_hud_count  # noqa: E402
 
 # XScreenSaver launches no hacks for root: a root test run drives it as this user.
 UNPRIVILEGED_USER = "nobody"
@@ -34,10 +37,11 @@ def install_hack(base):
     return installed["velmora"], installed["link"], installed["velmora.xml"]
 
 
-def write_settings(home, command):
+def write_settings(home, command="velmora --root", mode="one"):
+    """mode one: command when active; blank: a black window and no hack."""
     os.makedirs(home, exist_ok=True)
     with open(os.path.join(home, ".xscreensaver"), "w") as settings:
-        settings.write("mode:\t\tone\n"
+        settings.write(f"mode:\t\t{mode}\n"
                        "selected:\t0\n"
                        "timeout:\t1:00:00\n"
                        "lock:\t\tFalse\n"
@@ -190,6 +194,45 @@ def package_installed_by_dpkg_runs_under_the_daemon_and_purge_removes_it(world):
     status = dpkg(root, "--status", "velmora")
     check(status.returncode != 0 or "not-installed" in status.stdout,
           f"dpkg still knows velmora: {status.stdout}")
+    shutil.rmtree(base, ignore_errors=True)
+
+
+@scenario(screen="800x600x24")
+def drawing_on_the_root_stops_while_the_daemons_window_hides_it(world):
+    # XScreenSaver's window over the root sends the root no visibility change: velmora
+    # follows the daemon's status on the root window instead.
+    base = temporary_directory(world, "xscreensaver_blank")
+    os.chmod(base, 0o755)
+    home = os.path.join(base, "home")
+    write_settings(home, mode="blank")
+    user = as_user(base)
+    env = world.env(HOME=home)
+
+    def command(*args):
+        return subprocess.run([*user, tool("xscreensaver-command"), *args], env=env,
+                              capture_output=True, text=True, timeout=20)
+
+    daemon = world.logged([*user, tool("xscreensaver"), "-no-splash"], "xscreensaver", env=env)
+    wait_until(lambda: command("-time").returncode == 0, 20, "the XScreenSaver daemon to answer",
+               process=daemon)
+    hud_dir = os.path.join(world.out_dir, "hud")
+    os.makedirs(hud_dir, exist_ok=True)
+    rates_path = os.path.join(hud_dir, "fps")
+    process = world.velmora("--root", env=world.env(GALLIUM_HUD="fps",
+                                                    GALLIUM_HUD_DUMP_DIR=hud_dir))
+    wait_until(lambda: hud_rates(rates_path), 30, "Mesa's first frame count", process=process)
+
+    check(command("-activate").returncode == 0, "-activate failed")
+    start_count = settled_hud_count(rates_path)
+    holds_for(lambda: process.poll() is None and len(hud_rates(rates_path)) == start_count,
+              3.0, "blanked: velmora runs on and Mesa counts no frames")
+    check(command("-deactivate").returncode == 0, "-deactivate failed")
+    wait_until(lambda: len(hud_rates(rates_path)) > start_count, 2.0,
+               "frames counted again once the daemon's window is gone", process=process)
+    process.send_signal(signal.SIGTERM)
+    check(world.wait_exit(process, 2) == 0, f"velmora ended badly: {process_output(process)!r}")
+    command("-exit")
+    check(world.wait_exit(daemon, 10) is not None, "the daemon did not exit")
     shutil.rmtree(base, ignore_errors=True)
 
 

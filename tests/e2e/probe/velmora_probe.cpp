@@ -106,6 +106,22 @@ int sysCommand(const char* title, const char* code) {
     return 0;
 }
 
+// Tells the window its session changed (locked, unlocked, switched away), as the system
+// does, with the session id of the window's process.
+int sessionCommand(const char* title, const char* code) {
+    HWND window = windowByTitle(title);
+    if (window == nullptr) {
+        return 1;
+    }
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    DWORD sessionId = 0;
+    ProcessIdToSessionId(processId, &sessionId);
+    const WPARAM change = static_cast<WPARAM>(std::strtoul(code, nullptr, 0));
+    return PostMessageA(window, WM_WTSSESSION_CHANGE, change, static_cast<LPARAM>(sessionId)) ? 0
+                                                                                             : 3;
+}
+
 int displayCommand() {
     DEVMODEA mode{};
     mode.dmSize = sizeof(mode);
@@ -336,8 +352,9 @@ int usage() {
     std::fprintf(
         stderr,
         "usage: velmora_probe find TITLE | children HWND | close TITLE |\n"
-        "       syscommand TITLE CODE | display | box WIDTH HEIGHT TITLE |\n"
-        "       kill TITLE | activate TITLE | profile-write FILE SECTION KEYHEX VALUEHEX |\n"
+        "       syscommand TITLE CODE | session TITLE CODE | display |\n"
+        "       box WIDTH HEIGHT TITLE | kill TITLE | activate TITLE |\n"
+        "       profile-write FILE SECTION KEYHEX VALUEHEX |\n"
         "       profile-read FILE SECTION KEYHEX | version FILE\n");
     return 2;
 }
@@ -357,6 +374,8 @@ int main(int argc, char** argv) {
         return closeCommand(argv[2]);
     if (command == "syscommand" && argc == 4)
         return sysCommand(argv[2], argv[3]);
+    if (command == "session" && argc == 4)
+        return sessionCommand(argv[2], argv[3]);
     if (command == "display" && argc == 2)
         return displayCommand();
     if (command == "box" && argc == 5)

@@ -3,11 +3,13 @@
 
 #include <deque>
 #include <functional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
 #include "host/frame_pacer.h"
 #include "host/renderer_main.h"
+#include "host/visibility.h"
 
 // Every call the renderer makes, in order, as readable lines.
 using EventLog = std::vector<std::string>;
@@ -47,13 +49,16 @@ struct FakeMessage {
     bool isQuit = false;
 };
 
-class FakePump final : public MessagePump {
+// A scripted queue: items arrive in drains, and taking answers false once at the end of
+// each, as a real queue does when it runs dry. A wait for more with nothing left to come
+// would never end: it throws, so that the test fails instead of hanging.
+template <typename Item>
+class ScriptedQueue {
   public:
-    explicit FakePump(EventLog& log) : log_(log) {}
-    // Messages for each drain; an empty drain when none are left for that pass.
-    std::deque<std::vector<FakeMessage>> drains;
+    std::deque<std::vector<Item>> drains;
+    int waits = 0;
 
-    bool dispatchNext(bool& wasQuit) override {
+    bool take(Item& item) {
         if (drains.empty()) {
             return false;
         }
@@ -61,14 +66,41 @@ class FakePump final : public MessagePump {
             drains.pop_front();
             return false;
         }
-        FakeMessage message = drains.front().front();
+        item = drains.front().front();
         drains.front().erase(drains.front().begin());
+        return true;
+    }
+    void waitForMore() {
+        ++waits;
+        if (drains.empty()) {
+            throw std::logic_error("waits for a message that never comes");
+        }
+    }
+};
+
+class FakePump final : public MessagePump, public ScriptedQueue<FakeMessage> {
+  public:
+    explicit FakePump(EventLog& log) : log_(log) {}
+    std::function<void()> onWait;  // what passes during a wait (the clock moving on)
+
+    bool dispatchNext(bool& wasQuit) override {
+        FakeMessage message;
+        if (!take(message)) {
+            return false;
+        }
         log_.push_back("dispatch " + message.name);
         if (message.onDispatch) {
             message.onDispatch();
         }
         wasQuit = message.isQuit;
         return true;
+    }
+    void waitForMessage() override {
+        log_.push_back("wait");
+        waitForMore();
+        if (onWait) {
+            onWait();
+        }
     }
 
   private:
@@ -77,15 +109,18 @@ class FakePump final : public MessagePump {
 
 class FakeSurface final : public RenderSurface {
   public:
-    explicit FakeSurface(EventLog& log, int32_t refreshHz = 0)
-        : log_(log), refreshHz_(refreshHz) {}
+    explicit FakeSurface(EventLog& log, int32_t refreshHz = 0,
+                         const Visibility* visibility = nullptr)
+        : log_(log), refreshHz_(refreshHz), visibility_(visibility) {}
     ~FakeSurface() override { log_.push_back("destroy window"); }
     void swapBuffers() override { log_.push_back("swap"); }
     int32_t refreshRateHz() const override { return refreshHz_; }
+    bool seen() const override { return visibility_ == nullptr || visibility_->seen(); }
 
   private:
     EventLog& log_;
     int32_t refreshHz_ = 0;
+    const Visibility* visibility_ = nullptr;
 };
 
 // Sleeps by moving the fake clock's counter on (in its ticks), and logs each sleep in
@@ -116,7 +151,8 @@ class FakePlatform final : public RendererPlatform {
     const char* windowFailure = nullptr;
     KeyTable* keys = nullptr;
     int32_t refreshHz = 0;
-    bool paced = false;  // unpaced unless a test asks: most tests count frames, not time
+    Visibility visibility;  // the window's, as its window procedure keeps it
+    bool paced = false;     // unpaced unless a test asks: most tests count frames, not time
     FakeSleeper sleeper{clock, log};
 
     std::unique_ptr<RenderSurface> createWindow(const WindowRequest& /*request*/,
@@ -127,7 +163,7 @@ class FakePlatform final : public RendererPlatform {
             throw windowFailure;
         }
         log.push_back("create window");
-        return std::make_unique<FakeSurface>(log, refreshHz);
+        return std::make_unique<FakeSurface>(log, refreshHz, &visibility);
     }
     void showError(const char* message) override {
         log.push_back(std::string("error box: ") + message);

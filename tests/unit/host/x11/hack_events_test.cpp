@@ -11,26 +11,13 @@ namespace {
 
 using Kind = HackEvent::Kind;
 
-// Events arrive in drains: nextEvent answers false once at the end of each.
-class FakeEventSource final : public HackEventSource {
+class FakeEventSource final : public HackEventSource, public ScriptedQueue<HackEvent> {
   public:
-    std::deque<std::vector<HackEvent>> drains;
     int drawingStops = 0;
 
     void stopDrawing() override { ++drawingStops; }
-
-    bool nextEvent(HackEvent& event) override {
-        if (drains.empty()) {
-            return false;
-        }
-        if (drains.front().empty()) {
-            drains.pop_front();
-            return false;
-        }
-        event = drains.front().front();
-        drains.front().erase(drains.front().begin());
-        return true;
-    }
+    bool nextEvent(HackEvent& event) override { return take(event); }
+    void waitForEvent() override { waitForMore(); }
 };
 
 HackEvent of(Kind kind) {
@@ -52,10 +39,11 @@ struct PumpTest : ::testing::Test {
     volatile std::sig_atomic_t stop = 0;
     std::vector<std::pair<int32_t, int32_t>> viewports;
     KeyTable keys;
+    Visibility visibility;
     HackMessagePump pump{source, stop,
                          [this](int32_t w, int32_t h) { viewports.emplace_back(w, h); }};
 
-    PumpTest() { pump.attach(keys, 1024, 768); }
+    PumpTest() { pump.attach(keys, visibility, 1024, 768); }
 
     // One drain as the loop does it; returns how many quit requests it took.
     int drain() {
@@ -114,6 +102,29 @@ TEST_F(PumpTest, OnlyANewSizeResetsTheViewport) {
     EXPECT_EQ(viewports, expected);
 }
 
+// Seen only while mapped, not wholly covered and not under the screen saver's window; each
+// event undoes only its own cause.
+TEST_F(PumpTest, TheWindowIsSeenOnlyWhileMappedUncoveredAndNotUnderTheLocker) {
+    const std::vector<std::pair<Kind, bool>> steps{
+        {Kind::kFullyCovered, false}, {Kind::kUnmapped, false},    {Kind::kUncovered, false},
+        {Kind::kMapped, true},        {Kind::kLockerShown, false}, {Kind::kFullyCovered, false},
+        {Kind::kLockerGone, false},   {Kind::kUncovered, true}};
+    for (const auto& [kind, seen] : steps) {
+        source.drains = {{of(kind)}};
+        drain();
+        EXPECT_EQ(visibility.seen(), seen) << "after event " << static_cast<int>(kind);
+    }
+}
+
+TEST_F(PumpTest, AStopSignalIsNotWaitedForAfterItWasTaken) {
+    source.drains = {{}, {}};
+    pump.waitForMessage();
+    EXPECT_EQ(source.waits, 1);
+    stop = 1;
+    pump.waitForMessage();
+    EXPECT_EQ(source.waits, 1);
+}
+
 TEST(HackMessagePump, EventsBeforeTheWindowExistsChangeNothing) {
     FakeEventSource source;
     volatile std::sig_atomic_t stop = 0;
@@ -135,7 +146,8 @@ TEST(HackMessagePump, AnEscTapEndsTheSharedLoop) {
     volatile std::sig_atomic_t stop = 0;
     KeyTable keys;
     HackMessagePump pump(source, stop, [](int32_t, int32_t) {});
-    pump.attach(keys, 640, 480);
+    Visibility visibility;
+    pump.attach(keys, visibility, 640, 480);
     source.drains = {{}, {of(Kind::kEscapePressed), of(Kind::kEscapeReleased)}};
     FakeClock clock;
     SecondsClock seconds(clock);
@@ -143,6 +155,26 @@ TEST(HackMessagePump, AnEscTapEndsTheSharedLoop) {
     FrameRenderer frames(seconds, animation);
     FakeSurface surface(log);
     runMainLoop(pump, keys, frames, surface, nullptr);
+    EXPECT_EQ(log, (EventLog{"frame", "swap", "frame", "swap"}));
+}
+
+// A covered window waits for events instead of drawing, and draws again once uncovered.
+TEST(HackMessagePump, ACoveredWindowWaitsInTheSharedLoopUntilUncovered) {
+    EventLog log;
+    FakeEventSource source;
+    volatile std::sig_atomic_t stop = 0;
+    KeyTable keys;
+    Visibility visibility;
+    HackMessagePump pump(source, stop, [](int32_t, int32_t) {});
+    pump.attach(keys, visibility, 640, 480);
+    source.drains = {{of(Kind::kFullyCovered)}, {}, {of(Kind::kUncovered)}, {of(Kind::kQuitKey)}};
+    FakeClock clock;
+    SecondsClock seconds(clock);
+    FakeAnimation animation(log);
+    FrameRenderer frames(seconds, animation);
+    FakeSurface surface(log, 0, &visibility);
+    runMainLoop(pump, keys, frames, surface, nullptr);
+    EXPECT_EQ(source.waits, 2);
     EXPECT_EQ(log, (EventLog{"frame", "swap", "frame", "swap"}));
 }
 

@@ -1,0 +1,30 @@
+// The system's notices that say whether the renderer can be seen: the display's power state
+// and our session's changes (locked, switched away, disconnected). Both registrations are
+// looked up at run time, so that a system without them runs as if always seen.
+#pragma once
+
+#include <windows.h>
+
+#include "host/visibility.h"
+
+class VisibilityNotices {
+  public:
+    VisibilityNotices() = default;
+    ~VisibilityNotices() { release(); }
+    VisibilityNotices(const VisibilityNotices&) = delete;
+    VisibilityNotices& operator=(const VisibilityNotices&) = delete;
+
+    // Asks for both notices to the window.
+    void attach(HWND window);
+    // Before the window is destroyed: the session notices are bound to it.
+    void release();
+
+    // WM_POWERBROADCAST: true when it was the display's state.
+    static bool readDisplayState(WPARAM event, LPARAM data, uint32_t& state);
+
+  private:
+    HWND window_ = nullptr;
+    HMODULE sessionLibrary_ = nullptr;
+    HANDLE powerNotice_ = nullptr;  // HPOWERNOTIFY
+    bool sessionNotices_ = false;
+};

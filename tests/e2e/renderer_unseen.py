@@ -1,0 +1,109 @@
+"""The renderer while nobody can see it: a locked session and a minimised window draw no
+frames and cost next to no CPU, and drawing comes back when it is seen again."""
+
+import os
+import time
+
+from harness import (check, cpu_seconds, holds_for, hud_rates, run_scenarios, scenario,
+                     settled_hud_count, wait_until)
+
+RENDERER = "Velmora.dll"
+TITLE = "VelmoraVC"
+WTS_SESSION_LOCK = 7
+WTS_SESSION_UNLOCK = 8
+WS_MINIMIZE = 0x20000000
+UNSEEN_SECONDS = 5.0
+MOST_CPU_SHARE = 0.02  # of one core, while unseen
+RESUME_SECONDS = 1.0
+
+
+class CountedRenderer:
+    """The renderer started with Mesa's heads-up display counting its frames into a file."""
+
+    def __init__(self, world, label):
+        hud_dir = os.path.join(world.out_dir, f"hud_{label}")
+        os.makedirs(hud_dir, exist_ok=True)
+        self.rates_path = os.path.join(hud_dir, "fps")
+        env = {"GALLIUM_HUD": "fps", "GALLIUM_HUD_DUMP_DIR": hud_dir}
+        self.process = world.wine_at(world.program(RENDERER), env=env)
+        self.window = world.wait_for_window(TITLE, process=self.process, visible=True)
+        world.wait_for_frames()
+
+    def counted(self):
+        return len(hud_rates(self.rates_path))
+
+    def expect_unseen(self, what):
+        """Over the next seconds: no frame counted, and under the CPU share."""
+        start_count = settled_hud_count(self.rates_path)
+        start_cpu, start_wall = cpu_seconds(self.process), time.time()
+        holds_for(lambda: self.process.poll() is None and self.counted() == start_count,
+                  UNSEEN_SECONDS, f"{what}: the renderer runs on and Mesa counts no frames")
+        share = (cpu_seconds(self.process) - start_cpu) / (time.time() - start_wall)
+        print(f"{what}: {share * 100:.2f} % of a core, {self.counted() - start_count} frame counts")
+        check(share < MOST_CPU_SHARE, f"{what}: {share * 100:.2f} % of a core while unseen")
+
+    def expect_frames_again(self, world, what):
+        start_count = self.counted()
+        wait_until(lambda: self.counted() > start_count, RESUME_SECONDS,
+                   f"{what}: frames counted again", process=self.process)
+        world.wait_for_frames(timeout=5)
+
+
+def change_session(world, code):
+    result, _ = world.probe("session", TITLE, str(code))
+    check(result == 0, f"could not post session change {code} ({result})")
+
+
+def focus_renderer(world, window):
+    # No window manager runs: point at the window so that X delivers the keys to it.
+    left, top, right, bottom = window["rect"]
+    world.move_mouse((left + right) // 2, (top + bottom) // 2)
+
+
+@scenario(screen="1024x768x16")
+def a_locked_session_draws_nothing_until_unlocked(world):
+    renderer = CountedRenderer(world, "locked")
+    change_session(world, WTS_SESSION_LOCK)
+    renderer.expect_unseen("locked")
+    change_session(world, WTS_SESSION_UNLOCK)
+    renderer.expect_frames_again(world, "unlocked")
+    world.close_window(TITLE)
+    check(world.wait_exit(renderer.process, 5.0) == 0, "the renderer did not end cleanly")
+
+
+@scenario(screen="1024x768x16")
+def escape_while_locked_ends_the_run(world):
+    renderer = CountedRenderer(world, "escape")
+    change_session(world, WTS_SESSION_LOCK)
+    start_count = settled_hud_count(renderer.rates_path)
+    focus_renderer(world, renderer.window)
+    world.hold_key("Escape")
+    code = world.wait_exit(renderer.process, 2.0)
+    check(code is not None, "the renderer was still running 2 s after Esc")
+    check(code == 0, f"the renderer ended with exit code {code}")
+    check(renderer.counted() == start_count, "frames were drawn while locked")
+
+
+@scenario(screen="1024x768x16")
+def a_minimised_renderer_draws_nothing_until_it_is_back(world):
+    renderer = CountedRenderer(world, "minimised")
+    other = world.wine("velmora_probe.exe", "box", "300", "200", "Other")
+    world.wait_for_window("Other", process=other, visible=True)
+    code, _ = world.probe("activate", "Other")
+    check(code == 0, "could not activate the other program")
+
+    def minimised():
+        window = world.find_window(TITLE)
+        check(window is not None, "the renderer's window is gone")
+        return window["style"] & WS_MINIMIZE
+
+    wait_until(minimised, 10, "the renderer minimised", process=renderer.process)
+    renderer.expect_unseen("minimised")
+    code, _ = world.probe("activate", TITLE)
+    check(code == 0, "could not activate the renderer again")
+    renderer.expect_frames_again(world, "restored")
+    world.close_window(TITLE)
+    check(world.wait_exit(renderer.process, 5.0) == 0, "the renderer did not end cleanly")
+
+
+run_scenarios(globals())
