@@ -439,11 +439,13 @@ class Scenario(DisplayWorld):
     def probe(self, *args, timeout=30):
         # Output through a file, not a pipe: Wine's own helper processes may inherit a
         # pipe and keep it open long after the probe has ended.
-        with tempfile.TemporaryFile("w+") as output:
+        with tempfile.TemporaryFile("w+") as output, tempfile.TemporaryFile("w+") as errors:
             result = subprocess.run([tool("wine64"), self.program("velmora_probe.exe"), *args],
-                                    env=self.env(), stdout=output, stderr=subprocess.DEVNULL,
+                                    env=self.env(), stdout=output, stderr=errors,
                                     stdin=subprocess.DEVNULL, timeout=timeout)
             output.seek(0)
+            errors.seek(0)
+            self.probe_errors = errors.read()
             return result.returncode, output.read()
 
     def probe_window(self, *args):
@@ -454,7 +456,8 @@ class Scenario(DisplayWorld):
         if code == PROBE_NO_SUCH_WINDOW and output.strip() == "none":
             return None
         if code != 0:
-            raise ProbeFailure(f"velmora_probe {' '.join(args)} failed with {code}: {output!r}")
+            raise ProbeFailure(f"velmora_probe {' '.join(args)} failed with {code}: {output!r} "
+                               f"{self.probe_errors[-2000:]!r}")
         return output
 
     def find_window(self, title, visible=False):

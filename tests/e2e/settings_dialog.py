@@ -8,19 +8,12 @@ import time
 from audio import music_folder, run_and_hear, windows_path, write_tone
 from harness import (POINTER_PAUSE, changed, check, holds_for, prefix_dir, run_scenarios,
                      scenario, wait_until)
+from velmora_scenarios import (INI, KEY_FILE, KEY_KIND, KEY_REPEAT, RENDERER, SAVER,
+                               WS_CAPTION, WS_DISABLED, WS_MAXIMIZEBOX, WS_MINIMIZEBOX,
+                               WS_THICKFRAME)
+from velmora_scenarios import DIALOG_TITLE as TITLE
+from velmora_scenarios import expect_exit as expect_process_exit
 
-SAVER = "Velmora.scr"
-RENDERER = "Velmora.dll"
-TITLE = "<Velmora>"
-INI = "Velmora.ini"
-WS_MINIMIZEBOX = 0x00020000
-WS_MAXIMIZEBOX = 0x00010000
-WS_THICKFRAME = 0x00040000
-WS_CAPTION = 0x00C00000
-
-KEY_KIND = "BGM区分".encode("cp932")
-KEY_REPEAT = "BGMﾘﾋﾟｰﾄ".encode("cp932")
-KEY_FILE = "BGMﾌｧｲﾙ".encode("cp932")
 CHOOSER_TITLE = "ﾌｧｲﾙを開く"
 
 
@@ -69,8 +62,7 @@ def read_ini(folder):
 
 
 def expect_exit(world, process, within=5.0):
-    code = world.wait_exit(process, within)
-    check(code == 0, f"the saver gave {code} (None: still running) after the dialog closed")
+    expect_process_exit(world, process, within, "the saver after the dialog closed")
 
 
 @scenario(screen="1024x768x24")
@@ -98,7 +90,6 @@ def dialog_has_its_size_place_and_look(world):
     expect_exit(world, process)
 
 
-WS_DISABLED = 0x08000000
 REPEAT_BOX = (1680, 780)   # panel twips of the repeat box's top-left corner
 OPTION_TEXT = {0: (700, 1180), 1: (700, 880), 2: (700, 1480)}
 OPTION_MARK = {0: (480, 1200), 1: (480, 900), 2: (480, 1500)}
@@ -192,6 +183,8 @@ ORIGINAL_INI = ("[Section]\r\n" "BGM区分= 2\r\n" "BGMﾘﾋﾟｰﾄ= 3\r\n"
 def cancel_and_closing_leave_the_file_as_it_was(world):
     folder, process, window = open_dialog(world, ORIGINAL_INI)
     click_twips(world, panel_point(window, *OPTION_TEXT[1]))
+    wait_until(lambda: repeat_box_enabled(world, window), 10,
+               "the repeat box enabled for the audio CD")
     click_twips(world, client_point(window, *CANCEL_BUTTON))
     expect_exit(world, process)
     check(read_ini(folder) == ORIGINAL_INI, "cancel changed the settings file")
@@ -310,10 +303,13 @@ def drag_from_the_background_onto_store_writes_nothing(world):
     time.sleep(POINTER_PAUSE)
     # Across to "設定" in a few steps, as a hand drags, then let go over it.
     (x0, y0), (x1, y1) = client_point(window, *BACKGROUND), client_point(window, *STORE_BUTTON)
+    plain = store_button_look(world, window, "store_plain")
     for step in range(1, 6):
         world.move_mouse(x0 + (x1 - x0) * step // 5, y0 + (y1 - y0) * step // 5)
         time.sleep(POINTER_PAUSE / 2)
-    time.sleep(POINTER_PAUSE)
+    # Let go only once the button has seen the pointer over it.
+    wait_until(lambda: changed(store_button_look(world, window, "store_hovered"), plain), 10,
+               "the store button's hover look under the dragged pointer")
     world.xdotool("mouseup", "1")
     holds_for(lambda: process.poll() is None and read_ini(folder) is None, 1.5,
               "the dialog open and nothing stored after a drag onto the button")
@@ -337,8 +333,14 @@ def hover_a_second_then_click_stores_every_time(world):
         process = world.wine_at(os.path.join(folder, SAVER), "/c")
         window = world.wait_for_window(TITLE, process=process, visible=True)
         wait_for_paint(world, window)
+        plain = store_button_look(world, window, "store_plain")
         world.move_mouse(*client_point(window, *STORE_BUTTON))
-        time.sleep(HOVER_REST)  # the hover timer has long seen the pointer: no move may follow
+        hovered = wait_until(
+            lambda: changed(store_button_look(world, window, "store_hovered"), plain), 10,
+            "the store button's hover look")
+        # The pointer rests on it; no move may follow before the click.
+        holds_for(lambda: store_button_look(world, window, "store_resting") == hovered,
+                  HOVER_REST, "the hover look while the pointer rests")
         world.xdotool("click", "1")
         code = world.wait_exit(process, 5.0)
         check(code == 0, f"attempt {attempt + 1}: the click was lost (saver gave {code})")

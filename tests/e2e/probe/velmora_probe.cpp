@@ -197,56 +197,6 @@ int killCommand(const char* title) {
     return ended ? kDone : kFailed;
 }
 
-// The window's own picture of itself (PrintWindow, whatever covers it on screen) as a 24-bit
-// bottom-up BMP file of its client area.
-int captureCommand(const char* handle, const char* file) {
-    HWND window = windowByHandle(handle);
-    if (!IsWindow(window)) {
-        return noSuchWindow();
-    }
-    RECT client{};
-    GetClientRect(window, &client);
-    const int width = client.right;
-    const int height = client.bottom;
-    if (width <= 0 || height <= 0) {
-        return kFailed;
-    }
-    HDC screen = GetDC(nullptr);
-    HDC memory = CreateCompatibleDC(screen);
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(info.bmiHeader);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = height;
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 24;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    HGDIOBJ previous = SelectObject(memory, bitmap);
-    const BOOL printed = PrintWindow(window, memory, PW_CLIENTONLY);
-    GdiFlush();
-    const DWORD rowBytes = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-    const DWORD imageBytes = rowBytes * static_cast<DWORD>(height);
-    BITMAPFILEHEADER header{};
-    header.bfType = 0x4D42;  // "BM"
-    header.bfOffBits = sizeof(BITMAPFILEHEADER) + sizeof(BITMAPINFOHEADER);
-    header.bfSize = header.bfOffBits + imageBytes;
-    bool written = false;
-    if (printed && bits != nullptr) {
-        if (FILE* out = std::fopen(file, "wb")) {
-            written = std::fwrite(&header, sizeof(header), 1, out) == 1 &&
-                      std::fwrite(&info.bmiHeader, sizeof(info.bmiHeader), 1, out) == 1 &&
-                      std::fwrite(bits, 1, imageBytes, out) == imageBytes;
-            written = std::fclose(out) == 0 && written;
-        }
-    }
-    SelectObject(memory, previous);
-    DeleteObject(bitmap);
-    DeleteDC(memory);
-    ReleaseDC(nullptr, screen);
-    return written ? kDone : kFailed;
-}
-
 // Writes one value with the platform's own private-profile service; key and value are
 // given as hex bytes so that Shift-JIS names pass unchanged.
 std::string fromHex(const char* hex) {
@@ -332,8 +282,7 @@ bool startedAsRenderer() {
 int usage() {
     std::fprintf(stderr,
                  "usage: velmora_probe find TITLE | children HWND | close TITLE |\n"
-                 "       syscommand TITLE CODE | capture HWND FILE.bmp | display |\n"
-                 "       box WIDTH HEIGHT TITLE |\n"
+                 "       syscommand TITLE CODE | display | box WIDTH HEIGHT TITLE |\n"
                  "       kill TITLE | activate TITLE | profile-write FILE SECTION KEYHEX VALUEHEX |\n"
                  "       profile-read FILE SECTION KEYHEX\n");
     return kUsage;
@@ -354,8 +303,6 @@ int main(int argc, char** argv) {
         return closeCommand(argv[2]);
     if (command == "syscommand" && argc == 4)
         return sysCommand(argv[2], argv[3]);
-    if (command == "capture" && argc == 4)
-        return captureCommand(argv[2], argv[3]);
     if (command == "display" && argc == 2)
         return displayCommand();
     if (command == "box" && argc == 5)
