@@ -1,11 +1,9 @@
 """Creates the test run's Wine prefix once (about 10 s), with the settings the scenarios need.
 
-Wine draws the window frames itself (no window manager runs on the test displays), the
-Japanese dialog font maps to IPAPGothic, which has Japanese and Latin glyphs alike, and a tone
-is the system's default sound, so that a sound played by mistake in its place is heard.
+Wine draws the window frames itself (no window manager runs on the test displays), and the
+Japanese dialog font maps to IPAPGothic, which has Japanese and Latin glyphs alike.
 """
 
-import hashlib
 import os
 import shutil
 import subprocess
@@ -13,7 +11,6 @@ import sys
 import tempfile
 
 import harness
-from audio import write_tone
 
 REGISTRY = r"""Windows Registry Editor Version 5.00
 
@@ -24,15 +21,7 @@ REGISTRY = r"""Windows Registry Editor Version 5.00
 "ＭＳ Ｐゴシック"="IPAPGothic"
 "ＭＳ ゴシック"="IPAGothic"
 "MS UI Gothic"="IPAPGothic"
-
-[HKEY_CURRENT_USER\AppEvents\Schemes\Apps\.Default\.Default\.Current]
-@="C:\\windows\\media\\velmora-default.wav"
-
-[HKEY_CURRENT_USER\Control Panel\Sounds]
-"Default"="C:\\windows\\media\\velmora-default.wav,Default"
 """
-DEFAULT_SOUND = ("media", "velmora-default.wav")  # under drive_c/windows
-DEFAULT_SOUND_HZ = 880
 
 
 # Wine's own Marlett (package fonts-wine) draws the glyphs of the caption buttons; this
@@ -49,20 +38,10 @@ def install_wine_fonts(prefix):
             shutil.copy2(font, target)
 
 
-def install_default_sound(prefix):
-    """The tone the registry names as the default sound (Windows reads it from AppEvents,
-    Wine from win.ini's [sounds], which the registry holds under Control Panel)."""
-    sound = os.path.join(prefix, "drive_c", "windows", *DEFAULT_SOUND)
-    os.makedirs(os.path.dirname(sound), exist_ok=True)
-    write_tone(sound, DEFAULT_SOUND_HZ, 1.0)
-
-
 def main():
     prefix = harness.prefix_dir()
     stamp = os.path.join(prefix, ".velmora-ready")
-    # A prefix made from other settings is made afresh.
-    version = hashlib.sha256(REGISTRY.encode()).hexdigest()
-    if os.path.exists(stamp) and open(stamp).read().strip() == version:
+    if os.path.exists(stamp):
         install_wine_fonts(prefix)
         print(f"reusing Wine prefix {prefix}")
         return 0
@@ -84,9 +63,8 @@ def main():
         os.unlink(reg.name)
     subprocess.run([harness.tool("wineserver"), "-w"], env=env, timeout=60)
     install_wine_fonts(prefix)
-    install_default_sound(prefix)
     with open(stamp, "w") as marker:
-        marker.write(version + "\n")
+        marker.write("ok\n")
     print(f"created Wine prefix {prefix}")
     return 0
 

@@ -4,17 +4,11 @@ import os
 import time
 
 from harness import check, holds_for, run_scenarios, scenario, wait_until
-from velmora_scenarios import expect_exit
+from velmora_scenarios import (RENDERER, WS_CAPTION, WS_CLIPCHILDREN, WS_CLIPSIBLINGS,
+                               WS_EX_TOPMOST, WS_MINIMIZE, WS_POPUP, WS_THICKFRAME, expect_exit,
+                               press_escape)
+from velmora_scenarios import RENDERER_TITLE as TITLE
 
-RENDERER = "Velmora.dll"
-TITLE = "VelmoraVC"
-WS_POPUP = 0x80000000
-WS_CAPTION = 0x00C00000
-WS_THICKFRAME = 0x00040000
-WS_CLIPSIBLINGS = 0x04000000
-WS_CLIPCHILDREN = 0x02000000
-WS_MINIMIZE = 0x20000000
-WS_EX_TOPMOST = 0x00000008
 SC_SCREENSAVE = 0xF140
 SC_MONITORPOWER = 0xF170
 SC_CLOSE = 0xF060
@@ -26,17 +20,8 @@ def start_renderer(world):
     return process, window
 
 
-def focus_renderer(world, window):
-    # No window manager runs: point at the window so that X delivers the keys to it.
-    left, top, right, bottom = window["rect"]
-    world.move_mouse((left + right) // 2, (top + bottom) // 2)
-
-
 def press_escape_and_expect_exit(world, process, window):
-    focus_renderer(world, window)
-    # Held like a person's key press: a tap shorter than one frame of the ball may fall into
-    # a single drain of the message queue, and the renderer only sees Esc while it is down.
-    world.hold_key("Escape")
+    press_escape(world, window)
     expect_exit(world, process, 2.0, "the renderer after Esc")
 
 
@@ -158,7 +143,8 @@ def close_request_from_outside_ends_it(world):
 @scenario(screen="1024x768x16")
 def other_keys_and_the_mouse_do_not_end_it(world):
     process, window = start_renderer(world)
-    focus_renderer(world, window)
+    left, top, right, bottom = window["rect"]  # X gives the keys to the window pointed at
+    world.move_mouse((left + right) // 2, (top + bottom) // 2)
     world.wait_for_frames()  # the keys reach the running shot, not its start-up
     world.key("a", "space", "Return", "F1", "Up", "q")
     world.move_mouse(10, 10)
@@ -195,9 +181,8 @@ def an_escape_tap_ends_it(world):
     # A zero-length tap: its key-down and key-up may be taken in one drain of the queue,
     # most likely while the loop sleeps out the refresh period.
     process, window = start_renderer(world)
-    focus_renderer(world, window)
     world.wait_for_frames()
-    world.xdotool("key", "--delay", "0", "Escape")  # no pause between press and release
+    press_escape(world, window, tap=True)
     expect_exit(world, process, 2.0, "the renderer after an Esc tap")
 
 

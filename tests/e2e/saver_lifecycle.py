@@ -5,8 +5,9 @@ import time
 
 from harness import check, run_scenarios, scenario
 from velmora_scenarios import (PREVIEW_TITLE, RENDERER_TITLE, RUN_TITLE,
-                               ends_at_once_showing_nothing, expect_exit, saver_folder,
-                               start_run, start_saver, stand_in_folder, wait_for_renderer)
+                               ends_at_once_showing_nothing, expect_exit, press_escape,
+                               saver_folder, start_run, start_saver, stand_in_folder,
+                               wait_for_renderer)
 
 
 @scenario(screen="1024x768x16")
@@ -38,10 +39,7 @@ def stale_renderer_window_of_another_process_does_not_keep_a_run_alive(world):
     stale = world.wine("velmora_probe.exe", "box", "200", "100", RENDERER_TITLE)
     world.wait_for_window(RENDERER_TITLE, process=stale)
     saver = start_run(world)
-    window = wait_for_renderer(world, saver)
-    left, top, right, bottom = window["rect"]
-    world.move_mouse((left + right) // 2, (top + bottom) // 2)
-    world.hold_key("Escape")
+    press_escape(world, wait_for_renderer(world, saver))
     expect_exit(world, saver, 6.0, "the saver after Esc")
     check(stale.poll() is None, "the stale window's program was ended")
 

@@ -8,7 +8,8 @@ from harness import check, holds_for, process_output, run_scenarios, scenario, w
 from velmora_scenarios import (DIALOG_TITLE, MESSAGE_CAPTION, MESSAGE_TEXT, PREVIEW_TITLE,
                                RENDERER_TITLE, RUN_TITLE, SAVER, WS_CAPTION, WS_CHILD,
                                WS_THICKFRAME, ends_at_once_showing_nothing, expect_exit,
-                               expect_run_end, saver_folder, start_saver, stand_in_folder)
+                               expect_run_end, press_escape, saver_folder, start_saver,
+                               stand_in_folder)
 from velmora_scenarios import start_run as start_saver_run
 
 PREVIEW_BMP = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "saver",
@@ -19,16 +20,6 @@ def start_run(world):
     saver = start_saver_run(world)
     renderer = world.wait_for_window(RENDERER_TITLE, process=saver)
     return saver, renderer
-
-
-def press_escape(world, renderer, zero_length=False):
-    left, top, right, bottom = renderer["rect"]
-    world.move_mouse((left + right) // 2, (top + bottom) // 2)
-    if zero_length:
-        world.xdotool("key", "--delay", "0", "Escape")  # no pause between press and release
-    else:
-        # Held: a tap may fall into one drain of the renderer's queue on a busy machine.
-        world.hold_key("Escape")
 
 
 @scenario(screen="1024x768x16")
@@ -49,7 +40,7 @@ def an_escape_tap_ends_the_renderer_within_2_s(world):
     saver, renderer = start_run(world)
     # Once frames are shown; its press and release may reach the renderer in one drain.
     world.wait_for_frames()
-    press_escape(world, renderer, zero_length=True)
+    press_escape(world, renderer, tap=True)
     check(world.wait_until_gone(RENDERER_TITLE, 2.0), "the renderer still ran 2 s after Esc")
     expect_run_end(world, saver)
 

@@ -72,8 +72,6 @@ def cd_without_a_drive_plays_nothing_and_the_run_goes_on(world):
 
 @scenario(screen="1024x768x16")
 def corrupt_wav_plays_nothing_not_even_the_default_sound(world):
-    # The prefix's default sound is a tone (prepare_prefix): played in place of the file,
-    # it would be heard.
     pulse = PulseAudio(world).start()
     try:
         folder = music_folder(world)

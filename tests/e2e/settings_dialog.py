@@ -8,9 +8,9 @@ import time
 from audio import music_folder, run_and_hear, windows_path, write_tone
 from harness import (POINTER_PAUSE, changed, check, holds_for, prefix_dir, run_scenarios,
                      scenario, wait_until)
-from velmora_scenarios import (INI, KEY_FILE, KEY_KIND, KEY_REPEAT, RENDERER, SAVER,
-                               WS_CAPTION, WS_DISABLED, WS_MAXIMIZEBOX, WS_MINIMIZEBOX,
-                               WS_THICKFRAME)
+from velmora_scenarios import (INI, KEY_FILE, KEY_KIND, KEY_REPEAT, RENDERER,
+                               RENDERER_TITLE, SAVER, WS_CAPTION, WS_DISABLED, WS_MAXIMIZEBOX,
+                               WS_MINIMIZEBOX, WS_THICKFRAME, press_escape, start_run)
 from velmora_scenarios import DIALOG_TITLE as TITLE
 from velmora_scenarios import expect_exit as expect_process_exit
 
@@ -164,15 +164,12 @@ def audio_cd_choice_and_track_are_stored_in_order(world):
     check(ini.startswith(b"[Section]"), f"section: {ini!r}")
 
     # The next run reads them: kind 1 takes the CD path, which under Wine has no drive.
-    saver = world.wine_at(os.path.join(folder, SAVER), "/s")
-    world.wait_for_window("Velmora_Main", process=saver)
-    renderer = world.wait_for_window("VelmoraVC", process=saver, visible=True)
+    saver = start_run(world, folder)
+    renderer = world.wait_for_window(RENDERER_TITLE, process=saver, visible=True)
     holds_for(lambda: saver.poll() is None, 1.0, "the run going on without a CD drive")
-    world.move_mouse(512, 384)
-    world.hold_key("Escape")
-    check(world.wait_exit(saver, 6.0) == 0, "the run did not end after Esc")
+    press_escape(world, renderer)
+    expect_process_exit(world, saver, 6.0, "the run after Esc")
     check(read_ini(folder) == ini, "the run changed the settings file")
-    del renderer
 
 
 ORIGINAL_INI = ("[Section]\r\n" "BGM区分= 2\r\n" "BGMﾘﾋﾟｰﾄ= 3\r\n"
@@ -189,9 +186,7 @@ def cancel_and_closing_leave_the_file_as_it_was(world):
     expect_exit(world, process)
     check(read_ini(folder) == ORIGINAL_INI, "cancel changed the settings file")
 
-    process = world.wine_at(os.path.join(folder, SAVER), "/c")
-    window = world.wait_for_window(TITLE, process=process, visible=True)
-    wait_for_paint(world, window)
+    _, process, window = open_dialog(world, folder=folder)
     # The file named is missing, so the dialog opens at "なし": choose the audio CD.
     click_twips(world, panel_point(window, *OPTION_TEXT[1]))
     wait_until(lambda: repeat_box_enabled(world, window), 10,
@@ -329,10 +324,7 @@ def hover_a_second_then_click_stores_every_time(world):
     for attempt in range(10):
         if os.path.exists(os.path.join(folder, INI)):
             os.unlink(os.path.join(folder, INI))
-        world.move_mouse(900, 700)
-        process = world.wine_at(os.path.join(folder, SAVER), "/c")
-        window = world.wait_for_window(TITLE, process=process, visible=True)
-        wait_for_paint(world, window)
+        _, process, window = open_dialog(world, folder=folder)
         plain = store_button_look(world, window, "store_plain")
         world.move_mouse(*client_point(window, *STORE_BUTTON))
         hovered = wait_until(

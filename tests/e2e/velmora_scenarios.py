@@ -70,6 +70,17 @@ def wait_for_renderer(world, saver, window_class=RENDERER_CLASS, timeout=30):
                       process=saver)
 
 
+def press_escape(world, window, tap=False):
+    """Esc over the window (no window manager runs: X gives the keys to the window under
+    the pointer), held like a person's press unless tap: a zero-length press and release."""
+    left, top, right, bottom = window["rect"]
+    world.move_mouse((left + right) // 2, (top + bottom) // 2)
+    if tap:
+        world.xdotool("key", "--delay", "0", "Escape")
+    else:
+        world.hold_key("Escape")
+
+
 def expect_exit(world, process, within, what, code=0):
     """The process ends within the given seconds, with the given exit code."""
     ended = world.wait_exit(process, within)
