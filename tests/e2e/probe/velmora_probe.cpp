@@ -112,8 +112,8 @@ int sysCommand(const char* title, const char* code) {
     // With a deadline: a command the window passes on may open a modal window of the system's.
     DWORD_PTR result = 0;
     const LRESULT answered = SendMessageTimeoutA(
-        window, WM_SYSCOMMAND, static_cast<WPARAM>(std::strtoul(code, nullptr, 0)), 0,
-        SMTO_NORMAL, 5000, &result);
+        window, WM_SYSCOMMAND, static_cast<WPARAM>(std::strtoul(code, nullptr, 0)), 0, SMTO_NORMAL,
+        5000, &result);
     std::printf("answered=%d\n", answered != 0 ? 1 : 0);
     std::printf("result=%lld\n", static_cast<long long>(result));
     return kDone;

@@ -19,8 +19,8 @@ TEST(SystemCommand, RefusesTheSystemScreenSaverAndMonitorPowerDown) {
 
 TEST(SystemCommand, PassesEveryOtherCommandOn) {
     for (const std::uintptr_t command :
-         {0xF000u, 0xF010u, 0xF020u, 0xF030u, 0xF060u, 0xF090u, 0xF100u, 0xF120u, 0xF130u,
-          0xF150u, 0xF160u, 0xF180u, 0xF190u, 0xF1A0u, 0xF012u, 0xF062u}) {
+         {0xF000u, 0xF010u, 0xF020u, 0xF030u, 0xF060u, 0xF090u, 0xF100u, 0xF120u, 0xF130u, 0xF150u,
+          0xF160u, 0xF180u, 0xF190u, 0xF1A0u, 0xF012u, 0xF062u}) {
         EXPECT_FALSE(refusesSystemCommand(command)) << std::hex << command;
     }
     EXPECT_FALSE(refusesSystemCommand(0));
