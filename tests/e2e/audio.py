@@ -11,20 +11,16 @@ import tempfile
 import wave
 
 from harness import check, tool, wait_until
+from velmora_scenarios import (KEY_FILE, KEY_KIND, KEY_REPEAT, RENDERER_TITLE, SECTION,
+                               expect_exit, stand_in_folder)
+from velmora_scenarios import start_run as start_saver_run
 
-SAVER = "Velmora.scr"
-RUN_TITLE = "Velmora_Main"
-RENDERER_TITLE = "VelmoraVC"
 RATE = 22050
 WINDOW = RATE // 10  # 100 ms of samples
 AFTER_RUN = 2.5  # seconds recorded after the saver has ended
 HEARD_FOR = 3.0  # seconds of music heard before a run is ended: a 1 s file played three times
 LOUD = 0.05  # a 100 ms window this loud (RMS, full scale 1.0) holds sound
 QUIET = 0.01  # a 100 ms window this quiet (RMS) holds none
-SECTION = "Section"
-KEY_KIND = "BGM区分".encode("cp932")
-KEY_REPEAT = "BGMﾘﾋﾟｰﾄ".encode("cp932")
-KEY_FILE = "BGMﾌｧｲﾙ".encode("cp932")
 
 
 class PulseAudio:
@@ -151,14 +147,12 @@ def write_settings(world, folder, kind, music):
 
 
 def music_folder(world):
-    return world.program_folder("programs", [SAVER], renamed={"Velmora.dll": "velmora_probe.exe"})
+    return stand_in_folder(world)
 
 
 def start_run(world, pulse, folder):
-    env = dict(pulse.env)
-    env["VELMORA_PROBE_RENDERER_DELAY_MS"] = "0"
-    saver = world.wine_at(os.path.join(folder, SAVER), "/s", env=env)
-    world.wait_for_window(RUN_TITLE, process=saver)
+    env = {**pulse.env, "VELMORA_PROBE_RENDERER_DELAY_MS": "0"}
+    saver = start_saver_run(world, folder, env=env)
     world.wait_for_window(RENDERER_TITLE, process=saver)
     return saver
 
@@ -169,8 +163,7 @@ def end_run(world, saver, kill=False):
         check(code == 0, "could not end the renderer")
     else:
         world.close_window(RENDERER_TITLE)
-    code = world.wait_exit(saver, 5)
-    check(code == 0, f"the saver ended with {code} (None: still running)")
+    expect_exit(world, saver, 5, "the saver after the run")
 
 
 def sound_span(levels, threshold=LOUD):

@@ -46,6 +46,13 @@ class ScenarioFailure(AssertionError):
     pass
 
 
+class ProbeFailure(RuntimeError):
+    """A probe that could not run: never an answer such as "no such window"."""
+
+
+PROBE_NO_SUCH_WINDOW = 3  # velmora_probe's exit code when the window asked about is not there
+
+
 def check(condition, message):
     if not condition:
         raise ScenarioFailure(message)
@@ -167,6 +174,14 @@ class Image:
         return Image(width, height, rgb)
 
 
+def ball_is_showing(image):
+    """Whether the ball's glow lights the middle of a screenshot: a channel at 200 or more
+    within 48 pixels of its centre (the ball always covers that much, whatever its turn)."""
+    centre_x, centre_y = image.width // 2, image.height // 2
+    return max(max(image.pixel(x, y)) for y in range(centre_y - 48, centre_y + 48, 4)
+               for x in range(centre_x - 48, centre_x + 48, 4)) >= 200
+
+
 # --- a display and the processes on it --------------------------------------------------
 
 def start_xvfb(spawn, screen):
@@ -198,7 +213,11 @@ class DisplayWorld:
 
     def __enter__(self):
         os.makedirs(self.out_dir, exist_ok=True)
-        self.display = start_xvfb(self.spawn, self.screen)
+        try:
+            self.display = start_xvfb(self.spawn, self.screen)
+        except BaseException:
+            self.cleanup()
+            raise
         return self
 
     def __exit__(self, *exc):
@@ -235,8 +254,20 @@ class DisplayWorld:
 
     def cleanup(self):
         # Our programs first, newest first, then the display.
-        for process in reversed(self.processes):
-            self.end_process(process)
+        self.end_processes(reversed(self.processes))
+
+    @classmethod
+    def end_processes(cls, processes):
+        """Ends each process in turn, even when ending one before it failed; the first
+        failure is raised after all."""
+        failure = None
+        for process in processes:
+            try:
+                cls.end_process(process)
+            except Exception as error:  # go on with the others, report the first
+                failure = failure or error
+        if failure is not None:
+            raise failure
 
     @staticmethod
     def end_process(process):
@@ -380,7 +411,11 @@ class Scenario(DisplayWorld):
     def __enter__(self):
         super().__enter__()
         # The wineserver binds its desktop to the display of its first client: start afresh.
-        self.stop_wineserver()
+        try:
+            self.stop_wineserver()
+        except BaseException:
+            self.cleanup()
+            raise
         return self
 
     def env(self):
@@ -394,12 +429,16 @@ class Scenario(DisplayWorld):
     def cleanup(self):
         # Our own processes first, then every Windows process of the prefix (those our
         # programs started themselves), then the display.
-        xvfb = self.processes[0] if self.processes else None
-        for process in reversed(self.processes[1:]):
-            self.end_process(process)
-        self.stop_wineserver()
-        if xvfb is not None:
-            self.end_process(xvfb)
+        # Each step runs even when one before it failed (a wineserver that will not stop
+        # must not leave the display behind).
+        xvfb = self.processes[:1]
+        try:
+            self.end_processes(reversed(self.processes[1:]))
+        finally:
+            try:
+                self.stop_wineserver()
+            finally:
+                self.end_processes(xvfb)
 
     def program(self, name):
         return os.path.join(bin_dir(), name)
@@ -431,28 +470,44 @@ class Scenario(DisplayWorld):
     def probe(self, *args, timeout=30):
         # Output through a file, not a pipe: Wine's own helper processes may inherit a
         # pipe and keep it open long after the probe has ended.
-        with tempfile.TemporaryFile("w+") as output:
+        with tempfile.TemporaryFile("w+") as output, tempfile.TemporaryFile("w+") as errors:
             result = subprocess.run([tool("wine64"), self.program("velmora_probe.exe"), *args],
-                                    env=self.env(), stdout=output, stderr=subprocess.DEVNULL,
+                                    env=self.env(), stdout=output, stderr=errors,
                                     stdin=subprocess.DEVNULL, timeout=timeout)
             output.seek(0)
+            errors.seek(0)
+            self.probe_errors = errors.read()
             return result.returncode, output.read()
+
+    def probe_window(self, *args):
+        """The output of a probe command about a window, or None when the window is not
+        there. A probe that failed to run is no answer: it raises ProbeFailure (not a
+        ScenarioFailure, so that no wait takes it for "not yet")."""
+        code, output = self.probe(*args)
+        if code == PROBE_NO_SUCH_WINDOW and output.strip() == "none":
+            return None
+        if code != 0:
+            raise ProbeFailure(f"velmora_probe {' '.join(args)} failed with {code}: {output!r} "
+                               f"{self.probe_errors[-2000:]!r}")
+        return output
 
     def find_window(self, title, visible=False):
         """Windows' own view of a top-level window (shown, if asked), or None; programs
         create their windows hidden and show them only after the rest of their set-up."""
-        code, output = self.probe("find", title)
-        if code != 0:
+        output = self.probe_window("find", title)
+        if output is None:
             return None
         window = parse_probe(output)
         return window if not visible or window.get("visible") == 1 else None
 
     def children(self, hwnd):
-        _, output = self.probe("children", str(hwnd))
+        output = self.probe_window("children", str(hwnd)) or ""
         return [parse_probe(block) for block in output.split("--\n") if block.strip()]
 
     def display_state(self):
-        _, output = self.probe("display")
+        code, output = self.probe("display")
+        if code != 0:
+            raise ProbeFailure(f"velmora_probe display failed with {code}: {output!r}")
         return parse_probe(output)
 
     def close_window(self, title):
@@ -462,12 +517,8 @@ class Scenario(DisplayWorld):
     def wait_for_frames(self, timeout=30):
         """Waits until the renderer's ball lights the middle of the screen: its start-up is
         over and frames are being shown."""
-        def lit():
-            image = self.picture("frames")
-            centre_x, centre_y = image.width // 2, image.height // 2
-            return max(max(image.pixel(x, y)) for y in range(centre_y - 48, centre_y + 48, 4)
-                       for x in range(centre_x - 48, centre_x + 48, 4)) >= 200
-        wait_until(lit, timeout, "frames of the ball on the screen")
+        wait_until(lambda: ball_is_showing(self.picture("frames")), timeout,
+                   "frames of the ball on the screen")
 
 
 def parse_probe(output):
@@ -484,7 +535,7 @@ def parse_probe(output):
     for key in ("style", "exstyle"):
         if key in values:
             values[key] = int(values[key], 16)
-    for key in ("visible", "hwnd", "parent", "pid"):
+    for key in ("visible", "hwnd", "parent", "pid", "foreground"):
         if key in values:
             values[key] = int(values[key])
     return values

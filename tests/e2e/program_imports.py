@@ -1,5 +1,6 @@
 """Each shipped program imports nothing but Windows system DLLs (the runtimes are static)."""
 
+import os
 import re
 import subprocess
 import sys
@@ -10,6 +11,10 @@ SYSTEM_DLLS = {
     "shlwapi.dll", "user32.dll", "winmm.dll", "version.dll", "uxtheme.dll",
 }
 API_SET = re.compile(r"^api-ms-win-[a-z0-9-]+\.dll$")
+# What each program must import: every program the kernel, the renderer OpenGL too (an empty
+# list means objdump read no import table at all).
+REQUIRED = {"velmora.dll": {"kernel32.dll", "opengl32.dll"}}
+REQUIRED_BY_ANY = {"kernel32.dll"}
 
 
 def imports_of(path):
@@ -23,9 +28,14 @@ def main(paths):
     for path in paths:
         names = imports_of(path)
         foreign = [n for n in names if n not in SYSTEM_DLLS and not API_SET.match(n)]
+        missing = sorted(REQUIRED.get(os.path.basename(path).lower(), REQUIRED_BY_ANY)
+                         - set(names))
         print(f"{path}: {', '.join(names)}")
         if foreign:
             print(f"  not a system DLL: {', '.join(foreign)}")
+            failed = True
+        if missing:
+            print(f"  missing: {', '.join(missing)}")
             failed = True
     return 1 if failed else 0
 

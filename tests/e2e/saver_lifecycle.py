@@ -1,41 +1,13 @@
 """A run and its renderer end together, whatever ends the run, and the saver never keeps a
 renderer, a stale window or a preview alive."""
 
-import os
 import time
 
-from harness import check, run_scenarios, scenario, wait_until
-
-SAVER = "Velmora.scr"
-RENDERER = "Velmora.dll"
-RUN_TITLE = "Velmora_Main"
-RENDERER_TITLE = "VelmoraVC"
-PREVIEW_TITLE = "Preview Window"
-
-
-def start_run(world, folder=None, env=None):
-    folder = folder or world.program_folder("programs", [SAVER, RENDERER])
-    saver = world.wine_at(os.path.join(folder, SAVER), "/s", env=env)
-    world.wait_for_window(RUN_TITLE, process=saver)
-    return saver
-
-
-def wait_for_renderer(world, saver, window_class="GLWindow", timeout=30):
-    """The renderer's own window (not a stand-in's of the same title), once shown."""
-    def shown():
-        window = world.find_window(RENDERER_TITLE)
-        if window is not None and window["class"] == window_class and window["visible"] == 1:
-            return window
-        return None
-    return wait_until(shown, timeout, f"a shown renderer window of class {window_class}",
-                      process=saver)
-
-
-def expect_saver_exit(world, saver, within):
-    code = world.wait_exit(saver, within)
-    check(code is not None, f"the saver still ran {within} s on")
-    check(code == 0, f"the saver ended with exit code {code}")
-    check(world.find_window(RUN_TITLE) is None, "the run window outlived the saver")
+from harness import check, run_scenarios, scenario
+from velmora_scenarios import (PREVIEW_TITLE, RENDERER_TITLE, RUN_TITLE,
+                               ends_at_once_showing_nothing, expect_exit, press_escape,
+                               saver_folder, start_run, start_saver, stand_in_folder,
+                               wait_for_renderer)
 
 
 @scenario(screen="1024x768x16")
@@ -44,7 +16,7 @@ def closing_the_run_window_ends_the_renderer_too(world):
     wait_for_renderer(world, saver)
     world.close_window(RUN_TITLE)
     check(world.wait_until_gone(RENDERER_TITLE, 3.0), "the renderer outlived the run")
-    expect_saver_exit(world, saver, 3.0)
+    expect_exit(world, saver, 3.0, "the saver after its run window was closed")
     check(world.display_state()["cursor_showing"] == "1", "the cursor stayed hidden")
 
 
@@ -67,37 +39,34 @@ def stale_renderer_window_of_another_process_does_not_keep_a_run_alive(world):
     stale = world.wine("velmora_probe.exe", "box", "200", "100", RENDERER_TITLE)
     world.wait_for_window(RENDERER_TITLE, process=stale)
     saver = start_run(world)
-    window = wait_for_renderer(world, saver)
-    left, top, right, bottom = window["rect"]
-    world.move_mouse((left + right) // 2, (top + bottom) // 2)
-    world.hold_key("Escape")
-    expect_saver_exit(world, saver, 6.0)
+    press_escape(world, wait_for_renderer(world, saver))
+    expect_exit(world, saver, 6.0, "the saver after Esc")
     check(stale.poll() is None, "the stale window's program was ended")
 
 
 @scenario(screen="1024x768x16")
 def unsigned_preview_handle_of_no_window_ends_at_once(world):
-    folder = world.program_folder("programs", [SAVER])
+    folder = saver_folder(world, with_renderer=False)
+    check(world.find_window(PREVIEW_TITLE) is None, "a preview is there already")  # Wine is up
     for args in (["/p", "4294967295"], ["/p:4294967295"], ["/p", "2147483648"]):
-        saver = world.wine_at(os.path.join(folder, SAVER), *args)
-        code = world.wait_exit(saver, 10)
-        check(code == 0, f"{args} gave {code} (None: still running)")
-        check(world.find_window(PREVIEW_TITLE) is None, f"{args}: a preview window stayed")
+        ends_at_once_showing_nothing(world, start_saver(world, folder, *args), [PREVIEW_TITLE],
+                                     f"{args}")
 
 
 @scenario(screen="1024x768x16")
 def renderer_that_stops_answering_is_ended_with_the_run(world):
-    folder = world.program_folder("programs", [SAVER], renamed={RENDERER: "velmora_probe.exe"})
     hang_after = 1.0
-    saver = start_run(world, folder, env={"VELMORA_PROBE_RENDERER_DELAY_MS": "0",
+    saver = start_run(world, stand_in_folder(world), env={"VELMORA_PROBE_RENDERER_DELAY_MS": "0",
                                           "VELMORA_PROBE_RENDERER_HANG_MS":
                                               str(int(hang_after * 1000))})
     wait_for_renderer(world, saver, window_class="VelmoraProbeRenderer")
     seen = time.time()
     # The stand-in answers for a second, then never again: ended within 7 s of that.
-    expect_saver_exit(world, saver, hang_after + 7.0)
+    expect_exit(world, saver, hang_after + 7.0, "the saver after its renderer hung")
     print(f"run ended {time.time() - seen - hang_after:.1f} s after the renderer hung")
-    check(world.find_window(RENDERER_TITLE) is None, "the hung renderer's window stayed")
+    # The stand-in is a process of its own, which the saver must end: its window stays
+    # while it lives, hung or not.
+    check(world.wait_until_gone(RENDERER_TITLE, 2.0), "the hung renderer outlived the run")
 
 
 run_scenarios(globals())

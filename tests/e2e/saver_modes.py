@@ -3,57 +3,23 @@
 import os
 import subprocess
 
+from audio import PulseAudio
 from harness import check, holds_for, process_output, run_scenarios, scenario, wait_until
+from velmora_scenarios import (DIALOG_TITLE, MESSAGE_CAPTION, MESSAGE_TEXT, PREVIEW_TITLE,
+                               RENDERER_TITLE, RUN_TITLE, SAVER, WS_CAPTION, WS_CHILD,
+                               WS_THICKFRAME, ends_at_once_showing_nothing, expect_exit,
+                               expect_run_end, press_escape, saver_folder, start_saver,
+                               stand_in_folder)
+from velmora_scenarios import start_run as start_saver_run
 
-SAVER = "Velmora.scr"
-RENDERER = "Velmora.dll"
-RUN_TITLE = "Velmora_Main"
-RENDERER_TITLE = "VelmoraVC"
-DIALOG_TITLE = "<Velmora>"
-MESSAGE_CAPTION = "Velmora (ScreenSaver)"
-MESSAGE_TEXT = "Velmora.dll が同じﾌｫﾙﾀﾞに見つかりません！"
-PREVIEW_TITLE = "Preview Window"
 PREVIEW_BMP = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "saver",
                            "resources", "preview.bmp")
-WS_CHILD = 0x40000000
-WS_CAPTION = 0x00C00000
-WS_THICKFRAME = 0x00040000
-
-
-def saver_folder(world, with_renderer=True):
-    return world.program_folder("programs", [SAVER, RENDERER] if with_renderer else [SAVER])
-
-
-def start_saver(world, folder, *args):
-    return world.wine_at(os.path.join(folder, SAVER), *args)
 
 
 def start_run(world):
-    folder = saver_folder(world)
-    saver = start_saver(world, folder, "/s")
-    world.wait_for_window(RUN_TITLE, process=saver)
+    saver = start_saver_run(world)
     renderer = world.wait_for_window(RENDERER_TITLE, process=saver)
     return saver, renderer
-
-
-def press_escape(world, renderer, zero_length=False):
-    left, top, right, bottom = renderer["rect"]
-    world.move_mouse((left + right) // 2, (top + bottom) // 2)
-    if zero_length:
-        world.xdotool("key", "--delay", "0", "Escape")  # no pause between press and release
-    else:
-        # Held: a tap may fall into one drain of the renderer's queue on a busy machine.
-        world.hold_key("Escape")
-
-
-def expect_run_end(world, saver, within=1.5):
-    """The renderer's window is gone: the saver follows within a second (plus the probe's
-    own lag in noticing the window has gone)."""
-    check(world.wait_until_gone(RENDERER_TITLE, 5.0), "the renderer's window stayed")
-    code = world.wait_exit(saver, within)
-    check(code is not None, f"the saver still ran {within} s after the renderer had gone")
-    check(code == 0, f"the saver ended with exit code {code}")
-    check(world.find_window(RUN_TITLE) is None, "the run window outlived the saver")
 
 
 @scenario(screen="1024x768x16")
@@ -74,7 +40,7 @@ def an_escape_tap_ends_the_renderer_within_2_s(world):
     saver, renderer = start_run(world)
     # Once frames are shown; its press and release may reach the renderer in one drain.
     world.wait_for_frames()
-    press_escape(world, renderer, zero_length=True)
+    press_escape(world, renderer, tap=True)
     check(world.wait_until_gone(RENDERER_TITLE, 2.0), "the renderer still ran 2 s after Esc")
     expect_run_end(world, saver)
 
@@ -91,12 +57,14 @@ def renderer_killed_from_outside_ends_the_run(world):
 def second_start_during_a_run_ends_at_once(world):
     saver, renderer = start_run(world)
     folder = os.path.join(world.out_dir, "programs")
-    for args in (["/s"], ["/p", "1234"], ["/c"], []):
-        second = start_saver(world, folder, *args)
-        code = world.wait_exit(second, 10)
-        check(code == 0, f"a second start with {args} gave {code} (None: still running)")
-    check(world.find_window(DIALOG_TITLE) is None, "a settings window opened")
+    # A real box: without the guard, a preview would settle in it and stay.
+    _, box = start_box(world, 160, 120, "GuardBox")
+    for args in (["/s"], ["/p", str(box)], ["/c"], []):
+        ends_at_once_showing_nothing(world, start_saver(world, folder, *args),
+                                     [DIALOG_TITLE, MESSAGE_CAPTION], f"a second start {args}")
     check(saver.poll() is None, "the first run ended")
+    world.close_window("GuardBox")  # the box took the keyboard: the renderer gets it back
+    check(world.probe("activate", RENDERER_TITLE)[0] == 0, "could not activate the renderer")
     press_escape(world, renderer)
     expect_run_end(world, saver)
 
@@ -104,12 +72,10 @@ def second_start_during_a_run_ends_at_once(world):
 @scenario(screen="1024x768x16")
 def other_switches_end_at_once(world):
     folder = saver_folder(world)
+    check(world.find_window(RUN_TITLE) is None, "a run is there already")  # Wine is up
     for args in (["/a"], ["s"]):
-        saver = start_saver(world, folder, *args)
-        code = world.wait_exit(saver, 10)
-        check(code == 0, f"{args} gave {code} (None: still running)")
-    check(world.find_window(RENDERER_TITLE) is None, "a renderer started")
-    check(world.find_window(MESSAGE_CAPTION) is None, "a message box is open")
+        ends_at_once_showing_nothing(world, start_saver(world, folder, *args),
+                                     [RUN_TITLE, RENDERER_TITLE, MESSAGE_CAPTION], f"{args}")
 
 
 def expect_message_alone(world, saver, args):
@@ -119,8 +85,7 @@ def expect_message_alone(world, saver, args):
     for title in (RUN_TITLE, RENDERER_TITLE, DIALOG_TITLE):
         check(world.find_window(title) is None, f"{args}: a window '{title}' exists")
     world.close_window(MESSAGE_CAPTION)
-    code = world.wait_exit(saver, 5)
-    check(code == 0, f"{args}: after the message the saver gave {code} (None: still running)")
+    expect_exit(world, saver, 5, f"{args}: the saver after the message")
 
 
 @scenario(screen="1024x768x16")
@@ -165,9 +130,9 @@ def preview_sits_in_the_box_and_ends_with_it(world):
     check(preview["visible"] == 1, "the preview is not visible")
     check(world.find_window(MESSAGE_CAPTION) is None, "the preview showed a message")
 
-    # Wine does not compose a child window of another process onto the screen (the child
-    # draws into no surface), so the picture on screen cannot be checked here; the shot is
-    # kept for a look. The still that the preview draws ships inside the program as it is.
+    # Wine neither composes a child window of another process onto the screen nor prints
+    # one for another process (PrintWindow gives black), so the picture cannot be checked
+    # here; the shot is kept for a look. The still the preview draws ships in the program.
     world.screenshot("preview")
     still = open(PREVIEW_BMP, "rb").read()[14:]  # a bitmap resource lacks the file header
     check(still in open(os.path.join(folder, SAVER), "rb").read(),
@@ -177,8 +142,7 @@ def preview_sits_in_the_box_and_ends_with_it(world):
     check(not style & (WS_CAPTION | WS_THICKFRAME), f"the preview has a frame: {style:#x}")
 
     world.close_window("PreviewBox")
-    code = world.wait_exit(saver, 3)
-    check(code == 0, f"after the box was destroyed the preview gave {code} (None: still running)")
+    expect_exit(world, saver, 3, "the preview after the box was destroyed")
 
 
 @scenario(screen="1024x768x16")
@@ -189,26 +153,22 @@ def preview_ends_when_the_box_owner_is_killed(world):
     wait_for_preview(world, box, saver)
     code, _ = world.probe("kill", "KilledBox")
     check(code == 0, "could not end the box's process")
-    code = world.wait_exit(saver, 3)
-    check(code is not None, "the preview outlived the box's process")
+    expect_exit(world, saver, 3, "the preview after the box's process was killed")
 
 
 @scenario(screen="1024x768x16")
 def preview_with_a_handle_that_is_no_window_ends_at_once(world):
     folder = saver_folder(world, with_renderer=False)
+    check(world.find_window(PREVIEW_TITLE) is None, "a preview is there already")  # Wine is up
     for args in (["/p", "123456"], ["/p"]):
-        saver = start_saver(world, folder, *args)
-        code = world.wait_exit(saver, 10)
-        check(code == 0, f"{args} gave {code} (None: still running)")
-        check(world.find_window(PREVIEW_TITLE) is None, f"{args}: a preview window stayed")
-        check(world.find_window(MESSAGE_CAPTION) is None, f"{args}: a message box opened")
+        ends_at_once_showing_nothing(world, start_saver(world, folder, *args),
+                                     [PREVIEW_TITLE, MESSAGE_CAPTION], f"{args}")
 
 
 @scenario(screen="1024x768x16")
 def slow_renderer_keeps_the_run_alive(world):
-    folder = world.program_folder("programs", [SAVER], renamed={RENDERER: "velmora_probe.exe"})
-    saver = world.wine_at(os.path.join(folder, SAVER), "/s",
-                          env={"VELMORA_PROBE_RENDERER_DELAY_MS": "3000"})
+    saver = start_saver(world, stand_in_folder(world), "/s",
+                        env={"VELMORA_PROBE_RENDERER_DELAY_MS": "3000"})
     world.wait_for_window(RUN_TITLE, process=saver)
     holds_for(lambda: saver.poll() is None, 2.0,
               "the run going on while the renderer's window is yet to come")
@@ -227,8 +187,7 @@ def settings_switch_opens_the_settings_window(world):
     check(dialog["visible"] == 1, "the settings window is hidden")
     check(world.find_window(RENDERER_TITLE) is None, "a renderer started")
     world.close_window(DIALOG_TITLE)
-    code = world.wait_exit(saver, 5)
-    check(code == 0, f"after the settings closed the saver gave {code} (None: still running)")
+    expect_exit(world, saver, 5, "the saver after the settings closed")
 
 
 @scenario(screen="1024x768x16")
@@ -245,30 +204,34 @@ def bad_settings_files_give_a_plain_run_and_stay_untouched(world):
         "long path": b"[Section]\r\n" + "BGM区分= 2\r\nBGMﾌｧｲﾙ=".encode("cp932") +
                      long_path.encode() + b"\r\n",
     }
-    for label, content in files.items():
-        with open(ini, "wb") as out:
-            out.write(content)
-        before = os.stat(ini).st_mtime_ns
-        saver = start_saver(world, folder, "/s")
-        world.wait_for_window(RENDERER_TITLE, process=saver)
-        check(saver.poll() is None, f"{label}: the saver ended with {saver.returncode}")
-        world.close_window(RENDERER_TITLE)
-        expect_run_end(world, saver)
-        check(open(ini, "rb").read() == content and os.stat(ini).st_mtime_ns == before,
-              f"{label}: the settings file was changed")
+    pulse = PulseAudio(world).start()  # a plain run plays nothing
+    try:
+        for label, content in files.items():
+            with open(ini, "wb") as out:
+                out.write(content)
+            before = os.stat(ini).st_mtime_ns
+            saver = start_saver(world, folder, "/s", env=pulse.env)
+            world.wait_for_window(RENDERER_TITLE, process=saver)
+            holds_for(lambda: saver.poll() is None, 1.0, f"{label}: the run going on")
+            world.close_window(RENDERER_TITLE)
+            expect_run_end(world, saver)
+            check(open(ini, "rb").read() == content and os.stat(ini).st_mtime_ns == before,
+                  f"{label}: the settings file was changed")
+        levels, _ = pulse.loudness()
+        peak = max(levels, default=0)
+        check(peak < 0.01, f"a plain run played: peak {peak:.3f}")
+    finally:
+        pulse.cleanup()
 
 
 @scenario(screen="1024x768x16")
 def very_long_command_lines_follow_the_switch_rules(world):
     folder = saver_folder(world)
-    # A switch that is no mode, however long: the end at once.
-    saver = start_saver(world, folder, "/x" + "y" * 20000)
-    code = world.wait_exit(saver, 10)
-    check(code == 0, f"a long unknown switch gave {code} (None: still running)")
+    # A switch that is no mode, however long: the end.
+    expect_exit(world, start_saver(world, folder, "/x" + "y" * 20000), 10, "a long unknown switch")
     # A preview handle of 20000 digits is no number that fits: handle 0, no box, the end.
-    saver = start_saver(world, folder, "/p", "9" * 20000)
-    code = world.wait_exit(saver, 10)
-    check(code == 0, f"a preview handle of 20000 digits gave {code} (None: still running)")
+    expect_exit(world, start_saver(world, folder, "/p", "9" * 20000), 10,
+                "a preview handle of 20000 digits")
 
 
 run_scenarios(globals())

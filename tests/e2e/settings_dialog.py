@@ -8,19 +8,12 @@ import time
 from audio import music_folder, run_and_hear, windows_path, write_tone
 from harness import (POINTER_PAUSE, changed, check, holds_for, prefix_dir, run_scenarios,
                      scenario, wait_until)
+from velmora_scenarios import (INI, KEY_FILE, KEY_KIND, KEY_REPEAT, RENDERER,
+                               RENDERER_TITLE, SAVER, WS_CAPTION, WS_DISABLED, WS_MAXIMIZEBOX,
+                               WS_MINIMIZEBOX, WS_THICKFRAME, press_escape, start_run)
+from velmora_scenarios import DIALOG_TITLE as TITLE
+from velmora_scenarios import expect_exit as expect_process_exit
 
-SAVER = "Velmora.scr"
-RENDERER = "Velmora.dll"
-TITLE = "<Velmora>"
-INI = "Velmora.ini"
-WS_MINIMIZEBOX = 0x00020000
-WS_MAXIMIZEBOX = 0x00010000
-WS_THICKFRAME = 0x00040000
-WS_CAPTION = 0x00C00000
-
-KEY_KIND = "BGM区分".encode("cp932")
-KEY_REPEAT = "BGMﾘﾋﾟｰﾄ".encode("cp932")
-KEY_FILE = "BGMﾌｧｲﾙ".encode("cp932")
 CHOOSER_TITLE = "ﾌｧｲﾙを開く"
 
 
@@ -69,8 +62,7 @@ def read_ini(folder):
 
 
 def expect_exit(world, process, within=5.0):
-    code = world.wait_exit(process, within)
-    check(code == 0, f"the saver gave {code} (None: still running) after the dialog closed")
+    expect_process_exit(world, process, within, "the saver after the dialog closed")
 
 
 @scenario(screen="1024x768x24")
@@ -98,7 +90,6 @@ def dialog_has_its_size_place_and_look(world):
     expect_exit(world, process)
 
 
-WS_DISABLED = 0x08000000
 REPEAT_BOX = (1680, 780)   # panel twips of the repeat box's top-left corner
 OPTION_TEXT = {0: (700, 1180), 1: (700, 880), 2: (700, 1480)}
 OPTION_MARK = {0: (480, 1200), 1: (480, 900), 2: (480, 1500)}
@@ -173,15 +164,12 @@ def audio_cd_choice_and_track_are_stored_in_order(world):
     check(ini.startswith(b"[Section]"), f"section: {ini!r}")
 
     # The next run reads them: kind 1 takes the CD path, which under Wine has no drive.
-    saver = world.wine_at(os.path.join(folder, SAVER), "/s")
-    world.wait_for_window("Velmora_Main", process=saver)
-    renderer = world.wait_for_window("VelmoraVC", process=saver, visible=True)
+    saver = start_run(world, folder)
+    renderer = world.wait_for_window(RENDERER_TITLE, process=saver, visible=True)
     holds_for(lambda: saver.poll() is None, 1.0, "the run going on without a CD drive")
-    world.move_mouse(512, 384)
-    world.hold_key("Escape")
-    check(world.wait_exit(saver, 6.0) == 0, "the run did not end after Esc")
+    press_escape(world, renderer)
+    expect_process_exit(world, saver, 6.0, "the run after Esc")
     check(read_ini(folder) == ini, "the run changed the settings file")
-    del renderer
 
 
 ORIGINAL_INI = ("[Section]\r\n" "BGM区分= 2\r\n" "BGMﾘﾋﾟｰﾄ= 3\r\n"
@@ -192,13 +180,13 @@ ORIGINAL_INI = ("[Section]\r\n" "BGM区分= 2\r\n" "BGMﾘﾋﾟｰﾄ= 3\r\n"
 def cancel_and_closing_leave_the_file_as_it_was(world):
     folder, process, window = open_dialog(world, ORIGINAL_INI)
     click_twips(world, panel_point(window, *OPTION_TEXT[1]))
+    wait_until(lambda: repeat_box_enabled(world, window), 10,
+               "the repeat box enabled for the audio CD")
     click_twips(world, client_point(window, *CANCEL_BUTTON))
     expect_exit(world, process)
     check(read_ini(folder) == ORIGINAL_INI, "cancel changed the settings file")
 
-    process = world.wine_at(os.path.join(folder, SAVER), "/c")
-    window = world.wait_for_window(TITLE, process=process, visible=True)
-    wait_for_paint(world, window)
+    _, process, window = open_dialog(world, folder=folder)
     # The file named is missing, so the dialog opens at "なし": choose the audio CD.
     click_twips(world, panel_point(window, *OPTION_TEXT[1]))
     wait_until(lambda: repeat_box_enabled(world, window), 10,
@@ -310,10 +298,13 @@ def drag_from_the_background_onto_store_writes_nothing(world):
     time.sleep(POINTER_PAUSE)
     # Across to "設定" in a few steps, as a hand drags, then let go over it.
     (x0, y0), (x1, y1) = client_point(window, *BACKGROUND), client_point(window, *STORE_BUTTON)
+    plain = store_button_look(world, window, "store_plain")
     for step in range(1, 6):
         world.move_mouse(x0 + (x1 - x0) * step // 5, y0 + (y1 - y0) * step // 5)
         time.sleep(POINTER_PAUSE / 2)
-    time.sleep(POINTER_PAUSE)
+    # Let go only once the button has seen the pointer over it.
+    wait_until(lambda: changed(store_button_look(world, window, "store_hovered"), plain), 10,
+               "the store button's hover look under the dragged pointer")
     world.xdotool("mouseup", "1")
     holds_for(lambda: process.poll() is None and read_ini(folder) is None, 1.5,
               "the dialog open and nothing stored after a drag onto the button")
@@ -333,12 +324,15 @@ def hover_a_second_then_click_stores_every_time(world):
     for attempt in range(10):
         if os.path.exists(os.path.join(folder, INI)):
             os.unlink(os.path.join(folder, INI))
-        world.move_mouse(900, 700)
-        process = world.wine_at(os.path.join(folder, SAVER), "/c")
-        window = world.wait_for_window(TITLE, process=process, visible=True)
-        wait_for_paint(world, window)
+        _, process, window = open_dialog(world, folder=folder)
+        plain = store_button_look(world, window, "store_plain")
         world.move_mouse(*client_point(window, *STORE_BUTTON))
-        time.sleep(HOVER_REST)  # the hover timer has long seen the pointer: no move may follow
+        hovered = wait_until(
+            lambda: changed(store_button_look(world, window, "store_hovered"), plain), 10,
+            "the store button's hover look")
+        # The pointer rests on it; no move may follow before the click.
+        holds_for(lambda: store_button_look(world, window, "store_resting") == hovered,
+                  HOVER_REST, "the hover look while the pointer rests")
         world.xdotool("click", "1")
         code = world.wait_exit(process, 5.0)
         check(code == 0, f"attempt {attempt + 1}: the click was lost (saver gave {code})")

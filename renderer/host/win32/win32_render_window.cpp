@@ -2,6 +2,7 @@
 #include "host/win32/win32_render_window.h"
 
 #include "host/extension_list.h"
+#include "host/system_command.h"
 #include "host/viewport.h"
 
 namespace {
@@ -245,7 +246,7 @@ LRESULT CALLBACK RenderWindow::windowProcedure(HWND window, UINT message, WPARAM
             break;
         case WM_SYSCOMMAND:
             // The system's own screen saver and monitor power-down stay off while we run.
-            if ((wParam & 0xFFF0) == SC_SCREENSAVE || (wParam & 0xFFF0) == SC_MONITORPOWER) {
+            if (refusesSystemCommand(wParam)) {
                 return 0;
             }
             break;

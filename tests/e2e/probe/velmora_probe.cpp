@@ -12,6 +12,18 @@
 
 namespace {
 
+// Exit codes: a command that could not find its window says so with its own code (and "none"),
+// so that a probe that failed to run (any other code) is never taken for a window that is gone.
+constexpr int kDone = 0;
+constexpr int kFailed = 1;
+constexpr int kUsage = 2;
+constexpr int kNoSuchWindow = 3;
+
+int noSuchWindow() {
+    std::printf("none\n");
+    return kNoSuchWindow;
+}
+
 void printWindow(HWND window) {
     char className[256] = {};
     GetClassNameA(window, className, sizeof(className));
@@ -48,6 +60,7 @@ void printWindow(HWND window) {
     std::printf("parent=%llu\n",
                 static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(GetParent(window))));
     std::printf("pid=%lu\n", static_cast<unsigned long>(processId));
+    std::printf("foreground=%d\n", GetForegroundWindow() == window ? 1 : 0);
 }
 
 HWND windowByTitle(const char* title) {
@@ -61,18 +74,16 @@ HWND windowByHandle(const char* text) {
 int findCommand(const char* title) {
     HWND window = windowByTitle(title);
     if (window == nullptr) {
-        std::printf("none\n");
-        return 1;
+        return noSuchWindow();
     }
     printWindow(window);
-    return 0;
+    return kDone;
 }
 
 int childrenCommand(const char* handle) {
     HWND parent = windowByHandle(handle);
     if (!IsWindow(parent)) {
-        std::printf("none\n");
-        return 1;
+        return noSuchWindow();
     }
     for (HWND child = GetWindow(parent, GW_CHILD); child != nullptr;
          child = GetWindow(child, GW_HWNDNEXT)) {
@@ -84,26 +95,30 @@ int childrenCommand(const char* handle) {
         std::printf("position_in_parent=%ld,%ld\n", topLeft.x, topLeft.y);
         std::printf("--\n");
     }
-    return 0;
+    return kDone;
 }
 
 int closeCommand(const char* title) {
     HWND window = windowByTitle(title);
     if (window == nullptr) {
-        return 1;
+        return noSuchWindow();
     }
-    return PostMessageA(window, WM_CLOSE, 0, 0) ? 0 : 1;
+    return PostMessageA(window, WM_CLOSE, 0, 0) ? kDone : kFailed;
 }
 
 int sysCommand(const char* title, const char* code) {
     HWND window = windowByTitle(title);
     if (window == nullptr) {
-        return 1;
+        return noSuchWindow();
     }
-    const LRESULT result =
-        SendMessageA(window, WM_SYSCOMMAND, static_cast<WPARAM>(std::strtoul(code, nullptr, 0)), 0);
+    // With a deadline: a command the window passes on may open a modal window of the system's.
+    DWORD_PTR result = 0;
+    const LRESULT answered = SendMessageTimeoutA(
+        window, WM_SYSCOMMAND, static_cast<WPARAM>(std::strtoul(code, nullptr, 0)), 0, SMTO_NORMAL,
+        5000, &result);
+    std::printf("answered=%d\n", answered != 0 ? 1 : 0);
     std::printf("result=%lld\n", static_cast<long long>(result));
-    return 0;
+    return kDone;
 }
 
 // Tells the window its session changed (locked, unlocked, switched away), as the system
@@ -111,15 +126,16 @@ int sysCommand(const char* title, const char* code) {
 int sessionCommand(const char* title, const char* code) {
     HWND window = windowByTitle(title);
     if (window == nullptr) {
-        return 1;
+        return noSuchWindow();
     }
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
     DWORD sessionId = 0;
     ProcessIdToSessionId(processId, &sessionId);
     const WPARAM change = static_cast<WPARAM>(std::strtoul(code, nullptr, 0));
-    return PostMessageA(window, WM_WTSSESSION_CHANGE, change, static_cast<LPARAM>(sessionId)) ? 0
-                                                                                             : 3;
+    return PostMessageA(window, WM_WTSSESSION_CHANGE, change, static_cast<LPARAM>(sessionId))
+               ? kDone
+               : kFailed;
 }
 
 int displayCommand() {
@@ -132,7 +148,7 @@ int displayCommand() {
     cursor.cbSize = sizeof(cursor);
     GetCursorInfo(&cursor);
     std::printf("cursor_showing=%d\n", (cursor.flags & CURSOR_SHOWING) ? 1 : 0);
-    return 0;
+    return kDone;
 }
 
 LRESULT CALLBACK boxProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -159,7 +175,7 @@ int boxCommand(const char* width, const char* height, const char* title) {
                       40, 40, rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
                       windowClass.hInstance, nullptr);
     if (window == nullptr) {
-        return 1;
+        return kFailed;
     }
     std::printf("%llu\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)));
     std::fflush(stdout);
@@ -168,36 +184,36 @@ int boxCommand(const char* width, const char* height, const char* title) {
         TranslateMessage(&message);
         DispatchMessageA(&message);
     }
-    return 0;
+    return kDone;
 }
 
 // Brings the window to the foreground, as a click on it or Alt+Tab would.
 int activateCommand(const char* title) {
     HWND window = windowByTitle(title);
     if (window == nullptr) {
-        return 1;
+        return noSuchWindow();
     }
     if (IsIconic(window)) {
         ShowWindow(window, SW_RESTORE);
     }
-    return SetForegroundWindow(window) ? 0 : 1;
+    return SetForegroundWindow(window) ? kDone : kFailed;
 }
 
 // Ends the process that owns the window, as a task manager would.
 int killCommand(const char* title) {
     HWND window = windowByTitle(title);
     if (window == nullptr) {
-        return 1;
+        return noSuchWindow();
     }
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
     HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, processId);
     if (process == nullptr) {
-        return 1;
+        return kFailed;
     }
     const BOOL ended = TerminateProcess(process, 9);
     CloseHandle(process);
-    return ended ? 0 : 1;
+    return ended ? kDone : kFailed;
 }
 
 // Writes one value with the platform's own private-profile service; key and value are
@@ -215,7 +231,7 @@ int profileWriteCommand(const char* file, const char* section, const char* keyHe
                         const char* valueHex) {
     const std::string key = fromHex(keyHex);
     const std::string value = fromHex(valueHex);
-    return WritePrivateProfileStringA(section, key.c_str(), value.c_str(), file) ? 0 : 1;
+    return WritePrivateProfileStringA(section, key.c_str(), value.c_str(), file) ? kDone : kFailed;
 }
 
 int profileReadCommand(const char* file, const char* section, const char* keyHex) {
@@ -226,7 +242,7 @@ int profileReadCommand(const char* file, const char* section, const char* keyHex
         std::printf("%02x", static_cast<unsigned char>(*c));
     }
     std::printf("\n");
-    return 0;
+    return kDone;
 }
 
 // A number of milliseconds from the environment; -1 when the variable is not set.
@@ -356,7 +372,7 @@ int usage() {
         "       box WIDTH HEIGHT TITLE | kill TITLE | activate TITLE |\n"
         "       profile-write FILE SECTION KEYHEX VALUEHEX |\n"
         "       profile-read FILE SECTION KEYHEX | version FILE\n");
-    return 2;
+    return kUsage;
 }
 
 }  // namespace
