@@ -2,22 +2,23 @@
 #include <gtest/gtest.h>
 
 #include "profile_text.h"
+#include "settings_keys.h"
 
 namespace velmora {
 namespace {
 
-const std::string kKind = "BGM\x8B\xE6\x95\xAA";        // BGM区分 in Shift-JIS
-const std::string kRepeat = "BGM\xD8\xCB\xDF\xB0\xC4";  // BGMﾘﾋﾟｰﾄ
-const std::string kFile = "BGM\xCC\xA7\xB2\xD9";        // BGMﾌｧｲﾙ
+using test::kSjisFile;
+using test::kSjisKind;
+using test::kSjisRepeat;
 
 // What the platform's WritePrivateProfileString leaves after the dialog's three writes.
-const std::string kPlatformFile =
-    "[Section]\r\n" + kKind + "= 2\r\n" + kRepeat + "= 0\r\n" + kFile + "=C:\\Music\\a.mp3\r\n";
+const std::string kPlatformFile = "[Section]\r\n" + kSjisKind + "= 2\r\n" + kSjisRepeat +
+                                  "= 0\r\n" + kSjisFile + "=C:\\Music\\a.mp3\r\n";
 
 TEST(ReadProfileValue, ReadsAFileAsThePlatformWritesIt) {
-    EXPECT_EQ(readProfileValue(kPlatformFile, "Section", kKind), "2");
-    EXPECT_EQ(readProfileValue(kPlatformFile, "Section", kRepeat), "0");
-    EXPECT_EQ(readProfileValue(kPlatformFile, "Section", kFile), "C:\\Music\\a.mp3");
+    EXPECT_EQ(readProfileValue(kPlatformFile, "Section", kSjisKind), "2");
+    EXPECT_EQ(readProfileValue(kPlatformFile, "Section", kSjisRepeat), "0");
+    EXPECT_EQ(readProfileValue(kPlatformFile, "Section", kSjisFile), "C:\\Music\\a.mp3");
 }
 
 TEST(ReadProfileValue, FollowsThePlatformsLookupRules) {
@@ -29,7 +30,8 @@ TEST(ReadProfileValue, FollowsThePlatformsLookupRules) {
         std::string value;
     };
     const Case cases[] = {
-        {"names ignore ASCII case", "[SECTION]\nbgm\x8B\xE6\x95\xAA=1\n", "Section", kKind, "1"},
+        {"names ignore ASCII case", "[SECTION]\nbgm" + kSjisKind.substr(3) + "=1\n", "Section",
+         kSjisKind, "1"},
         {"blanks around names and values", "  [ Section ]  \r\n  k  =  v w  \r\n", "Section", "k",
          "v w"},
         {"LF alone ends a line", "[Section]\nk=1\nj=2", "Section", "j", "2"},
@@ -67,25 +69,25 @@ TEST(ReadProfileValue, SurvivesBinaryGarbage) {
         state = state * 1103515245u + 12345u;
         garbage += static_cast<char>(state >> 24);
     }
-    EXPECT_EQ(readProfileValue(garbage, "Section", kKind), "");
-    EXPECT_EQ(readProfileValue(garbage + "\n[Section]\n" + kKind + "=1", "Section", kKind), "1");
+    EXPECT_EQ(readProfileValue(garbage, "Section", kSjisKind), "");
+    EXPECT_EQ(readProfileValue(garbage + "\n[Section]\n" + kSjisKind + "=1", "Section", kSjisKind),
+              "1");
 }
 
 TEST(WriteProfileValue, WritesWhatThePlatformWritesIntoAnEmptyFile) {
     std::string text;
-    text = writeProfileValue(text, "Section", kKind, " 2");
-    text = writeProfileValue(text, "Section", kRepeat, " 0");
-    text = writeProfileValue(text, "Section", kFile, "C:\\Music\\a.mp3");
+    text = writeProfileValue(text, "Section", kSjisKind, " 2");
+    text = writeProfileValue(text, "Section", kSjisRepeat, " 0");
+    text = writeProfileValue(text, "Section", kSjisFile, "C:\\Music\\a.mp3");
     EXPECT_EQ(text, kPlatformFile);
 }
 
 TEST(WriteProfileValue, ReplacesAKeyInPlaceAndKeepsEverythingElse) {
-    const std::string text =
-        "; mine\r\n[Other]\r\nx=1\r\n\r\n[section]\r\nBGM\x8B\xE6\x95\xAA=1\r\n"
-        "y=2\r\n\r\n[Last]\r\n";
-    EXPECT_EQ(
-        writeProfileValue(text, "Section", kKind, "-1"),
-        "; mine\r\n[Other]\r\nx=1\r\n\r\n[section]\r\n" + kKind + "=-1\r\ny=2\r\n\r\n[Last]\r\n");
+    const std::string text = "; mine\r\n[Other]\r\nx=1\r\n\r\n[section]\r\n" + kSjisKind +
+                             "=1\r\n" + "y=2\r\n\r\n[Last]\r\n";
+    EXPECT_EQ(writeProfileValue(text, "Section", kSjisKind, "-1"),
+              "; mine\r\n[Other]\r\nx=1\r\n\r\n[section]\r\n" + kSjisKind +
+                  "=-1\r\ny=2\r\n\r\n[Last]\r\n");
 }
 
 TEST(WriteProfileValue, AddsANewKeyAfterTheLastLineOfItsSection) {
@@ -104,12 +106,12 @@ TEST(WriteProfileValue, WhatIsWrittenReadsBack) {
     const std::string values[] = {" 2", "-1", "C:\\a b\\c.mp3", "", "x=y"};
     std::string text = "garbage\x01\x02\n[Section]\nold=1\n";
     for (const std::string& value : values) {
-        text = writeProfileValue(text, "Section", kFile, value);
+        text = writeProfileValue(text, "Section", kSjisFile, value);
         std::string expected(value);
         while (!expected.empty() && expected.front() == ' ') {
             expected.erase(0, 1);
         }
-        EXPECT_EQ(readProfileValue(text, "Section", kFile), expected) << value;
+        EXPECT_EQ(readProfileValue(text, "Section", kSjisFile), expected) << value;
         EXPECT_EQ(readProfileValue(text, "Section", "old"), "1");
     }
 }
