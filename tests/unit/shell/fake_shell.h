@@ -59,9 +59,10 @@ class FakeFileSystem : public FileSystem {
     std::uint64_t nowMs = 10ull * 24 * 3600 * 1000;  // ten days after the clock's origin
     std::vector<unsigned> pauses;
     std::vector<std::string> replaced;  // sources installed, in order
-    // Runs once before the replace of the given target (another store, for instance).
-    std::function<void()> beforeReplace;
-    std::string beforeReplaceTarget;
+    // Runs once half way through the next write (another store, for instance); meanwhile
+    // the file being written is open without sharing, as a writer holds it.
+    std::function<void()> duringWrite;
+    std::string writing;
     int writes = 0;
 
     std::optional<std::string> readFile(const std::string& path, std::size_t maxBytes) override {
@@ -75,7 +76,7 @@ class FakeFileSystem : public FileSystem {
         if (folders.count(path)) {
             return {FileState::Unreadable, {}, {FileFault::Other, kAccessDenied}};
         }
-        if (locked.count(path)) {
+        if (locked.count(path) || path == writing) {
             return {FileState::Unreadable, {}, {FileFault::Busy, kSharingViolation}};
         }
         auto found = files.find(path);
@@ -97,15 +98,20 @@ class FakeFileSystem : public FileSystem {
             files[path] = std::string(bytes.substr(0, bytes.size() / 2));
             return {FileFault::Other, kDiskFull};
         }
-        files[path] = std::string(bytes);
+        if (duringWrite) {
+            auto run = std::move(duringWrite);
+            duringWrite = nullptr;
+            files[path] = std::string(bytes.substr(0, bytes.size() / 2));
+            writing = path;
+            run();
+            writing.clear();
+            files[path] += std::string(bytes.substr(bytes.size() / 2));  // what is there now
+        } else {
+            files[path] = std::string(bytes);
+        }
         return failFlush.count(path) ? FileOutcome{FileFault::Other, kDiskFull} : FileOutcome{};
     }
     FileOutcome replaceFile(const std::string& source, const std::string& target) override {
-        if (beforeReplace && target == beforeReplaceTarget) {
-            auto run = std::move(beforeReplace);
-            beforeReplace = nullptr;
-            run();
-        }
         if (folders.count(target)) {
             return {FileFault::Other, kAccessDenied};
         }
@@ -215,6 +221,9 @@ class FakeFileSystem : public FileSystem {
         return folderOfPath(target) + "\\~RF1a2b.TMP";
     }
     bool held(const std::string& path) const {
+        if (path == writing) {
+            return true;
+        }
         auto found = heldUntilMs.find(path);
         return found != heldUntilMs.end() && nowMs < found->second;
     }
