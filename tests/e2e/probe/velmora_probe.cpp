@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -200,6 +201,22 @@ int profileWriteCommand(const char* file, const char* section, const char* keyHe
     return WritePrivateProfileStringA(section, key.c_str(), value.c_str(), file) ? 0 : 1;
 }
 
+// The same through the W form, key and value given as UTF-8 hex: a Unicode file's writer.
+int profileWriteWideCommand(const char* file, const char* section, const char* keyHex,
+                            const char* valueHex) {
+    const auto wide = [](const std::string& utf8) {
+        std::wstring text(utf8.size() + 1, L'\0');
+        const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, text.data(),
+                                               static_cast<int>(text.size()));
+        text.resize(length > 0 ? length - 1 : 0);
+        return text;
+    };
+    return WritePrivateProfileStringW(wide(section).c_str(), wide(fromHex(keyHex)).c_str(),
+                                      wide(fromHex(valueHex)).c_str(), wide(file).c_str())
+               ? 0
+               : 1;
+}
+
 int profileReadCommand(const char* file, const char* section, const char* keyHex) {
     const std::string key = fromHex(keyHex);
     char value[256] = {};
@@ -208,6 +225,57 @@ int profileReadCommand(const char* file, const char* section, const char* keyHex
         std::printf("%02x", static_cast<unsigned char>(*c));
     }
     std::printf("\n");
+    return 0;
+}
+
+// A scanner's stand-in: opens the file with read sharing only (no write or delete sharing),
+// says "held", and keeps it open until a file appears or goes in its folder (a store has
+// begun) and then for holdMs more, at most 30 s in all; says whether a store was seen.
+int holdCommand(const char* file, const char* holdMs) {
+    HANDLE held = CreateFileA(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (held == INVALID_HANDLE_VALUE) {
+        return 1;
+    }
+    std::string folder(file);
+    folder.resize(folder.find_last_of('\\') + 1);
+    HANDLE change =
+        FindFirstChangeNotificationA(folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
+    std::printf("held\n");
+    std::fflush(stdout);
+    const bool seen =
+        change != INVALID_HANDLE_VALUE && WaitForSingleObject(change, 30000) == WAIT_OBJECT_0;
+    if (seen) {
+        Sleep(static_cast<DWORD>(std::atoi(holdMs)));
+    }
+    if (change != INVALID_HANDLE_VALUE) {
+        FindCloseChangeNotification(change);
+    }
+    CloseHandle(held);
+    std::printf("store_seen=%d\nreleased\n", seen ? 1 : 0);
+    std::fflush(stdout);
+    return 0;
+}
+
+// The system's text for an error number, as UTF-8 hex, in Japanese and in the system's own
+// language (empty when the system has none).
+int errorTextCommand(const char* code) {
+    const DWORD error = static_cast<DWORD>(std::strtoul(code, nullptr, 0));
+    const std::pair<const char*, DWORD> languages[] = {
+        {"ja", MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN)},
+        {"default", MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT)}};
+    for (const auto& [name, language] : languages) {
+        wchar_t text[1024] = {};
+        FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                       language, text, 1024, nullptr);
+        char utf8[4096] = {};
+        WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof(utf8), nullptr, nullptr);
+        std::printf("%s=", name);
+        for (const char* c = utf8; *c != '\0'; ++c) {
+            std::printf("%02x", static_cast<unsigned char>(*c));
+        }
+        std::printf("\n");
+    }
     return 0;
 }
 
@@ -265,11 +333,13 @@ bool startedAsRenderer() {
 }
 
 int usage() {
-    std::fprintf(stderr,
-                 "usage: velmora_probe find TITLE | children HWND | close TITLE |\n"
-                 "       syscommand TITLE CODE | display | box WIDTH HEIGHT TITLE |\n"
-                 "       kill TITLE | activate TITLE | profile-write FILE SECTION KEYHEX VALUEHEX |\n"
-                 "       profile-read FILE SECTION KEYHEX\n");
+    std::fprintf(
+        stderr,
+        "usage: velmora_probe find TITLE | children HWND | close TITLE |\n"
+        "       syscommand TITLE CODE | display | box WIDTH HEIGHT TITLE |\n"
+        "       kill TITLE | activate TITLE | profile-write FILE SECTION KEYHEX VALUEHEX |\n"
+        "       profile-read FILE SECTION KEYHEX | hold FILE MS | error-text CODE |\n"
+        "       profile-write-w FILE SECTION KEYHEX VALUEHEX\n");
     return 2;
 }
 
@@ -298,7 +368,13 @@ int main(int argc, char** argv) {
         return killCommand(argv[2]);
     if (command == "profile-write" && argc == 6)
         return profileWriteCommand(argv[2], argv[3], argv[4], argv[5]);
+    if (command == "profile-write-w" && argc == 6)
+        return profileWriteWideCommand(argv[2], argv[3], argv[4], argv[5]);
     if (command == "profile-read" && argc == 5)
         return profileReadCommand(argv[2], argv[3], argv[4]);
+    if (command == "hold" && argc == 4)
+        return holdCommand(argv[2], argv[3]);
+    if (command == "error-text" && argc == 3)
+        return errorTextCommand(argv[2]);
     return usage();
 }
