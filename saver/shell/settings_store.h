@@ -86,22 +86,21 @@ struct StoreResult {
 
 // Stores into the file beside the program, or failing that into the per-user file, each
 // all or nothing. One store into one file:
-// - The current bytes are read whole (when the file is missing, a temporary file of ours
-//   left by an unfinished move stands in for it); a file that cannot be read whole is never
-//   written over.
+// - While the target is missing, an unfinished move of an earlier store (a temporary file
+//   of ours younger than a day) is finished first.
+// - The current bytes are read whole; a file that cannot be read whole is never written over.
 // - The new bytes go to a temporary file of ours in the same folder (a name no other store
 //   uses), are flushed, and then take the target's place in one step.
-// - Success: a temporary file whose bytes stood in for a missing target is removed, and so
-//   is every temporary file of ours older than a day.
+// - Success: every temporary file of ours older than a day is removed.
 // - A replace that failed is followed by a look at the disk. With the target still there
-//   (nothing changed, or the system renamed it and the move went through after all) the
-//   temporary file is removed. With the target gone, the temporary file holds the only
-//   copy and stays: a temporary file is never removed while its target is missing.
+//   (the replace changed nothing) the temporary file is removed. With the target gone
+//   (removed, or renamed by the system), the temporary file holds the only copy and stays:
+//   a temporary file is never removed while its target is missing.
 // - Transient faults are tried again with short pauses, about 1 s in all: a file open
-//   elsewhere (sharing or lock violation), access denied on a file that exists, and a
-//   replace that stopped half way. The next attempt finishes an unfinished move. Any other
-//   fault ends the attempts at once: a folder that refuses a new file, a folder in the
-//   target's place.
+//   elsewhere (sharing or lock violation), access denied on a file that exists, a replace
+//   that stopped half way, a temporary file another store moved away. The next attempt
+//   finishes an unfinished move. Any other fault ends the attempts at once: a folder that
+//   refuses a new file, a folder in the target's place, a full disk.
 // - When every attempt failed: the target is as it was, or it is missing and its new bytes
 //   stay under the temporary name, where the next load and the next store find them.
 // After a store beside the program a per-user copy is removed so that the next load reads
