@@ -50,22 +50,32 @@ std::string ansiToUtf8(std::string_view ansi) {
     return wideToUtf8(toWide(ansi, CP_ACP));
 }
 
+ExactConversion exactConversionFor(unsigned codePage) {
+    if (codePage == CP_UTF8) {
+        return {0, false};
+    }
+    return {WC_NO_BEST_FIT_CHARS, true};
+}
+
 std::optional<std::string> utf8ToAnsiExact(std::string_view utf8) {
     const std::wstring wide = utf8ToWide(utf8);
     if (wide.empty()) {
         return std::string();
     }
+    const ExactConversion conversion = exactConversionFor(GetACP());
     BOOL usedDefault = FALSE;
+    BOOL* const usedDefaultFlag = conversion.checkDefaultCharacter ? &usedDefault : nullptr;
     const int length =
-        WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(),
-                            static_cast<int>(wide.size()), nullptr, 0, nullptr, &usedDefault);
+        WideCharToMultiByte(CP_ACP, conversion.flags, wide.data(), static_cast<int>(wide.size()),
+                            nullptr, 0, nullptr, usedDefaultFlag);
     if (length <= 0 || usedDefault) {
         return std::nullopt;
     }
     std::string ansi(static_cast<std::size_t>(length), '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, wide.data(), static_cast<int>(wide.size()),
-                        ansi.data(), length, nullptr, &usedDefault);
-    if (usedDefault) {
+    const int written =
+        WideCharToMultiByte(CP_ACP, conversion.flags, wide.data(), static_cast<int>(wide.size()),
+                            ansi.data(), length, nullptr, usedDefaultFlag);
+    if (written != length || usedDefault) {
         return std::nullopt;
     }
     return ansi;
@@ -82,6 +92,31 @@ std::string utf8ToUtf16le(std::string_view utf8) {
     std::string bytes(wide.size() * 2, '\0');
     std::memcpy(bytes.data(), wide.data(), bytes.size());
     return bytes;
+}
+
+std::string systemErrorText(std::uint32_t error) {
+    constexpr DWORD kFlags =
+        FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS | FORMAT_MESSAGE_ALLOCATE_BUFFER;
+    const DWORD languages[] = {MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN),
+                               MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT)};
+    for (const DWORD language : languages) {
+        wchar_t* buffer = nullptr;
+        const DWORD length = FormatMessageW(kFlags, nullptr, error, language,
+                                            reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+        if (length == 0 || buffer == nullptr) {
+            continue;
+        }
+        std::wstring text(buffer, length);
+        LocalFree(buffer);
+        while (!text.empty() &&
+               (text.back() == L'\r' || text.back() == L'\n' || text.back() == L' ')) {
+            text.pop_back();
+        }
+        if (!text.empty()) {
+            return wideToUtf8(text);
+        }
+    }
+    return {};
 }
 
 }  // namespace velmora

@@ -1,6 +1,7 @@
 // The settings dialog's logic.
 #include "settings_dialog_model.h"
 
+#include <algorithm>
 #include <cmath>
 
 #include "numeric_text.h"
@@ -26,6 +27,29 @@ int16_t parseRepeatText(const std::string& text) {
     }
     // A number beyond the 16-bit range has nowhere to go; it stores 0 like a non-number.
     return roundHalfEvenToInt16(*number).value_or(0);
+}
+
+std::string storeFailedMessage(const StoreResult& result,
+                               const std::function<std::string(std::uint32_t)>& reasonOf) {
+    std::string text =
+        "設定を保存できませんでした。\n\n次のファイルに書き込めません:\n" + result.programFile;
+    if (!result.userFile.empty()) {
+        text += "\n" + result.userFile;
+    }
+    std::vector<std::string> reasons;
+    for (const std::uint32_t error : {result.programError, result.userError}) {
+        const std::string reason = error != 0 ? reasonOf(error) : std::string();
+        if (!reason.empty() && std::find(reasons.begin(), reasons.end(), reason) == reasons.end()) {
+            reasons.push_back(reason);
+        }
+    }
+    if (!reasons.empty()) {
+        text += "\n";
+    }
+    for (const std::string& reason : reasons) {
+        text += "\n理由: " + reason;
+    }
+    return text + "\n\nファイルやフォルダーへの書き込みが許されているか確かめてください。";
 }
 
 SettingsDialogModel::SettingsDialogModel(BgmSettings& settings) : settings_(settings) {

@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -23,6 +24,11 @@ std::vector<std::string> repeatListEntries();
 // The repeat text as "設定" reads it: a number (blanks, sign, fraction, exponent) rounded
 // half to even; letters, an empty text or a number outside -32768..32767 give 0.
 int16_t parseRepeatText(const std::string& text);
+
+// The message when "設定" could store nowhere: the files tried, then under them each reason
+// the system gave (reasonOf turns an error number into its text), once.
+std::string storeFailedMessage(const StoreResult& result,
+                               const std::function<std::string(std::uint32_t)>& reasonOf);
 
 class SettingsDialogModel {
   public:

@@ -372,13 +372,7 @@ void SettingsDialog::storeButtonClick() {
         model_.store(context_.files, context_.codec, context_.programFolder, wideToUtf8(text));
     if (result.place == StorePlace::Nowhere) {
         // Nothing was stored: the dialog stays open with the user's choices.
-        std::string files = result.programFile;
-        if (!result.userFile.empty()) {
-            files += "\n" + result.userFile;
-        }
-        showMessage("設定を保存できませんでした。\n\n次のファイルに書き込めません:\n" + files +
-                        "\n\nファイルやフォルダーへの書き込みが許されているか確かめてください。",
-                    MB_ICONERROR);
+        showMessage(storeFailedMessage(result, systemErrorText), MB_ICONERROR);
         return;
     }
     close();

@@ -68,8 +68,15 @@ void loadSettings(FileSystem& files, AnsiCodec& codec, const std::string& progra
     if (!userFile.empty()) {
         bytes = files.readFile(userFile, kSettingsReadLimit);
     }
+    const std::string programFile = settingsPath(programFolder);
     if (!bytes) {
-        bytes = files.readFile(settingsPath(programFolder), kSettingsReadLimit);
+        bytes = files.readFile(programFile, kSettingsReadLimit);
+    }
+    if (!bytes) {
+        // A store that could not finish its move left the new bytes under a temporary name.
+        if (const std::optional<std::string> pending = pendingSettingsFile(files, programFile)) {
+            bytes = files.readFile(*pending, kSettingsReadLimit);
+        }
     }
     const SettingsDocument document = decodeSettingsFile(codec, bytes.value_or(std::string()));
     const SettingsKeyNames keys = settingsKeyNames(document);
@@ -82,8 +89,8 @@ void loadSettings(FileSystem& files, AnsiCodec& codec, const std::string& progra
     if (settings.file.empty()) {
         const std::string file =
             readProfileValue(document.text, kSettingsSection, keys.file,
-                             document.utf16 ? kUtf8PathLimit : kProfileValueLimit);
-        settings.file = document.utf16 ? utf8Prefix(file) : codec.ansiToUtf8(file);
+                             document.unicode() ? kUtf8PathLimit : kProfileValueLimit);
+        settings.file = document.unicode() ? utf8Prefix(file) : codec.ansiToUtf8(file);
     }
     if (!settings.file.empty() && !fileExists(files, settings.file)) {
         settings.file.clear();

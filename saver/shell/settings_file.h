@@ -3,19 +3,45 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "bgm_settings.h"
 
 namespace velmora {
+
+// Why a file call failed, as far as a store decides what to do next; the system's own error
+// number goes with it for the message the user sees.
+enum class FileFault {
+    None,
+    Missing,     // no such file or folder
+    Busy,        // open elsewhere without the sharing the call needs (a scanner, an indexer)
+    Denied,      // access denied
+    Unfinished,  // a replace stopped half way: what is on the disk must be looked at
+    Other,       // anything else: a folder in the way, a full disk, a broken medium
+};
+
+struct FileOutcome {
+    FileFault fault = FileFault::None;
+    std::uint32_t systemError = 0;  // the system's error number; 0 without a fault
+    bool ok() const { return fault == FileFault::None; }
+};
 
 // A whole file as a store reads it before writing over it.
 enum class FileState { Missing, Read, Unreadable };
 struct WholeFile {
     FileState state = FileState::Missing;
     std::string bytes;
+    FileOutcome outcome;  // why it is Unreadable
+};
+
+// A file found by the start of its path, with the time since it was last written.
+struct FolderEntry {
+    std::string path;
+    std::uint64_t ageSeconds = 0;
 };
 
 // The file system as the settings need it. Paths are UTF-8.
@@ -26,21 +52,30 @@ class FileSystem {
     virtual std::optional<std::string> readFile(const std::string& path, std::size_t maxBytes) = 0;
     // The whole file, told apart from a missing one and from one that cannot be read.
     virtual WholeFile readWholeFile(const std::string& path) = 0;
-    // Creates or empties the file, writes the bytes and flushes them to the disk; false on
-    // any failure (the file may then hold part of the bytes).
-    virtual bool writeFlushed(const std::string& path, std::string_view bytes) = 0;
-    // Puts source in the place of target (which may be missing) in one step; false on
-    // failure, and then target is as it was.
-    virtual bool replaceFile(const std::string& source, const std::string& target) = 0;
+    // Creates or empties the file, writes the bytes and flushes them to the disk; on a fault
+    // the file may hold part of the bytes.
+    virtual FileOutcome writeFlushed(const std::string& path, std::string_view bytes) = 0;
+    // Puts source in the place of target (which may be missing) in one step. An Unfinished
+    // fault may leave target removed, or renamed to a name of the system's choosing, with
+    // source still under its own name; every other fault leaves both as they were.
+    virtual FileOutcome replaceFile(const std::string& source, const std::string& target) = 0;
     virtual bool removeFile(const std::string& path) = 0;
-    // True when the folder exists afterwards.
-    virtual bool makeFolder(const std::string& path) = 0;
+    // Succeeds when the folder exists afterwards.
+    virtual FileOutcome makeFolder(const std::string& path) = 0;
     // True if the file can be opened for reading (folders and locked files cannot).
     virtual bool canOpenForReading(const std::string& path) = 0;
+    // True if a file or folder of that name is there, whether or not it can be opened.
+    virtual bool exists(const std::string& path) = 0;
+    // The files in the folder of pathPrefix whose full paths start with it.
+    virtual std::vector<FolderEntry> filesStartingWith(const std::string& pathPrefix) = 0;
     // The short (8.3) name of an existing file, or nothing.
     virtual std::optional<std::string> shortPathName(const std::string& path) = 0;
     // The per-user settings folder (%APPDATA%\Velmora), or empty when it is unknown.
     virtual std::string userSettingsFolder() = 0;
+    // This process's id: it keeps the temporary file names of two processes apart.
+    virtual std::uint32_t processId() = 0;
+    // Waits between two attempts of a store (milliseconds).
+    virtual void pause(unsigned milliseconds) = 0;
 };
 
 // The text encodings of the settings file: the system's ANSI code page, and UTF-16LE.
@@ -83,7 +118,8 @@ std::string readIni(FileSystem& files, std::string_view section, std::string_vie
 std::string formatSettingsNumber(int value);
 
 // LoadSettings: fills the shared settings from the per-user Velmora.ini when it can be
-// read, otherwise from programFolder\Velmora.ini.
+// read, otherwise from programFolder\Velmora.ini, or, while that is missing, from the new
+// bytes a store left under a temporary name beside it.
 void loadSettings(FileSystem& files, AnsiCodec& codec, const std::string& programFolder,
                   BgmSettings& settings);
 

@@ -42,6 +42,30 @@ bool isFolder(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+// What a store makes of the error a file call failed with.
+FileOutcome failure(DWORD error) {
+    switch (error) {
+        case ERROR_FILE_NOT_FOUND:
+        case ERROR_PATH_NOT_FOUND:
+            return {FileFault::Missing, error};
+        case ERROR_SHARING_VIOLATION:
+        case ERROR_LOCK_VIOLATION:
+            return {FileFault::Busy, error};
+        case ERROR_ACCESS_DENIED:
+            return {FileFault::Denied, error};
+        case ERROR_UNABLE_TO_MOVE_REPLACEMENT:
+        case ERROR_UNABLE_TO_MOVE_REPLACEMENT_2:
+        case ERROR_UNABLE_TO_REMOVE_REPLACED:
+            return {FileFault::Unfinished, error};
+        default:
+            return {FileFault::Other, error};
+    }
+}
+
+// A folder where a file should be: nothing may be put in its place (opening it as a file
+// is refused the same way).
+constexpr FileOutcome kFolderInTheWay{FileFault::Other, ERROR_ACCESS_DENIED};
+
 }  // namespace
 
 std::optional<std::string> Win32FileSystem::readFile(const std::string& path,
@@ -72,18 +96,20 @@ WholeFile Win32FileSystem::readWholeFile(const std::string& path) {
     // A folder of that name is no missing file: nothing may be put in its place.
     if (isFolder(utf8ToWide(path))) {
         whole.state = FileState::Unreadable;
+        whole.outcome = kFolderInTheWay;
         return whole;
     }
     FileHandle file(openForReading(path));
     if (!file.valid()) {
-        const DWORD error = GetLastError();
-        const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
-        whole.state = missing ? FileState::Missing : FileState::Unreadable;
+        whole.outcome = failure(GetLastError());
+        whole.state =
+            whole.outcome.fault == FileFault::Missing ? FileState::Missing : FileState::Unreadable;
         return whole;
     }
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file.get(), &size) || size.QuadPart >= 0x7FFFFFFF) {
         whole.state = FileState::Unreadable;
+        whole.outcome = {FileFault::Other, ERROR_FILE_TOO_LARGE};
         return whole;
     }
     // Read to its end, however long: what is written back must hold all of it.
@@ -91,6 +117,7 @@ WholeFile Win32FileSystem::readWholeFile(const std::string& path) {
     for (;;) {
         DWORD read = 0;
         if (!ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read, nullptr)) {
+            whole.outcome = failure(GetLastError());
             whole.state = FileState::Unreadable;
             whole.bytes.clear();
             return whole;
@@ -104,47 +131,109 @@ WholeFile Win32FileSystem::readWholeFile(const std::string& path) {
     return whole;
 }
 
-bool Win32FileSystem::writeFlushed(const std::string& path, std::string_view bytes) {
+FileOutcome Win32FileSystem::writeFlushed(const std::string& path, std::string_view bytes) {
     FileHandle file(CreateFileW(utf8ToWide(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr));
     if (!file.valid()) {
-        return false;
+        return failure(GetLastError());
     }
     DWORD written = 0;
-    const bool whole =
-        WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
-        written == bytes.size();
-    return whole && FlushFileBuffers(file.get());
+    if (!WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)) {
+        return failure(GetLastError());
+    }
+    if (written != bytes.size()) {
+        return {FileFault::Other, ERROR_DISK_FULL};
+    }
+    if (!FlushFileBuffers(file.get())) {
+        return failure(GetLastError());
+    }
+    return {};
 }
 
-bool Win32FileSystem::replaceFile(const std::string& source, const std::string& target) {
+FileOutcome Win32FileSystem::replaceFile(const std::string& source, const std::string& target) {
     const std::wstring from = utf8ToWide(source);
     const std::wstring to = utf8ToWide(target);
     if (isFolder(to)) {
-        return false;  // some systems would move a file over an empty folder
+        return kFolderInTheWay;  // some systems would move a file over an empty folder
     }
     // ReplaceFileW keeps the target's attributes and security; it needs a target to exist.
-    if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES &&
-        ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
-                     nullptr)) {
-        return true;
+    // No backup name: the store looks at the disk after a replace that stopped half way.
+    if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES) {
+        if (ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+                         nullptr, nullptr)) {
+            return {};
+        }
+        const FileOutcome replaced = failure(GetLastError());
+        // Some file systems cannot replace at all, and the target may have just gone: a plain
+        // move still can. Every other fault is the store's to judge.
+        if (replaced.fault != FileFault::Other && replaced.fault != FileFault::Missing) {
+            return replaced;
+        }
     }
-    return MoveFileExW(from.c_str(), to.c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    if (MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        return {};
+    }
+    return failure(GetLastError());
 }
 
 bool Win32FileSystem::removeFile(const std::string& path) {
     return DeleteFileW(utf8ToWide(path).c_str()) != FALSE;
 }
 
-bool Win32FileSystem::makeFolder(const std::string& path) {
+FileOutcome Win32FileSystem::makeFolder(const std::string& path) {
     const std::wstring folder = utf8ToWide(path);
-    return CreateDirectoryW(folder.c_str(), nullptr) || isFolder(folder);
+    if (CreateDirectoryW(folder.c_str(), nullptr)) {
+        return {};
+    }
+    const DWORD error = GetLastError();
+    if (isFolder(folder)) {
+        return {};
+    }
+    return failure(error == ERROR_ALREADY_EXISTS ? ERROR_ACCESS_DENIED : error);
 }
 
 bool Win32FileSystem::canOpenForReading(const std::string& path) {
     FileHandle file(openForReading(path));
     return file.valid();
+}
+
+bool Win32FileSystem::exists(const std::string& path) {
+    return GetFileAttributesW(utf8ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+std::vector<FolderEntry> Win32FileSystem::filesStartingWith(const std::string& pathPrefix) {
+    std::vector<FolderEntry> found;
+    const std::size_t slash = pathPrefix.find_last_of('\\');
+    if (slash == std::string::npos) {
+        return found;
+    }
+    const std::string folder = pathPrefix.substr(0, slash + 1);
+    WIN32_FIND_DATAW entry{};
+    HANDLE search = FindFirstFileW(utf8ToWide(pathPrefix + "*").c_str(), &entry);
+    if (search == INVALID_HANDLE_VALUE) {
+        return found;
+    }
+    FILETIME now{};
+    GetSystemTimeAsFileTime(&now);
+    const auto ticks = [](const FILETIME& time) {
+        return (static_cast<std::uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime;
+    };
+    do {
+        if (entry.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) {
+            continue;
+        }
+        // The pattern also matches short (8.3) names: only the long name counts.
+        std::string path = folder + wideToUtf8(entry.cFileName);
+        if (path.compare(0, pathPrefix.size(), pathPrefix) != 0) {
+            continue;
+        }
+        const std::uint64_t written = ticks(entry.ftLastWriteTime);
+        const std::uint64_t current = ticks(now);
+        // FILETIME counts 100 ns.
+        found.push_back({std::move(path), current > written ? (current - written) / 10000000 : 0});
+    } while (FindNextFileW(search, &entry));
+    FindClose(search);
+    return found;
 }
 
 std::optional<std::string> Win32FileSystem::shortPathName(const std::string& path) {
@@ -169,6 +258,14 @@ std::string Win32FileSystem::userSettingsFolder() {
         return {};
     }
     return wideToUtf8(appData) + "\\Velmora";
+}
+
+std::uint32_t Win32FileSystem::processId() {
+    return GetCurrentProcessId();
+}
+
+void Win32FileSystem::pause(unsigned milliseconds) {
+    Sleep(milliseconds);
 }
 
 std::string Win32AnsiCodec::ansiToUtf8(std::string_view ansi) {

@@ -6,8 +6,8 @@ import shutil
 import time
 
 from audio import music_folder, run_and_hear, windows_path, write_tone
-from harness import (POINTER_PAUSE, changed, check, holds_for, prefix_dir, run_scenarios,
-                     scenario, wait_until)
+from harness import (POINTER_PAUSE, changed, check, holds_for, prefix_dir, process_output,
+                     run_scenarios, scenario, tool, wait_until)
 from velmora_scenarios import (INI, KEY_FILE, KEY_KIND, KEY_REPEAT, RENDERER,
                                RENDERER_TITLE, SAVER, WS_CAPTION, WS_DISABLED, WS_MAXIMIZEBOX,
                                WS_MINIMIZEBOX, WS_THICKFRAME, press_escape, start_run)
@@ -449,9 +449,14 @@ def both_places_unwritable_shows_a_message_and_the_dialog_stays_open(world):
         message = world.wait_for_window("Velmora", timeout=10, process=process, visible=True)
         world.screenshot("message")
         text = " ".join(child.get("text", "") for child in world.children(message["hwnd"]))
+        # A folder in a file's place is refused as access denied (5); the reason in Japanese
+        # when the system has that text, else in its own language, under the file names.
+        reason = system_error_text(world, 5)
         for expected in ("設定を保存できませんでした", windows_path(os.path.join(folder, INI)),
-                         "\\AppData\\Roaming\\Velmora\\" + INI):
+                         "\\AppData\\Roaming\\Velmora\\" + INI, "理由: " + reason):
             check(expected in text, f"the message does not say {expected!r}: {text!r}")
+        check(text.index("理由") > text.index("\\AppData\\Roaming"),
+              f"the reason stands above the file names: {text!r}")
         world.hold_key("Return")  # its OK button
         wait_until(lambda: world.find_window("Velmora") is None, 5, "the message to close")
         holds_for(lambda: process.poll() is None and world.find_window(TITLE) is not None, 1.5,
@@ -465,6 +470,131 @@ def both_places_unwritable_shows_a_message_and_the_dialog_stays_open(world):
         check(repeat_box_enabled(world, window), "the dialog lost the user's choice")
         world.hold_key("Escape")
         expect_exit(world, process)
+    finally:
+        remove_user_settings()
+
+
+def as_wine_writes(data):
+    """A profile file the way Wine's writer leaves it: CR LF after every line, no empty
+    lines, no blanks between "=" and the value; a UTF-16 file stays UTF-16."""
+    unicode = data.startswith(b"\xff\xfe")
+    text = data[2:].decode("utf-16-le") if unicode else data.decode("latin-1")
+    lines = []
+    for line in text.replace("\r\n", "\n").replace("\r", "\n").split("\n"):
+        if line.strip():
+            key, equals, value = line.partition("=")
+            lines.append(key + equals + value.lstrip(" \t"))
+    text = "".join(line + "\r\n" for line in lines)
+    return b"\xff\xfe" + text.encode("utf-16-le") if unicode else text.encode("latin-1")
+
+
+def system_error_text(world, code):
+    """The system's text for an error number: Japanese when it has one, else its own."""
+    _, output = world.probe("error-text", str(code))
+    texts = {key: bytes.fromhex(value.strip()).decode("utf-8").strip()
+             for key, value in (line.split("=", 1) for line in output.splitlines() if "=" in line)}
+    check(texts.get("ja") or texts.get("default"), f"the system has no text for {code}: {output!r}")
+    return texts.get("ja") or texts["default"]
+
+
+def our_temporaries(folder):
+    return glob.glob(os.path.join(folder, INI + ".*.tmp")) + glob.glob(
+        os.path.join(folder, INI + ".tmp"))
+
+
+@scenario(screen="1024x768x24")
+def file_held_open_by_a_scanner_is_waited_for_and_stored_beside_the_program(world):
+    remove_user_settings()
+    try:
+        folder, process, window = open_dialog(world, ORIGINAL_INI)
+        click_twips(world, panel_point(window, *OPTION_TEXT[1]))
+        wait_until(lambda: repeat_box_enabled(world, window), 10,
+                   "the repeat box enabled for the audio CD")
+        # Read sharing only, as a scanner opens a file: no replace, no delete for 700 ms after
+        # the store begins.
+        ini = os.path.join(folder, INI)
+        holder = world.logged([tool("wine64"), world.program("velmora_probe.exe"), "hold",
+                               windows_path(ini), "700"], "hold")
+        wait_until(lambda: "held" in process_output(holder), 15, "the probe to hold the file",
+                   process=holder)
+        click_twips(world, client_point(window, *STORE_BUTTON))
+        expect_exit(world, process)
+        check(world.wait_exit(holder, 10) == 0, "the probe did not let go of the file")
+        check("store_seen=1" in process_output(holder),
+              f"no store began while the file was held: {process_output(holder)!r}")
+        stored = read_ini(folder)
+        check(stored is not None and KEY_KIND + b"= 1" in stored,
+              f"not stored beside the program: {stored!r}")
+        check(not user_settings_folders() or not os.path.exists(user_settings_path()),
+              "stored per user")
+        check(not our_temporaries(folder), f"temporary files left: {our_temporaries(folder)}")
+    finally:
+        remove_user_settings()
+
+
+@scenario(screen="1024x768x24")
+def store_removes_a_stale_temporary_file_of_ours(world):
+    folder = world.program_folder("programs", [SAVER, RENDERER])
+    two_days_ago = time.time() - 2 * 24 * 3600
+    files = {INI + ".77-1.tmp": two_days_ago,    # ours, from a store long gone
+             INI + ".88-1.tmp": time.time(),     # ours, a store may still be running
+             INI + ".bak": two_days_ago}         # not ours
+    for name, written in files.items():
+        with open(os.path.join(folder, name), "wb") as out:
+            out.write(b"[Section]\r\n")
+        os.utime(os.path.join(folder, name), (written, written))
+    # The stored kind 2 names a missing file: the dialog opens with no music chosen.
+    _, process, window = open_dialog(world, ORIGINAL_INI, folder=folder)
+    click_twips(world, client_point(window, *STORE_BUTTON))
+    expect_exit(world, process)
+    stored = read_ini(folder)
+    check(stored is not None and KEY_KIND + b"= 0" in stored, f"not stored: {stored!r}")
+    check(not os.path.exists(os.path.join(folder, INI + ".77-1.tmp")),
+          "the stale temporary file is still there")
+    for name in (INI + ".88-1.tmp", INI + ".bak"):
+        check(os.path.exists(os.path.join(folder, name)), f"{name} was removed")
+
+
+@scenario(screen="1024x768x24")
+def stored_bytes_are_those_of_the_systems_profile_writer(world):
+    """What "設定" leaves in a file is what the system's own three profile writes leave in a
+    copy of it: the A form for ANSI files, the W form for a UTF-16 one. Wine's writer rewrites
+    the whole file (CR LF after every line, no empty lines, no blank before a value), where
+    Windows changes only the lines it writes; both files are compared in Wine's form, so that
+    the encoding, the sections, the keys, their order and their values count."""
+    remove_user_settings()
+    folder = world.program_folder("programs", [SAVER, RENDERER])
+    other = os.path.join(folder, "system.ini")
+    none, cd = (b" 0", b" 0", b""), (b" 1", b" 0", b"")  # what the dialog stores for each
+    starts = (
+        ("empty file", b"", none),
+        ("LF file without a final line break", b"[Other]\nx=1\n[Section]\ny=2", none),
+        ("other sections", b"[A]\r\na=1\r\n\r\n[Section]\r\n" + KEY_KIND +
+         b"= 1\r\n\r\n[B]\r\nb=2\r\n", cd),
+        ("UTF-16 file", b"\xff\xfe" + "[Section]\r\nBGM区分= 1\r\n[B]\r\n".encode("utf-16-le"),
+         cd),
+    )
+    differ = []
+    try:
+        for what, start, values in starts:
+            _, process, _ = open_dialog(world, start, folder=folder)
+            world.hold_key("Return")
+            expect_exit(world, process)
+            ours = read_ini(folder)
+            with open(other, "wb") as out:
+                out.write(start)
+            unicode = start.startswith(b"\xff\xfe")
+            for key, value in zip(("BGM区分", "BGMﾘﾋﾟｰﾄ", "BGMﾌｧｲﾙ"), values):
+                if unicode:
+                    args = ("profile-write-w", key.encode("utf-8").hex(), value.hex())
+                else:
+                    args = ("profile-write", key.encode("cp932").hex(), value.hex())
+                code, _ = world.probe(args[0], windows_path(other), "Section", *args[1:])
+                check(code == 0, f"{what}: the system's writer failed")
+            system = open(other, "rb").read()
+            if as_wine_writes(ours) != as_wine_writes(system):
+                differ.append(f"{what}: ours {ours!r}, the system's {system!r}")
+        check(not differ, "; ".join(differ))
     finally:
         remove_user_settings()
 

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <cwchar>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -234,6 +235,22 @@ int profileWriteCommand(const char* file, const char* section, const char* keyHe
     return WritePrivateProfileStringA(section, key.c_str(), value.c_str(), file) ? kDone : kFailed;
 }
 
+// The same through the W form, key and value given as UTF-8 hex: a Unicode file's writer.
+int profileWriteWideCommand(const char* file, const char* section, const char* keyHex,
+                            const char* valueHex) {
+    const auto wide = [](const std::string& utf8) {
+        std::wstring text(utf8.size() + 1, L'\0');
+        const int length = MultiByteToWideChar(CP_UTF8, 0, utf8.c_str(), -1, text.data(),
+                                               static_cast<int>(text.size()));
+        text.resize(length > 0 ? length - 1 : 0);
+        return text;
+    };
+    return WritePrivateProfileStringW(wide(section).c_str(), wide(fromHex(keyHex)).c_str(),
+                                      wide(fromHex(valueHex)).c_str(), wide(file).c_str())
+               ? kDone
+               : kFailed;
+}
+
 int profileReadCommand(const char* file, const char* section, const char* keyHex) {
     const std::string key = fromHex(keyHex);
     char value[256] = {};
@@ -242,6 +259,57 @@ int profileReadCommand(const char* file, const char* section, const char* keyHex
         std::printf("%02x", static_cast<unsigned char>(*c));
     }
     std::printf("\n");
+    return kDone;
+}
+
+// A scanner's stand-in: opens the file with read sharing only (no write or delete sharing),
+// says "held", and keeps it open until a file appears or goes in its folder (a store has
+// begun) and then for holdMs more, at most 30 s in all; says whether a store was seen.
+int holdCommand(const char* file, const char* holdMs) {
+    HANDLE held = CreateFileA(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                              FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (held == INVALID_HANDLE_VALUE) {
+        return kFailed;
+    }
+    std::string folder(file);
+    folder.resize(folder.find_last_of('\\') + 1);
+    HANDLE change =
+        FindFirstChangeNotificationA(folder.c_str(), FALSE, FILE_NOTIFY_CHANGE_FILE_NAME);
+    std::printf("held\n");
+    std::fflush(stdout);
+    const bool seen =
+        change != INVALID_HANDLE_VALUE && WaitForSingleObject(change, 30000) == WAIT_OBJECT_0;
+    if (seen) {
+        Sleep(static_cast<DWORD>(std::atoi(holdMs)));
+    }
+    if (change != INVALID_HANDLE_VALUE) {
+        FindCloseChangeNotification(change);
+    }
+    CloseHandle(held);
+    std::printf("store_seen=%d\nreleased\n", seen ? 1 : 0);
+    std::fflush(stdout);
+    return kDone;
+}
+
+// The system's text for an error number, as UTF-8 hex, in Japanese and in the system's own
+// language (empty when the system has none).
+int errorTextCommand(const char* code) {
+    const DWORD error = static_cast<DWORD>(std::strtoul(code, nullptr, 0));
+    const std::pair<const char*, DWORD> languages[] = {
+        {"ja", MAKELANGID(LANG_JAPANESE, SUBLANG_JAPANESE_JAPAN)},
+        {"default", MAKELANGID(LANG_NEUTRAL, SUBLANG_DEFAULT)}};
+    for (const auto& [name, language] : languages) {
+        wchar_t text[1024] = {};
+        FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
+                       language, text, 1024, nullptr);
+        char utf8[4096] = {};
+        WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof(utf8), nullptr, nullptr);
+        std::printf("%s=", name);
+        for (const char* c = utf8; *c != '\0'; ++c) {
+            std::printf("%02x", static_cast<unsigned char>(*c));
+        }
+        std::printf("\n");
+    }
     return kDone;
 }
 
@@ -311,11 +379,11 @@ int versionCommand(const char* path) {
     const DWORD size = GetFileVersionInfoSizeW(widePath, &ignored);
     if (size == 0) {
         std::printf("error=%lu\n", static_cast<unsigned long>(GetLastError()));
-        return 1;
+        return kFailed;
     }
     std::string data(size, '\0');
     if (!GetFileVersionInfoW(widePath, 0, size, data.data())) {
-        return 1;
+        return kFailed;
     }
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
@@ -335,7 +403,7 @@ int versionCommand(const char* path) {
     if (!VerQueryValueW(data.data(), L"\\VarFileInfo\\Translation",
                         reinterpret_cast<void**>(&translation), &length) ||
         length < 2 * sizeof(WORD)) {
-        return 0;
+        return kDone;
     }
     std::printf("translation=%04x%04x\n", static_cast<unsigned>(translation[0]),
                 static_cast<unsigned>(translation[1]));
@@ -354,7 +422,7 @@ int versionCommand(const char* path) {
             printUtf8Hex(key, value);
         }
     }
-    return 0;
+    return kDone;
 }
 
 bool startedAsRenderer() {
@@ -371,7 +439,9 @@ int usage() {
         "       syscommand TITLE CODE | session TITLE CODE | display |\n"
         "       box WIDTH HEIGHT TITLE | kill TITLE | activate TITLE |\n"
         "       profile-write FILE SECTION KEYHEX VALUEHEX |\n"
-        "       profile-read FILE SECTION KEYHEX | version FILE\n");
+        "       profile-write-w FILE SECTION KEYHEX VALUEHEX |\n"
+        "       profile-read FILE SECTION KEYHEX | version FILE | hold FILE MS |\n"
+        "       error-text CODE\n");
     return kUsage;
 }
 
@@ -402,9 +472,15 @@ int main(int argc, char** argv) {
         return killCommand(argv[2]);
     if (command == "profile-write" && argc == 6)
         return profileWriteCommand(argv[2], argv[3], argv[4], argv[5]);
+    if (command == "profile-write-w" && argc == 6)
+        return profileWriteWideCommand(argv[2], argv[3], argv[4], argv[5]);
     if (command == "profile-read" && argc == 5)
         return profileReadCommand(argv[2], argv[3], argv[4]);
     if (command == "version" && argc == 3)
         return versionCommand(argv[2]);
+    if (command == "hold" && argc == 4)
+        return holdCommand(argv[2], argv[3]);
+    if (command == "error-text" && argc == 3)
+        return errorTextCommand(argv[2]);
     return usage();
 }

@@ -5,6 +5,7 @@
 #include <set>
 
 #include "../shell/fake_shell.h"
+#include "../shell/settings_keys.h"
 #include "dialog/dialog_layout.h"
 #include "settings_dialog_model.h"
 
@@ -13,6 +14,9 @@ namespace {
 
 using test::FakeCodec;
 using test::FakeFileSystem;
+using test::kSjisFile;
+using test::kSjisKind;
+using test::kSjisRepeat;
 
 struct OpeningCase {
     int16_t kind;
@@ -117,9 +121,9 @@ TEST(SettingsDialogModel, StoreWritesTheThreeKeysInOrderWithShiftJisNames) {
     EXPECT_EQ(model.store(files, codec, "C:\\Saver", " 7 ").place, StorePlace::BesideProgram);
     EXPECT_EQ(settings.repeat, 7);
     const std::string& written = files.files.at(settingsPath("C:\\Saver"));
-    const size_t kind = written.find("BGM\x8B\xE6\x95\xAA= 1");
-    const size_t repeat = written.find("BGM\xD8\xCB\xDF\xB0\xC4= 7");
-    const size_t file = written.find("BGM\xCC\xA7\xB2\xD9=C:\\Music\\a.mp3");
+    const size_t kind = written.find(kSjisKind + "= 1");
+    const size_t repeat = written.find(kSjisRepeat + "= 7");
+    const size_t file = written.find(kSjisFile + "=C:\\Music\\a.mp3");
     ASSERT_NE(kind, std::string::npos) << written;
     ASSERT_NE(repeat, std::string::npos) << written;
     ASSERT_NE(file, std::string::npos) << written;
@@ -134,8 +138,39 @@ TEST(SettingsDialogModel, StoreKeepsAnUnusableKindAsItWas) {
     FakeCodec codec;
     model.store(files, codec, "C:\\Saver", "");
     const std::string& written = files.files.at(settingsPath("C:\\Saver"));
-    EXPECT_NE(written.find("BGM\x8B\xE6\x95\xAA= 9"), std::string::npos) << written;
-    EXPECT_NE(written.find("BGM\xD8\xCB\xDF\xB0\xC4= 0"), std::string::npos) << written;
+    EXPECT_NE(written.find(kSjisKind + "= 9"), std::string::npos) << written;
+    EXPECT_NE(written.find(kSjisRepeat + "= 0"), std::string::npos) << written;
+}
+
+TEST(SettingsDialogModel, StoreFailedMessageNamesTheFilesThenEachReasonOnce) {
+    StoreResult result;
+    result.programFile = "C:\\Saver\\Velmora.ini";
+    result.userFile = "C:\\Users\\u\\Velmora\\Velmora.ini";
+    result.programError = 5;
+    result.userError = 5;
+    const auto reason = [](std::uint32_t error) {
+        return error == 5 ? std::string("アクセスが拒否されました。")
+                          : "error " + std::to_string(error);
+    };
+    const std::string files = "C:\\Saver\\Velmora.ini\nC:\\Users\\u\\Velmora\\Velmora.ini\n";
+    const std::string same = storeFailedMessage(result, reason);
+    EXPECT_NE(same.find(files + "\n理由: アクセスが拒否されました。\n\n"), std::string::npos)
+        << same;
+    EXPECT_EQ(same.find("理由", same.find("理由") + 1), std::string::npos) << "a reason twice";
+    EXPECT_EQ(same.rfind("設定を保存できませんでした。", 0), 0u);
+
+    result.userError = 112;
+    const std::string two = storeFailedMessage(result, reason);
+    EXPECT_NE(two.find(files + "\n理由: アクセスが拒否されました。\n理由: error 112\n"),
+              std::string::npos)
+        << two;
+
+    // No per-user folder and no reason the system could name: the one file alone.
+    result = StoreResult();
+    result.programFile = "C:\\Saver\\Velmora.ini";
+    const std::string bare = storeFailedMessage(result, reason);
+    EXPECT_NE(bare.find(":\nC:\\Saver\\Velmora.ini\n\nファイル"), std::string::npos) << bare;
+    EXPECT_EQ(bare.find("理由"), std::string::npos);
 }
 
 TEST(Background, RunsFromDarkEdgesToALightMiddle) {

@@ -1,6 +1,8 @@
 // Recording fakes of the front-end's system services, sharing one event log.
 #pragma once
 
+#include <algorithm>
+#include <functional>
 #include <map>
 #include <memory>
 #include <set>
@@ -15,17 +17,52 @@ namespace velmora::test {
 
 using EventLog = std::vector<std::string>;
 
+// What one ReplaceFileW call does, as its documentation gives the outcomes (no backup name).
+enum class ReplaceAct {
+    Replace,         // success
+    TargetRemoved,   // ERROR_UNABLE_TO_MOVE_REPLACEMENT: target gone, source under its name
+    TargetRenamed,   // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2: target under another name
+    NothingChanged,  // ERROR_UNABLE_TO_REMOVE_REPLACED: both keep their names
+    Busy,            // ERROR_SHARING_VIOLATION
+    Denied,          // ERROR_ACCESS_DENIED
+};
+
+// A file system in memory with a clock of its own: pauses move the clock on; files record
+// when they were written, and a file can be held open by another program until a time.
 class FakeFileSystem : public FileSystem {
   public:
+    static constexpr std::uint32_t kSharingViolation = 32;
+    static constexpr std::uint32_t kAccessDenied = 5;
+    static constexpr std::uint32_t kDiskFull = 112;
+
     std::map<std::string, std::string> files;  // path -> bytes
     std::set<std::string> locked;              // files that cannot be opened
     std::set<std::string> folders;             // folders that exist
-    std::set<std::string> failWrite;           // a write stops after half the bytes
+    std::set<std::string> deniedFolders;       // folders that refuse new files
+    std::set<std::string> failWrite;           // a write stops after half the bytes (disk full)
     std::set<std::string> failFlush;           // the bytes are written, the flush fails
-    std::set<std::string> failReplace;         // targets that cannot be replaced
+    std::set<std::string> failReplace;         // targets that cannot be replaced (disk error)
     std::set<std::string> failRemove;
+    // Replaces into a target act these out in turn, then `then` for good; a move onto a
+    // missing target takes Busy, Denied or Replace from the same script.
+    struct ReplaceScript {
+        std::vector<ReplaceAct> first;
+        ReplaceAct then = ReplaceAct::Replace;
+        std::size_t calls = 0;
+    };
+    std::map<std::string, ReplaceScript> replaceScripts;
+    std::map<std::string, std::uint64_t> heldUntilMs;  // open elsewhere: no replace, no delete
+    std::map<std::string, std::uint64_t> writtenAtMs;
     std::map<std::string, std::string> shortNames;
     std::string userFolder = "C:\\Users\\u\\AppData\\Roaming\\Velmora";
+    std::uint32_t pid = 4242;
+    std::uint64_t nowMs = 10ull * 24 * 3600 * 1000;  // ten days after the clock's origin
+    std::vector<unsigned> pauses;
+    std::vector<std::string> replaced;  // sources installed, in order
+    // Runs once half way through the next write (another store, for instance); meanwhile
+    // the file being written is open without sharing, as a writer holds it.
+    std::function<void()> duringWrite;
+    std::string writing;
     int writes = 0;
 
     std::optional<std::string> readFile(const std::string& path, std::size_t maxBytes) override {
@@ -36,51 +73,126 @@ class FakeFileSystem : public FileSystem {
         return found->second.substr(0, maxBytes);
     }
     WholeFile readWholeFile(const std::string& path) override {
-        if (locked.count(path) || folders.count(path)) {
-            return {FileState::Unreadable, {}};
+        if (folders.count(path)) {
+            return {FileState::Unreadable, {}, {FileFault::Other, kAccessDenied}};
+        }
+        if (locked.count(path) || path == writing) {
+            return {FileState::Unreadable, {}, {FileFault::Busy, kSharingViolation}};
         }
         auto found = files.find(path);
         if (found == files.end()) {
-            return {FileState::Missing, {}};
+            return {FileState::Missing, {}, {FileFault::Missing, 2}};
         }
-        return {FileState::Read, found->second};
+        return {FileState::Read, found->second, {}};
     }
-    bool writeFlushed(const std::string& path, std::string_view bytes) override {
+    FileOutcome writeFlushed(const std::string& path, std::string_view bytes) override {
         ++writes;
-        if (locked.count(path) || folders.count(path) || !folderExists(path)) {
-            return false;
+        if (deniedFolders.count(folderOfPath(path))) {
+            return {FileFault::Denied, kAccessDenied};
         }
+        if (locked.count(path) || folders.count(path) || !folderExists(path)) {
+            return {FileFault::Missing, 3};
+        }
+        writtenAtMs[path] = nowMs;
         if (failWrite.count(path)) {
             files[path] = std::string(bytes.substr(0, bytes.size() / 2));
-            return false;
+            return {FileFault::Other, kDiskFull};
         }
-        files[path] = std::string(bytes);
-        return !failFlush.count(path);
+        if (duringWrite) {
+            auto run = std::move(duringWrite);
+            duringWrite = nullptr;
+            files[path] = std::string(bytes.substr(0, bytes.size() / 2));
+            writing = path;
+            run();
+            writing.clear();
+            files[path] += std::string(bytes.substr(bytes.size() / 2));  // what is there now
+        } else {
+            files[path] = std::string(bytes);
+        }
+        return failFlush.count(path) ? FileOutcome{FileFault::Other, kDiskFull} : FileOutcome{};
     }
-    bool replaceFile(const std::string& source, const std::string& target) override {
-        if (failReplace.count(target) || locked.count(target) || folders.count(target) ||
-            !files.count(source)) {
-            return false;
+    FileOutcome replaceFile(const std::string& source, const std::string& target) override {
+        if (folders.count(target)) {
+            return {FileFault::Other, kAccessDenied};
+        }
+        if (failReplace.count(target)) {
+            return {FileFault::Other, 1117};  // ERROR_IO_DEVICE
+        }
+        if (!files.count(source)) {
+            return {FileFault::Missing, 2};
+        }
+        if (held(source) || held(target) || locked.count(target)) {
+            return {FileFault::Busy, kSharingViolation};
+        }
+        ReplaceAct act = ReplaceAct::Replace;
+        auto script = replaceScripts.find(target);
+        if (script != replaceScripts.end()) {
+            ReplaceScript& s = script->second;
+            act = s.calls < s.first.size() ? s.first[s.calls] : s.then;
+            ++s.calls;
+        }
+        const bool targetThere = files.count(target) != 0;
+        switch (act) {
+            case ReplaceAct::Replace:
+                break;
+            case ReplaceAct::Busy:
+                return {FileFault::Busy, kSharingViolation};
+            case ReplaceAct::Denied:
+                return {FileFault::Denied, kAccessDenied};
+            case ReplaceAct::TargetRemoved:
+                if (!targetThere) {
+                    return {FileFault::Busy, kSharingViolation};
+                }
+                files.erase(target);
+                return {FileFault::Unfinished, 1176};
+            case ReplaceAct::TargetRenamed:
+                if (!targetThere) {
+                    return {FileFault::Busy, kSharingViolation};
+                }
+                files[renamedTargetPath(target)] = files[target];
+                files.erase(target);
+                return {FileFault::Unfinished, 1177};
+            case ReplaceAct::NothingChanged:
+                if (!targetThere) {
+                    return {FileFault::Busy, kSharingViolation};
+                }
+                return {FileFault::Unfinished, 1175};
         }
         files[target] = files[source];
+        writtenAtMs[target] = writtenAtMs[source];
         files.erase(source);
-        return true;
+        replaced.push_back(source);
+        return {};
     }
     bool removeFile(const std::string& path) override {
-        if (failRemove.count(path) || locked.count(path)) {
+        if (failRemove.count(path) || locked.count(path) || held(path)) {
             return false;
         }
         return files.erase(path) != 0;
     }
-    bool makeFolder(const std::string& path) override {
+    FileOutcome makeFolder(const std::string& path) override {
         if (files.count(path)) {
-            return false;  // a file of that name is in the way
+            return {FileFault::Other, 183};  // a file of that name is in the way
         }
         folders.insert(path);
-        return true;
+        return {};
     }
     bool canOpenForReading(const std::string& path) override {
         return files.count(path) && !locked.count(path);
+    }
+    bool exists(const std::string& path) override {
+        return files.count(path) != 0 || folders.count(path) != 0;
+    }
+    std::vector<FolderEntry> filesStartingWith(const std::string& pathPrefix) override {
+        std::vector<FolderEntry> found;
+        for (const auto& [path, bytes] : files) {
+            if (path.compare(0, pathPrefix.size(), pathPrefix) == 0 &&
+                folderOfPath(path) == folderOfPath(pathPrefix)) {
+                const std::uint64_t written = writtenAtMs.count(path) ? writtenAtMs.at(path) : 0;
+                found.push_back({path, (nowMs - std::min(written, nowMs)) / 1000});
+            }
+        }
+        return found;
     }
     std::optional<std::string> shortPathName(const std::string& path) override {
         auto found = shortNames.find(path);
@@ -90,19 +202,51 @@ class FakeFileSystem : public FileSystem {
         return found->second;
     }
     std::string userSettingsFolder() override { return userFolder; }
+    std::uint32_t processId() override { return pid; }
+    void pause(unsigned milliseconds) override {
+        pauses.push_back(milliseconds);
+        nowMs += milliseconds;
+    }
 
     // Every folder exists unless it is the per-user one, which is made on demand.
     bool folderExists(const std::string& path) const {
-        const std::string folder = path.substr(0, path.find_last_of('\\'));
+        const std::string folder = folderOfPath(path);
         return folder != userFolder || folders.count(folder) != 0;
+    }
+    static std::string folderOfPath(const std::string& path) {
+        return path.substr(0, path.find_last_of('\\'));
+    }
+    // Where the system puts a target it renamed (a name of its own choosing, not ours).
+    static std::string renamedTargetPath(const std::string& target) {
+        return folderOfPath(target) + "\\~RF1a2b.TMP";
+    }
+    bool held(const std::string& path) const {
+        if (path == writing) {
+            return true;
+        }
+        auto found = heldUntilMs.find(path);
+        return found != heldUntilMs.end() && nowMs < found->second;
+    }
+    unsigned pausedMs() const {
+        unsigned total = 0;
+        for (unsigned pause : pauses) {
+            total += pause;
+        }
+        return total;
     }
 };
 
 // Latin-1 as the ANSI code page: each byte one character, so that conversions are visible;
-// a character beyond it has no exact ANSI form. UTF-16LE by the book.
+// a character beyond it has no exact ANSI form. Or, with utf8CodePage, UTF-8 as the ANSI code
+// page (65001), where every text is exact. UTF-16LE by the book.
 class FakeCodec : public AnsiCodec {
   public:
+    bool utf8CodePage = false;
+
     std::string ansiToUtf8(std::string_view ansi) override {
+        if (utf8CodePage) {
+            return std::string(ansi);
+        }
         std::string utf8;
         for (unsigned char c : ansi) {
             appendUtf8(utf8, c);
@@ -110,6 +254,9 @@ class FakeCodec : public AnsiCodec {
         return utf8;
     }
     std::optional<std::string> utf8ToAnsiExact(std::string_view utf8) override {
+        if (utf8CodePage) {
+            return std::string(utf8);
+        }
         std::string ansi;
         for (char32_t c : codePoints(utf8)) {
             if (c > 0xFF) {

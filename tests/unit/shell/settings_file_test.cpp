@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "fake_shell.h"
+#include "settings_keys.h"
 #include "settings_file.h"
 
 namespace velmora {
@@ -21,9 +22,9 @@ class LoadSettingsTest : public ::testing::Test {
 
     void writeValues(const std::string& kind, const std::string& repeat, const std::string& file) {
         std::string text = "[Section]\r\n";
-        text += std::string(kKeyBgmKind) + "=" + kind + "\r\n";
-        text += std::string(kKeyBgmRepeat) + "=" + repeat + "\r\n";
-        text += std::string(kKeyBgmFile) + "=" + file + "\r\n";
+        text += test::kSjisKind + "=" + kind + "\r\n";
+        text += test::kSjisRepeat + "=" + repeat + "\r\n";
+        text += test::kSjisFile + "=" + file + "\r\n";
         files.files[kIni] = text;
     }
     void load() { loadSettings(files, codec, kFolder, settings); }
@@ -99,7 +100,7 @@ TEST_F(LoadSettingsTest, PathLongerThan255IsCutAndThenMissing) {
     const std::string longPath = "C:\\" + std::string(300, 'a') + ".mp3";
     files.files[longPath] = "mp3";
     writeValues(" 2", " 0", longPath);
-    EXPECT_EQ(readIni(files, kSettingsSection, kKeyBgmFile, kIni).size(), 255u);
+    EXPECT_EQ(readIni(files, kSettingsSection, test::kSjisFile, kIni).size(), 255u);
     load();
     EXPECT_EQ(settings.kind, 0);
     EXPECT_EQ(settings.file, "");
@@ -110,10 +111,10 @@ TEST_F(LoadSettingsTest, BadFilesGiveTheDefaults) {
     for (int i = 0; i < 5000; ++i) {
         garbage += static_cast<char>((i * 7919) & 0xFF);
     }
-    const std::string truncated = "[Section]\r\n" + std::string(kKeyBgmKind).substr(0, 5);
-    const std::string noSection = std::string(kKeyBgmKind) + "=2\r\n";
-    const std::string huge = std::string(kSettingsReadLimit + 10, 'z') + "\n[Section]\n" +
-                             std::string(kKeyBgmKind) + "=1\n";
+    const std::string truncated = "[Section]\r\n" + test::kSjisKind.substr(0, 5);
+    const std::string noSection = test::kSjisKind + "=2\r\n";
+    const std::string huge =
+        std::string(kSettingsReadLimit + 10, 'z') + "\n[Section]\n" + test::kSjisKind + "=1\n";
     for (const std::string& text : {garbage, truncated, noSection, huge}) {
         files.files[kIni] = text;
         load();
@@ -126,8 +127,8 @@ TEST_F(LoadSettingsTest, BadFilesGiveTheDefaults) {
 
 TEST(ReadIni, ReadsTheDialogsNumberForm) {
     FakeFileSystem files;
-    files.files[kIni] = "[Section]\r\nBGM\x8B\xE6\x95\xAA= 2\r\n";
-    EXPECT_EQ(readIni(files, kSettingsSection, kKeyBgmKind, kIni), "2");
+    files.files[kIni] = "[Section]\r\n" + test::kSjisKind + "= 2\r\n";
+    EXPECT_EQ(readIni(files, kSettingsSection, test::kSjisKind, kIni), "2");
     EXPECT_EQ(formatSettingsNumber(2), " 2");
     EXPECT_EQ(formatSettingsNumber(-1), "-1");
     EXPECT_EQ(formatSettingsNumber(0), " 0");

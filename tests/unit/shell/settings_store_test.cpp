@@ -1,9 +1,11 @@
 // Storing the dialog's choice: all or nothing, beside the program or per user, the file's
-// encoding kept, and the music path in the forms the file can hold; and loading it back.
+// encoding kept, the music path in the forms the file can hold, every documented outcome of
+// a replace and a file held open elsewhere; and loading it back.
 #include <gtest/gtest.h>
 
 #include "fake_shell.h"
 #include "profile_text.h"
+#include "settings_keys.h"
 #include "settings_store.h"
 
 namespace velmora {
@@ -11,16 +13,25 @@ namespace {
 
 using test::FakeCodec;
 using test::FakeFileSystem;
+using test::kSjisFile;
+using test::kSjisKind;
+using test::kSjisRepeat;
+using test::ReplaceAct;
 
 const std::string kFolder = "C:\\Saver";
 const std::string kIni = "C:\\Saver\\Velmora.ini";
-const std::string kTemporary = "C:\\Saver\\Velmora.ini.tmp";
 const std::string kUserFolder = "C:\\Users\\u\\AppData\\Roaming\\Velmora";
 const std::string kUserIni = kUserFolder + "\\Velmora.ini";
-const std::string kUserTemporary = kUserIni + ".tmp";
+// The first temporary file a store of process 4242 writes beside the program.
+const std::string kFirstTemporary = kIni + ".4242-1.tmp";
 // A file another program wrote: other sections, a comment, LF line ends, no final break.
 const std::string kExisting =
-    "; hand-edited\n[Other]\nx=1\n[Section]\nBGM\xCC\xA7\xB2\xD9=C:\\old.wav\n[Tail]\ny=2";
+    "; hand-edited\n[Other]\nx=1\n[Section]\n" + kSjisFile + "=C:\\old.wav\n[Tail]\ny=2";
+// kExisting after storing kind 1, repeat 4, no file: the file's line rewritten in place, the
+// two new keys after the section's last line.
+const std::string kExistingStored = "; hand-edited\n[Other]\nx=1\n[Section]\n" + kSjisFile +
+                                    "=\r\n" + kSjisKind + "= 1\r\n" + kSjisRepeat +
+                                    "= 4\r\n[Tail]\ny=2";
 
 class StoreTest : public ::testing::Test {
   protected:
@@ -32,29 +43,32 @@ class StoreTest : public ::testing::Test {
         return storeSettings(files, codec, kFolder, SettingsChoice{kind, repeat, file});
     }
     void load() { loadSettings(files, codec, kFolder, loaded); }
+    // The temporary files of ours left in either folder.
+    std::vector<std::string> temporaries() const {
+        std::vector<std::string> found;
+        for (const auto& [path, bytes] : files.files) {
+            if (isSettingsTemporary(kIni, path) || isSettingsTemporary(kUserIni, path)) {
+                found.push_back(path);
+            }
+        }
+        return found;
+    }
     // Everything but the failing target stays as it was, and no temporary file is left.
     void expectNothingChanged(const std::map<std::string, std::string>& before) {
         EXPECT_EQ(files.files, before);
-        EXPECT_FALSE(files.files.count(kTemporary));
-        EXPECT_FALSE(files.files.count(kUserTemporary));
+        EXPECT_EQ(temporaries(), std::vector<std::string>());
     }
 };
 
-TEST_F(StoreTest, BytesEqualThreeSingleWritesInTheDialogsOrder) {
-    for (const std::string& start : {std::string(), kExisting}) {
-        files.files.clear();
-        if (!start.empty()) {
-            files.files[kIni] = start;
-        }
-        files.files["C:\\Music\\a b.mp3"] = "mp3";
-        EXPECT_EQ(store(2, -1, "C:\\Music\\a b.mp3").place, StorePlace::BesideProgram);
-        std::string expected = writeProfileValue(start, kSettingsSection, kKeyBgmKind, " 2");
-        expected = writeProfileValue(expected, kSettingsSection, kKeyBgmRepeat, "-1");
-        expected = writeProfileValue(expected, kSettingsSection, kKeyBgmFile, "C:\\Music\\a b.mp3");
-        EXPECT_EQ(files.files.at(kIni), expected);
-        EXPECT_FALSE(files.files.count(kTemporary));
-    }
-    EXPECT_EQ(files.files.at(kIni).substr(0, 30), "; hand-edited\n[Other]\nx=1\n[Sec");
+TEST_F(StoreTest, BytesAreThoseOfTheDialogsThreeWrites) {
+    files.files["C:\\Music\\a b.mp3"] = "mp3";
+    EXPECT_EQ(store(2, -1, "C:\\Music\\a b.mp3").place, StorePlace::BesideProgram);
+    EXPECT_EQ(files.files.at(kIni), "[Section]\r\n" + kSjisKind + "= 2\r\n" + kSjisRepeat +
+                                        "=-1\r\n" + kSjisFile + "=C:\\Music\\a b.mp3\r\n");
+    files.files[kIni] = kExisting;
+    EXPECT_EQ(store(1, 4, "").place, StorePlace::BesideProgram);
+    EXPECT_EQ(files.files.at(kIni), kExistingStored);
+    EXPECT_EQ(temporaries(), std::vector<std::string>());
 }
 
 TEST_F(StoreTest, FailureAtAnyStepBesideTheProgramLeavesItsBytesAndFallsBackPerUser) {
@@ -64,10 +78,10 @@ TEST_F(StoreTest, FailureAtAnyStepBesideTheProgramLeavesItsBytesAndFallsBackPerU
         files.files[kIni] = kExisting;
         switch (step) {
             case Write:
-                files.failWrite.insert(kTemporary);
+                files.failWrite.insert(kFirstTemporary);
                 break;
             case Flush:
-                files.failFlush.insert(kTemporary);
+                files.failFlush.insert(kFirstTemporary);
                 break;
             case Replace:
                 files.failReplace.insert(kIni);
@@ -79,9 +93,8 @@ TEST_F(StoreTest, FailureAtAnyStepBesideTheProgramLeavesItsBytesAndFallsBackPerU
         const StoreResult result = store(1, 4, "");
         EXPECT_EQ(result.place, StorePlace::PerUser) << "step " << step;
         EXPECT_EQ(files.files.at(kIni), kExisting) << "step " << step;
-        EXPECT_FALSE(files.files.count(kTemporary)) << "step " << step;
-        EXPECT_FALSE(files.files.count(kUserTemporary)) << "step " << step;
-        EXPECT_NE(files.files.at(kUserIni).find("BGM\xD8\xCB\xDF\xB0\xC4= 4"), std::string::npos);
+        EXPECT_EQ(temporaries(), std::vector<std::string>()) << "step " << step;
+        EXPECT_NE(files.files.at(kUserIni).find(kSjisRepeat + "= 4"), std::string::npos);
         // The next load reads the per-user file first.
         files.locked.erase(kIni);
         load();
@@ -90,9 +103,168 @@ TEST_F(StoreTest, FailureAtAnyStepBesideTheProgramLeavesItsBytesAndFallsBackPerU
     }
 }
 
-TEST_F(StoreTest, BothPlacesFailingIsReportedAndChangesNothing) {
+// What each documented outcome of ReplaceFileW leaves, beside the program and per user.
+TEST_F(StoreTest, EveryOutcomeOfAReplaceKeepsTheSettings) {
+    struct Case {
+        const char* label;
+        std::vector<ReplaceAct> first;
+        ReplaceAct then;
+        StorePlace place;
+        std::string besideProgram;  // Velmora.ini afterwards ("" when missing)
+    };
+    const Case cases[] = {
+        {"target removed, the move finished",
+         {ReplaceAct::TargetRemoved},
+         ReplaceAct::Replace,
+         StorePlace::BesideProgram,
+         kExistingStored},
+        {"target renamed, the move finished",
+         {ReplaceAct::TargetRenamed},
+         ReplaceAct::Replace,
+         StorePlace::BesideProgram,
+         kExistingStored},
+        {"nothing changed, for good",
+         {},
+         ReplaceAct::NothingChanged,
+         StorePlace::PerUser,
+         kExisting},
+        {"sharing violations, then success",
+         {3, ReplaceAct::Busy},
+         ReplaceAct::Replace,
+         StorePlace::BesideProgram,
+         kExistingStored},
+        {"access denied for good", {}, ReplaceAct::Denied, StorePlace::PerUser, kExisting},
+    };
+    for (const Case& c : cases) {
+        files = FakeFileSystem();
+        files.files[kIni] = kExisting;
+        files.replaceScripts[kIni] = {c.first, c.then};
+        EXPECT_EQ(store(1, 4, "").place, c.place) << c.label;
+        EXPECT_EQ(files.files.count(kIni) ? files.files.at(kIni) : "", c.besideProgram) << c.label;
+        EXPECT_EQ(temporaries(), std::vector<std::string>()) << c.label;
+        EXPECT_EQ(files.files.count(kUserIni), c.place == StorePlace::PerUser ? 1u : 0u) << c.label;
+        // Tried again for about a second at most.
+        EXPECT_LE(files.pausedMs(), 1000u) << c.label;
+        if (c.place == StorePlace::PerUser) {
+            EXPECT_GE(files.pausedMs(), 900u) << c.label;
+        }
+        load();
+        EXPECT_EQ(loaded.kind, 1) << c.label;
+        EXPECT_EQ(loaded.repeat, 4) << c.label;
+    }
+    // The renamed target is still on the disk under the system's name: nothing is lost.
+    files = FakeFileSystem();
     files.files[kIni] = kExisting;
-    files.files[kUserIni] = "[Section]\r\nBGM\x8B\xE6\x95\xAA= 1\r\n";
+    files.replaceScripts[kIni] = {{ReplaceAct::TargetRenamed}, ReplaceAct::Replace};
+    store(1, 4, "");
+    EXPECT_EQ(files.files.at(FakeFileSystem::renamedTargetPath(kIni)), kExisting);
+}
+
+TEST_F(StoreTest, AMoveThatCannotBeFinishedKeepsTheOnlyCopyForTheNextStore) {
+    files.files[kIni] = kExisting;
+    // The target goes, and the temporary file stays held open by a scanner.
+    files.replaceScripts[kIni] = {{ReplaceAct::TargetRemoved}, ReplaceAct::Busy};
+    EXPECT_EQ(store(1, 4, "").place, StorePlace::PerUser);
+    EXPECT_FALSE(files.files.count(kIni));
+    ASSERT_EQ(temporaries().size(), 1u);
+    EXPECT_EQ(files.files.at(temporaries()[0]), kExistingStored);
+    load();
+    EXPECT_EQ(loaded.repeat, 4);
+
+    // With the per-user folder failing as well, the next load still reads the new bytes.
+    files.files.erase(kUserIni);
+    files.userFolder = "";
+    load();
+    EXPECT_EQ(loaded.kind, 1);
+    EXPECT_EQ(loaded.repeat, 4);
+    files.userFolder = kUserFolder;
+
+    // The next store finishes the job: every section back in Velmora.ini, nothing left over.
+    files.files[kUserIni] = "stale";
+    files.replaceScripts.clear();
+    EXPECT_EQ(store(1, 4, "").place, StorePlace::BesideProgram);
+    EXPECT_EQ(files.files.at(kIni), kExistingStored);
+    EXPECT_EQ(temporaries(), std::vector<std::string>());
+    EXPECT_FALSE(files.files.count(kUserIni));
+}
+
+TEST_F(StoreTest, AFileHeldOpenBrieflyIsWaitedForAndAnUnwritableFolderIsNot) {
+    // A scanner opened the file with read sharing only, for 700 ms.
+    files.files[kIni] = kExisting;
+    files.heldUntilMs[kIni] = files.nowMs + 700;
+    EXPECT_EQ(store(1, 4, "").place, StorePlace::BesideProgram);
+    EXPECT_EQ(files.files.at(kIni), kExistingStored);
+    EXPECT_FALSE(files.files.count(kUserIni));
+    EXPECT_GE(files.pausedMs(), 700u);
+
+    // A folder that refuses new files: per user at once.
+    files = FakeFileSystem();
+    files.files[kIni] = kExisting;
+    files.deniedFolders.insert(kFolder);
+    const StoreResult result = store(1, 4, "");
+    EXPECT_EQ(result.place, StorePlace::PerUser);
+    EXPECT_EQ(result.programError, FakeFileSystem::kAccessDenied);
+    EXPECT_EQ(files.pauses, std::vector<unsigned>());
+    EXPECT_EQ(files.files.at(kIni), kExisting);
+}
+
+TEST_F(StoreTest, TwoStoresAtOnceEachLeaveOneWholeFile) {
+    // A's bytes, and B's, each stored into no file.
+    const std::string storedA =
+        "[Section]\r\n" + kSjisKind + "= 1\r\n" + kSjisRepeat + "= 4\r\n" + kSjisFile + "=\r\n";
+    const std::string storedB =
+        "[Section]\r\n" + kSjisKind + "= 0\r\n" + kSjisRepeat + "= 9\r\n" + kSjisFile + "=\r\n";
+    for (const bool fileThere : {true, false}) {
+        files = FakeFileSystem();
+        if (fileThere) {
+            files.files[kIni] = "";
+        }
+        // Another process stores while this one is half way through writing its bytes.
+        StoreResult other;
+        files.duringWrite = [&] {
+            files.pid = 5151;
+            other = store(0, 9, "");
+            files.pid = 4242;
+        };
+        const StoreResult result = store(1, 4, "");
+        EXPECT_NE(result.place, StorePlace::Nowhere) << fileThere;
+        EXPECT_NE(other.place, StorePlace::Nowhere) << fileThere;
+        const std::string& final = files.files.at(kIni);
+        EXPECT_TRUE(final == storedA || final == storedB) << final;
+        if (files.files.count(kUserIni)) {
+            const std::string& perUser = files.files.at(kUserIni);
+            EXPECT_TRUE(perUser == storedA || perUser == storedB) << perUser;
+        }
+        EXPECT_EQ(temporaries(), std::vector<std::string>()) << fileThere;
+    }
+}
+
+TEST_F(StoreTest, AStoreRemovesOurTemporaryFilesOlderThanADay) {
+    const std::uint64_t day = 24 * 3600 * 1000ull;
+    const std::map<std::string, std::uint64_t> before = {
+        {kIni + ".77-1.tmp", 2 * day},              // ours, stale
+        {kIni + ".tmp", 2 * day},                   // the older version's name, stale
+        {kIni + ".88-2.tmp", day / 24},             // ours, another store may still be running
+        {kIni + ".bak", 2 * day},                   // not ours
+        {kIni + ".x-1.tmp", 2 * day},               // not ours
+        {"C:\\Saver\\Other.ini.1-1.tmp", 2 * day},  // not ours
+    };
+    for (const auto& [path, age] : before) {
+        files.files[path] = "old";
+        files.writtenAtMs[path] = files.nowMs - age;
+    }
+    files.files[kIni] = kExisting;
+    EXPECT_EQ(store(1, 4, "").place, StorePlace::BesideProgram);
+    EXPECT_EQ(files.files.at(kIni), kExistingStored);
+    for (const auto& [path, age] : before) {
+        const bool stale = path == kIni + ".77-1.tmp" || path == kIni + ".tmp";
+        EXPECT_EQ(files.files.count(path), stale ? 0u : 1u) << path;
+    }
+}
+
+TEST_F(StoreTest, BothPlacesFailingIsReportedWithTheirReasonsAndChangesNothing) {
+    files.files[kIni] = kExisting;
+    files.files[kUserIni] = "[Section]\r\n" + kSjisKind + "= 1\r\n";
     files.folders.insert(kUserFolder);
     files.failReplace = {kIni, kUserIni};
     const auto before = files.files;
@@ -100,6 +272,8 @@ TEST_F(StoreTest, BothPlacesFailingIsReportedAndChangesNothing) {
     EXPECT_EQ(result.place, StorePlace::Nowhere);
     EXPECT_EQ(result.programFile, kIni);
     EXPECT_EQ(result.userFile, kUserIni);
+    EXPECT_EQ(result.programError, 1117u);
+    EXPECT_EQ(result.userError, 1117u);
     expectNothingChanged(before);
 
     // Unreadable beside the program, the per-user folder blocked by a file of its name.
@@ -107,13 +281,17 @@ TEST_F(StoreTest, BothPlacesFailingIsReportedAndChangesNothing) {
     files.folders.insert(kIni);  // a folder named Velmora.ini
     files.files[kUserFolder] = "not a folder";
     const auto blocked = files.files;
-    EXPECT_EQ(store(2, 0, "").place, StorePlace::Nowhere);
+    const StoreResult both = store(2, 0, "");
+    EXPECT_EQ(both.place, StorePlace::Nowhere);
+    EXPECT_EQ(both.programError, FakeFileSystem::kAccessDenied);
+    EXPECT_EQ(both.userError, 183u);
+    EXPECT_EQ(files.pauses, std::vector<unsigned>()) << "a folder in the way is no passing fault";
     expectNothingChanged(blocked);
 
     // No per-user folder known at all.
     files = FakeFileSystem();
     files.userFolder.clear();
-    files.failWrite.insert(kTemporary);
+    files.failWrite.insert(kFirstTemporary);
     const StoreResult alone = store(0, 0, "");
     EXPECT_EQ(alone.place, StorePlace::Nowhere);
     EXPECT_EQ(alone.userFile, "");
@@ -121,7 +299,7 @@ TEST_F(StoreTest, BothPlacesFailingIsReportedAndChangesNothing) {
 }
 
 TEST_F(StoreTest, StoreBesideTheProgramRemovesAStalePerUserCopy) {
-    files.files[kUserIni] = "[Section]\r\nBGM\x8B\xE6\x95\xAA= 1\r\n";
+    files.files[kUserIni] = "[Section]\r\n" + kSjisKind + "= 1\r\n";
     EXPECT_EQ(store(0, 3, "").place, StorePlace::BesideProgram);
     EXPECT_FALSE(files.files.count(kUserIni));
     load();
@@ -129,7 +307,7 @@ TEST_F(StoreTest, StoreBesideTheProgramRemovesAStalePerUserCopy) {
     EXPECT_EQ(loaded.repeat, 3);
 
     // A copy that cannot be removed gets the same choice, so that loads still agree.
-    files.files[kUserIni] = "[Section]\r\nBGM\x8B\xE6\x95\xAA= 1\r\n";
+    files.files[kUserIni] = "[Section]\r\n" + kSjisKind + "= 1\r\n";
     files.folders.insert(kUserFolder);
     files.failRemove.insert(kUserIni);
     EXPECT_EQ(store(0, 5, "").place, StorePlace::PerUser);
@@ -151,10 +329,8 @@ TEST_F(StoreTest, Utf16FileIsReadAsUtf16AndStaysUtf16) {
     // "BGM区分= 2", "BGMﾘﾋﾟｰﾄ= 3", a path with a note sign, as a Unicode editor saves them.
     const std::string path = "C:\\Music\\\u266A\\song.wav";
     files.files[path] = "wav";
-    const std::string text =
-        "[Section]\r\nBGM\u533A\u5206= 2\r\nBGM\uFF98\uFF8B\uFF9F\uFF70\uFF84= 3\r\n"
-        "BGM\uFF8C\uFF67\uFF72\uFF99=" +
-        path + "\r\n";
+    const std::string text = "[Section]\r\n" + test::kUtf8Kind + "= 2\r\n" + test::kUtf8Repeat +
+                             "= 3\r\n" + test::kUtf8File + "=" + path + "\r\n";
     files.files[kIni] = "\xFF\xFE" + codec.utf8ToUtf16le(text);
     load();
     EXPECT_EQ(loaded.kind, 2);
@@ -165,15 +341,44 @@ TEST_F(StoreTest, Utf16FileIsReadAsUtf16AndStaysUtf16) {
     const std::string& written = files.files.at(kIni);
     ASSERT_EQ(written.substr(0, 2), "\xFF\xFE");
     const std::string back = codec.utf16leToUtf8(written.substr(2));
-    EXPECT_NE(back.find("BGM\uFF98\uFF8B\uFF9F\uFF70\uFF84= 7\r\n"), std::string::npos) << back;
-    EXPECT_EQ(back.find("BGM\xD8"), std::string::npos) << "Shift-JIS bytes in a UTF-16 file";
-    EXPECT_EQ(back.find("\xD8\xCB"), std::string::npos);
+    EXPECT_NE(back.find(test::kUtf8Repeat + "= 7\r\n"), std::string::npos) << back;
+    EXPECT_EQ(back.find(kSjisRepeat), std::string::npos) << "Shift-JIS bytes in a UTF-16 file";
     EXPECT_EQ(written.size() % 2, 0u);
     loaded = BgmSettings();
     load();
     EXPECT_EQ(loaded.kind, 2);
     EXPECT_EQ(loaded.repeat, 7);
     EXPECT_EQ(loaded.file, path);
+}
+
+// A system whose ANSI code page is UTF-8 (65001): every path is exact, a new file keeps
+// Shift-JIS key names, and a file the system's own writer made there (UTF-8 key names, no
+// byte-order mark) is read and stored in its own encoding.
+TEST_F(StoreTest, Utf8AsTheAnsiCodePage) {
+    codec.utf8CodePage = true;
+    const std::string ascii = "C:\\Music\\a.wav";
+    const std::string japanese = "C:\\\u97F3\u697D\\\u266A.wav";  // C:\音楽\♪.wav
+    for (const std::string& path : {ascii, japanese}) {
+        files = FakeFileSystem();
+        files.files[path] = "wav";
+        ASSERT_EQ(store(2, 0, path).place, StorePlace::BesideProgram) << path;
+        EXPECT_EQ(files.files.at(kIni), "[Section]\r\n" + kSjisKind + "= 2\r\n" + kSjisRepeat +
+                                            "= 0\r\n" + kSjisFile + "=" + path + "\r\n");
+        load();
+        EXPECT_EQ(loaded.kind, 2) << path;
+        EXPECT_EQ(loaded.file, path);
+    }
+
+    files.files[kIni] = "[Other]\r\nx=\u00FC\r\n[Section]\r\n" + test::kUtf8Kind + "= 2\r\n" +
+                        test::kUtf8File + "=" + japanese + "\r\n";
+    loaded = BgmSettings();
+    load();
+    EXPECT_EQ(loaded.kind, 2);
+    EXPECT_EQ(loaded.file, japanese);
+    ASSERT_EQ(store(1, 3, japanese).place, StorePlace::BesideProgram);
+    EXPECT_EQ(files.files.at(kIni), "[Other]\r\nx=\u00FC\r\n[Section]\r\n" + test::kUtf8Kind +
+                                        "= 1\r\n" + test::kUtf8File + "=" + japanese + "\r\n" +
+                                        test::kUtf8Repeat + "= 3\r\n");
 }
 
 TEST_F(StoreTest, PathRulesForTheAnsiCodePage) {
@@ -205,7 +410,7 @@ TEST_F(StoreTest, PathRulesForTheAnsiCodePage) {
         }
         ASSERT_EQ(store(2, 0, c.path).place, StorePlace::BesideProgram) << c.label;
         const std::string& text = files.files.at(kIni);
-        EXPECT_EQ(readProfileValue(text, kSettingsSection, kKeyBgmFile), c.legacyAnsi) << c.label;
+        EXPECT_EQ(readProfileValue(text, kSettingsSection, kSjisFile), c.legacyAnsi) << c.label;
         EXPECT_EQ(readProfileValue(text, kSettingsSection, kKeyBgmFileUtf8, kUtf8PathLimit),
                   c.full.value_or(""))
             << c.label;
@@ -222,12 +427,12 @@ TEST_F(StoreTest, OldFilesAndThePerUserFileAreReadAsBefore) {
     // An old file with a Latin-1 path and no UTF-8 key.
     files.files["C:\\M\u00FCsik\\a.wav"] = "wav";
     files.files[kIni] =
-        "[Section]\r\nBGM\x8B\xE6\x95\xAA= 2\r\nBGM\xCC\xA7\xB2\xD9=C:\\M\xFCsik\\a.wav\r\n";
+        "[Section]\r\n" + kSjisKind + "= 2\r\n" + kSjisFile + "=C:\\M\xFCsik\\a.wav\r\n";
     load();
     EXPECT_EQ(loaded.file, "C:\\M\u00FCsik\\a.wav");
     EXPECT_EQ(loaded.kind, 2);
     // A per-user file that exists wins; one that cannot be read does not.
-    files.files[kUserIni] = "[Section]\r\nBGM\x8B\xE6\x95\xAA= 1\r\n";
+    files.files[kUserIni] = "[Section]\r\n" + kSjisKind + "= 1\r\n";
     load();
     EXPECT_EQ(loaded.kind, 1);
     EXPECT_EQ(loaded.file, "");
