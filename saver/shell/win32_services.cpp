@@ -40,6 +40,11 @@ class Win32ChildProcess : public ChildProcess {
 
     bool hasEnded() override { return WaitForSingleObject(process_.get(), 0) != WAIT_TIMEOUT; }
 
+    bool endedCleanly() override {
+        DWORD code = STILL_ACTIVE;
+        return hasEnded() && GetExitCodeProcess(process_.get(), &code) && code == 0;
+    }
+
     bool findWindow(const std::string& title) override {
         const std::wstring wideTitle = utf8ToWide(title);
         window_ = nullptr;
@@ -146,6 +151,9 @@ std::unique_ptr<ChildProcess> Win32ProcessLauncher::start(const std::string& com
         // Inside a job that allows no other: the close request and the watch still end it.
         CloseHandle(job.release());
     }
+    // The renderer is a grandchild of the program the user last used (the settings'
+    // "Preview" button): without this right it could not take the foreground.
+    AllowSetForegroundWindow(process.dwProcessId);
     ResumeThread(process.hThread);
     CloseHandle(process.hThread);
     return std::make_unique<Win32ChildProcess>(process.hProcess, process.dwProcessId,

@@ -16,6 +16,7 @@ PREVIEW_TITLE = "Preview Window"
 PREVIEW_BMP = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "saver",
                            "resources", "preview.bmp")
 WS_CHILD = 0x40000000
+WS_POPUP = 0x80000000
 WS_CAPTION = 0x00C00000
 WS_THICKFRAME = 0x00040000
 
@@ -174,6 +175,7 @@ def preview_sits_in_the_box_and_ends_with_it(world):
           "the preview still is not inside Velmora.scr")
     style = preview["style"]
     check(style & WS_CHILD, f"the preview is no child window: {style:#x}")
+    check(not style & WS_POPUP, f"the preview child keeps WS_POPUP: {style:#x}")
     check(not style & (WS_CAPTION | WS_THICKFRAME), f"the preview has a frame: {style:#x}")
 
     world.close_window("PreviewBox")

@@ -55,6 +55,13 @@ void requestSwapInterval(HDC deviceContext, int interval) {
     swapInterval(interval);
 }
 
+// Set by the end-to-end tests to fail the start-up after the display mode has changed, as a
+// display without OpenGL does; no user ever sets it.
+bool pixelFormatRefusedForTest() {
+    char value[8] = {};
+    return GetEnvironmentVariableA("VELMORA_TEST_NO_PIXEL_FORMAT", value, sizeof value) > 0;
+}
+
 }  // namespace
 
 RenderWindow::RenderWindow(const WindowRequest& request, KeyTable& keys)
@@ -108,7 +115,7 @@ RenderWindow::RenderWindow(const WindowRequest& request, KeyTable& keys)
     }
     const PIXELFORMATDESCRIPTOR pixelFormat = pixelFormatRequest(request.colorBits);
     const int format = ChoosePixelFormat(deviceContext_, &pixelFormat);
-    if (format == 0) {
+    if (format == 0 || pixelFormatRefusedForTest()) {
         throw "No suitable pixel format found";
     }
     if (!SetPixelFormat(deviceContext_, format, &pixelFormat)) {
@@ -140,7 +147,7 @@ RenderWindow::RenderWindow(const WindowRequest& request, KeyTable& keys)
 
 RenderWindow::~RenderWindow() {
     ShowCursor(TRUE);
-    display_.restoreRegistryMode();
+    cover_.giveBack();
     wglMakeCurrent(nullptr, nullptr);
     wglDeleteContext(glContext_);
     ReleaseDC(window_, deviceContext_);

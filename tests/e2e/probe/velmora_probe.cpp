@@ -10,6 +10,22 @@
 
 namespace {
 
+// The window's DPI awareness (0 unaware, 1 system, 2 per monitor); -1 where the system
+// cannot tell. Looked up at run time: older systems lack both functions.
+int dpiAwareness(HWND window) {
+    const HMODULE user32 = GetModuleHandleA("user32.dll");
+    using WindowContextProc = HANDLE(WINAPI*)(HWND);
+    using AwarenessProc = int(WINAPI*)(HANDLE);
+    const FARPROC windowContext = GetProcAddress(user32, "GetWindowDpiAwarenessContext");
+    const FARPROC awareness = GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext");
+    if (windowContext == nullptr || awareness == nullptr) {
+        return -1;
+    }
+    const HANDLE context =
+        reinterpret_cast<WindowContextProc>(reinterpret_cast<void (*)()>(windowContext))(window);
+    return reinterpret_cast<AwarenessProc>(reinterpret_cast<void (*)()>(awareness))(context);
+}
+
 void printWindow(HWND window) {
     char className[256] = {};
     GetClassNameA(window, className, sizeof(className));
@@ -46,6 +62,8 @@ void printWindow(HWND window) {
     std::printf("parent=%llu\n",
                 static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(GetParent(window))));
     std::printf("pid=%lu\n", static_cast<unsigned long>(processId));
+    std::printf("foreground=%d\n", GetForegroundWindow() == window ? 1 : 0);
+    std::printf("dpi_awareness=%d\n", dpiAwareness(window));
 }
 
 HWND windowByTitle(const char* title) {
@@ -115,6 +133,30 @@ int displayCommand() {
     GetCursorInfo(&cursor);
     std::printf("cursor_showing=%d\n", (cursor.flags & CURSOR_SHOWING) ? 1 : 0);
     return 0;
+}
+
+BOOL CALLBACK printMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
+    MONITORINFOEXA info{};
+    info.cbSize = sizeof(info);
+    if (!GetMonitorInfoA(monitor, &info)) {
+        return TRUE;
+    }
+    DEVMODEA mode{};
+    mode.dmSize = sizeof(mode);
+    EnumDisplaySettingsA(info.szDevice, ENUM_CURRENT_SETTINGS, &mode);
+    const RECT& area = info.rcMonitor;
+    std::printf("monitor=%s %ld,%ld,%ld,%ld %lux%lux%lu %d\n", info.szDevice, area.left, area.top,
+                area.right, area.bottom, mode.dmPelsWidth, mode.dmPelsHeight, mode.dmBitsPerPel,
+                (info.dwFlags & MONITORINFOF_PRIMARY) ? 1 : 0);
+    return TRUE;
+}
+
+// Each monitor as Windows sees it: device, rectangle, current mode of its device, primary.
+int monitorsCommand() {
+    std::printf("virtual=%d,%d,%d,%d\n", GetSystemMetrics(SM_XVIRTUALSCREEN),
+                GetSystemMetrics(SM_YVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    return EnumDisplayMonitors(nullptr, nullptr, printMonitor, 0) ? 0 : 1;
 }
 
 LRESULT CALLBACK boxProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -223,10 +265,23 @@ int environmentMs(const char* name) {
 // A stand-in renderer for the front-end's watch: started as Velmora.dll with no arguments,
 // it waits VELMORA_PROBE_RENDERER_DELAY_MS, then shows a window titled "VelmoraVC" until it
 // is closed. With VELMORA_PROBE_RENDERER_HANG_MS it stops handling messages that long after
-// showing the window, for good, like a renderer that hangs.
+// showing the window, for good, like a renderer that hangs. With
+// VELMORA_PROBE_RENDERER_SWITCH set it first switches the display to 1024x768x16, and with
+// VELMORA_PROBE_RENDERER_CRASH_MS it dies that long after showing the window, as a crash
+// would: no teardown, the exit code of an access violation.
 int slowRenderer() {
     Sleep(static_cast<DWORD>(std::max(environmentMs("VELMORA_PROBE_RENDERER_DELAY_MS"), 0)));
     const int hangAfterMs = environmentMs("VELMORA_PROBE_RENDERER_HANG_MS");
+    const int crashAfterMs = environmentMs("VELMORA_PROBE_RENDERER_CRASH_MS");
+    if (environmentMs("VELMORA_PROBE_RENDERER_SWITCH") >= 0) {
+        DEVMODEA mode{};
+        mode.dmSize = sizeof(mode);
+        mode.dmPelsWidth = 1024;
+        mode.dmPelsHeight = 768;
+        mode.dmBitsPerPel = 16;
+        mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+        ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN);
+    }
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = boxProcedure;
     windowClass.hInstance = GetModuleHandleA(nullptr);
@@ -241,6 +296,9 @@ int slowRenderer() {
     const DWORD shown = GetTickCount();
     MSG message{};
     for (;;) {
+        if (crashAfterMs >= 0 && GetTickCount() - shown >= static_cast<DWORD>(crashAfterMs)) {
+            TerminateProcess(GetCurrentProcess(), 0xC0000005u);
+        }
         if (hangAfterMs >= 0 && GetTickCount() - shown >= static_cast<DWORD>(hangAfterMs)) {
             for (;;) {
                 Sleep(INFINITE);
@@ -265,11 +323,12 @@ bool startedAsRenderer() {
 }
 
 int usage() {
-    std::fprintf(stderr,
-                 "usage: velmora_probe find TITLE | children HWND | close TITLE |\n"
-                 "       syscommand TITLE CODE | display | box WIDTH HEIGHT TITLE |\n"
-                 "       kill TITLE | activate TITLE | profile-write FILE SECTION KEYHEX VALUEHEX |\n"
-                 "       profile-read FILE SECTION KEYHEX\n");
+    std::fprintf(
+        stderr,
+        "usage: velmora_probe find TITLE | children HWND | close TITLE |\n"
+        "       syscommand TITLE CODE | display | monitors | box WIDTH HEIGHT TITLE |\n"
+        "       kill TITLE | activate TITLE | profile-write FILE SECTION KEYHEX VALUEHEX |\n"
+        "       profile-read FILE SECTION KEYHEX\n");
     return 2;
 }
 
@@ -290,6 +349,8 @@ int main(int argc, char** argv) {
         return sysCommand(argv[2], argv[3]);
     if (command == "display" && argc == 2)
         return displayCommand();
+    if (command == "monitors" && argc == 2)
+        return monitorsCommand();
     if (command == "box" && argc == 5)
         return boxCommand(argv[2], argv[3], argv[4]);
     if (command == "activate" && argc == 3)

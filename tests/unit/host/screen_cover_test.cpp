@@ -166,4 +166,57 @@ TEST_F(ScreenCoverTest, ViewportForAClientThatIsNotTheCoverIsTheWholeClient) {
     EXPECT_EQ(cover.viewportFor(0, 0), (ViewportRect{0, 0, 0, 0}));
 }
 
+// The switched mode is owned: the display comes back however the renderer leaves.
+TEST(ScreenCoverOwnsTheMode, LeavingAfterAGrantedSwitchGivesTheDisplayBack) {
+    // A start-up step that fails after the switch: only the cover's own end runs.
+    FakeDisplay display;
+    {
+        ScreenCover cover(display, {1024, 768, 16});
+        cover.takeScreen();
+        ASSERT_TRUE(display.modeChanged);
+    }
+    EXPECT_FALSE(display.modeChanged);
+    EXPECT_EQ(display.calls, (std::vector<std::string>{"mode 1024x768x16", "registry mode"}));
+}
+
+TEST(ScreenCoverOwnsTheMode, TheTeardownsRestoreIsTheOnlyOne) {
+    FakeDisplay display;
+    {
+        ScreenCover cover(display, {1024, 768, 16});
+        cover.takeScreen();
+        cover.giveBack();
+    }
+    EXPECT_EQ(display.calls, (std::vector<std::string>{"mode 1024x768x16", "registry mode"}));
+}
+
+TEST(ScreenCoverOwnsTheMode, ARefusedOrAlreadyGivenBackModeIsNotRestoredAgain) {
+    FakeDisplay display;
+    display.grants = false;
+    { ScreenCover(display, {1024, 768, 16}).takeScreen(); }
+    EXPECT_EQ(display.calls, (std::vector<std::string>{"mode 1024x768x16"}));
+
+    display.grants = true;
+    display.calls.clear();
+    {
+        ScreenCover cover(display, {1024, 768, 16});
+        cover.takeScreen();
+        cover.onActivateApp(false);
+    }
+    EXPECT_EQ(display.calls,
+              (std::vector<std::string>{"mode 1024x768x16", "registry mode", "minimise"}));
+}
+
+TEST(ScreenCoverOwnsTheMode, AModeTakenAgainOnReactivationIsGivenBackAtTheEnd) {
+    FakeDisplay display;
+    {
+        ScreenCover cover(display, {1024, 768, 16});
+        cover.takeScreen();
+        cover.onActivateApp(false);
+        cover.onActivateApp(true);
+        display.calls.clear();
+    }
+    EXPECT_EQ(display.calls, (std::vector<std::string>{"registry mode"}));
+    EXPECT_FALSE(display.modeChanged);
+}
+
 }  // namespace
