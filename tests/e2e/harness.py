@@ -263,6 +263,16 @@ EndSection
     def arrange(self, display):
         for index, monitor in enumerate(self.monitors):
             self.set_monitor(display, index, monitor)
+        # Wine reads the monitors once, when its first program starts: wait until X lists
+        # them all (the listing also brings X's own monitor list up to date for Wine).
+        wait_until(lambda: self.listed(display) == len(self.monitors), 10,
+                   f"X to list {len(self.monitors)} monitors")
+
+    @staticmethod
+    def listed(display):
+        output = subprocess.run([tool("xrandr"), "-d", display, "--listmonitors"],
+                                capture_output=True, text=True, timeout=10).stdout
+        return len(output.splitlines()[1:])
 
     @classmethod
     def set_monitor(cls, display, index, monitor):
