@@ -217,4 +217,96 @@ def refused_mode_covers_both_monitors_as_they_are(world):
     wait_for_monitors(world, BEFORE, "nothing changed after Esc")
 
 
+@scenario(screen=TWO_MONITORS)
+def input_on_the_second_monitor_neither_ends_nor_deactivates_the_run(world):
+    process, window = start_renderer(world)
+    wait_for_monitors(world, SWITCHED, "the primary at 1024x768 during the run")
+    world.move_mouse(1024 + 300, 300)  # X's place of the second monitor after the switch
+    world.move_mouse(1024 + 700, 600)
+    world.click(1024 + 640, 512)
+
+    def still_covering():
+        current = world.find_window(TITLE)
+        return (process.poll() is None and current is not None
+                and current["foreground"] == 1 and current["exstyle"] & WS_EX_TOPMOST
+                and not current["style"] & WS_MINIMIZE)
+    holds_for(still_covering, 1.5, "the renderer running, in front and top-most after input "
+              "on the second monitor")
+    both_sides_show(world, SWITCHED)
+    end_with_escape(world, process, window)
+    wait_for_monitors(world, BEFORE, "both monitors back after Esc")
+
+
+# --- every way a screen-saver run ends ------------------------------------------------------
+
+def start_saver_run(world, renderer=RENDERER, env=None):
+    """Velmora.scr /s from a folder of its own, with the given program as its renderer."""
+    folder = world.program_folder("programs", ["Velmora.scr"], renamed={RENDERER: renderer})
+    saver = world.wine_at(os.path.join(folder, "Velmora.scr"), "/s", env=env)
+    world.wait_for_window(RUN_FORM, process=saver)
+    world.wait_for_window(TITLE, process=saver, visible=True)
+    return saver
+
+
+def run_and_end(world, end, renderer=RENDERER, env=None, within=10):
+    """A run on two monitors ended by end(world, saver): switched during it, both monitors
+    back afterwards, read from both sides."""
+    wait_for_monitors(world, BEFORE, "the two monitors before the run")
+    saver = start_saver_run(world, renderer, env)
+    wait_for_monitors(world, SWITCHED, "the primary at 1024x768 during the run")
+    end(world, saver)
+    world.wait_exit(saver, within)
+    check(world.wait_until_gone(TITLE, within), "the renderer outlived the run")
+    wait_for_monitors(world, BEFORE, "both monitors back after the run")
+
+
+@scenario(screen=TWO_MONITORS)
+def a_run_ended_by_esc_gives_the_modes_back(world):
+    run_and_end(world, lambda w, _: press_escape(w, w.find_window(TITLE)))
+
+
+@scenario(screen=TWO_MONITORS)
+def a_run_ended_by_closing_its_run_window_gives_the_modes_back(world):
+    run_and_end(world, lambda w, _: w.close_window(RUN_FORM))
+
+
+@scenario(screen=TWO_MONITORS)
+def a_run_whose_saver_is_killed_gives_the_modes_back(world):
+    def kill(w, _):
+        code, _ = w.probe("kill", RUN_FORM)  # as a task manager would
+        check(code == 0, "could not end the saver")
+    run_and_end(world, kill)
+
+
+@scenario(screen=TWO_MONITORS)
+def a_run_whose_renderer_hangs_gives_the_modes_back(world):
+    # A stand-in that switches the mode and then stops answering: only the saver is left
+    # to end it and give the display back (after its 5 s limit).
+    env = {"VELMORA_PROBE_RENDERER_SWITCH": "1", "VELMORA_PROBE_RENDERER_HANG_MS": "1000"}
+    run_and_end(world, lambda w, _: None, renderer="velmora_probe.exe", env=env, within=15)
+
+
+@scenario(screen=TWO_MONITORS)
+def a_run_whose_renderer_crashes_gives_the_modes_back(world):
+    env = {"VELMORA_PROBE_RENDERER_SWITCH": "1", "VELMORA_PROBE_RENDERER_CRASH_MS": "1500"}
+    run_and_end(world, lambda w, _: None, renderer="velmora_probe.exe", env=env)
+
+
+@scenario(screen=TWO_MONITORS)
+def another_program_taking_the_screen_gives_the_modes_back_until_the_run_is_back(world):
+    wait_for_monitors(world, BEFORE, "the two monitors before the run")
+    process, window = start_renderer(world)
+    wait_for_monitors(world, SWITCHED, "the primary at 1024x768 during the run")
+    other = world.wine("velmora_probe.exe", "box", "300", "200", "Other", log="other")
+    world.wait_for_window("Other", process=other, visible=True)
+    code, _ = world.probe("activate", "Other")
+    check(code == 0, "could not activate the other program")
+    wait_for_monitors(world, BEFORE, "both monitors back while another program has the screen")
+    code, _ = world.probe("activate", TITLE)
+    check(code == 0, "could not activate the renderer again")
+    wait_for_monitors(world, SWITCHED, "the primary switched again once the run is back")
+    end_with_escape(world, process, world.find_window(TITLE))
+    wait_for_monitors(world, BEFORE, "both monitors back after Esc")
+
+
 run_scenarios(globals())
