@@ -75,6 +75,16 @@ void ScreenCover::onDisplayChange() {
     }
 }
 
+void ScreenCover::onMonitorCheck() {
+    if (!active_) {
+        return;
+    }
+    const CoverLayout now = coverLayout(platform_.monitors());
+    if (!(now.window == layout_.window && now.viewport == layout_.viewport)) {
+        cover();
+    }
+}
+
 ViewportRect ScreenCover::viewportFor(int32_t width, int32_t height) const {
     if (width == layout_.window.width() && height == layout_.window.height()) {
         return layout_.viewport;

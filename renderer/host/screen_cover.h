@@ -92,6 +92,9 @@ class ScreenCover {
 
     void onActivateApp(bool active);
     void onDisplayChange();
+    // A look at the monitors for a change that came unannounced (not every system sends a
+    // display change when a monitor is plugged in): covers them again only if they moved.
+    void onMonitorCheck();
     // The viewport for a new client size: the shot's own when the window covers the
     // layout, else the whole client area (a minimised window).
     ViewportRect viewportFor(int32_t width, int32_t height) const;

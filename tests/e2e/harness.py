@@ -261,8 +261,15 @@ EndSection
                               timeout=10).returncode == 0
 
     def arrange(self, display):
+        """All outputs in one xrandr call, the screen sized to hold them: one at a time, an
+        output placed beyond the screen's current size stays where it was."""
+        width = max(m.x + m.width for m in self.monitors)
+        height = max(m.y + m.height for m in self.monitors)
+        arguments = []
         for index, monitor in enumerate(self.monitors):
-            self.set_monitor(display, index, monitor)
+            arguments += self.output_arguments(display, index, monitor)
+        subprocess.run([tool("xrandr"), "-d", display, "--fb", f"{width}x{height}", *arguments],
+                       check=True, capture_output=True)
         # Wine reads the monitors once, when its first program starts: wait until X lists
         # them all (the listing also brings X's own monitor list up to date for Wine).
         wait_until(lambda: self.listed(display) == len(self.monitors), 10,
@@ -275,22 +282,30 @@ EndSection
         return len(output.splitlines()[1:])
 
     @classmethod
-    def set_monitor(cls, display, index, monitor):
-        """Turns DUMMY<index> on at the monitor's size and place (adding the mode it needs)."""
-        xrandr = [tool("xrandr"), "-d", display]
+    def output_arguments(cls, display, index, monitor):
+        """xrandr's arguments that turn DUMMY<index> on at the monitor's size and place,
+        after adding the mode it needs."""
         name = f"{monitor.width}x{monitor.height}"
         output = f"DUMMY{index}"
         if index != 0:
+            xrandr = [tool("xrandr"), "-d", display]
             line = cls.modeline(monitor.width, monitor.height)
             line[0] = f"velmora_{name}"
             subprocess.run(xrandr + ["--newmode", *line], capture_output=True)
             subprocess.run(xrandr + ["--addmode", output, line[0]], check=True,
                            capture_output=True)
             name = line[0]
-        subprocess.run(xrandr + ["--output", output, "--mode", name, "--pos",
-                                 f"{monitor.x}x{monitor.y}"]
-                       + (["--primary"] if monitor.primary else []), check=True,
+        return (["--output", output, "--mode", name, "--pos", f"{monitor.x}x{monitor.y}"]
+                + (["--primary"] if monitor.primary else []))
+
+    @classmethod
+    def add_monitor(cls, display, index, monitor, screen_size):
+        """Plugs DUMMY<index> in during a run, the screen grown to screen_size (w, h)."""
+        arguments = cls.output_arguments(display, index, monitor)
+        subprocess.run([tool("xrandr"), "-d", display, "--fb",
+                        f"{screen_size[0]}x{screen_size[1]}", *arguments], check=True,
                        capture_output=True)
+        wait_until(lambda: cls.listed(display) >= index + 1, 10, f"X to list DUMMY{index}")
 
 
 def start_display(spawn, screen, world):

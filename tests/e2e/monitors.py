@@ -309,4 +309,53 @@ def another_program_taking_the_screen_gives_the_modes_back_until_the_run_is_back
     wait_for_monitors(world, BEFORE, "both monitors back after Esc")
 
 
+# --- other layouts ----------------------------------------------------------------------------
+
+def covered_as_windows_sees_it(world, label):
+    """During a run: the primary at 1024x768 and the cover as Windows now has the monitors."""
+    monitors = wait_until(lambda: [m for m in windows_monitors(world)
+                                   if m[2] and m[1] == "1024x768"] and windows_monitors(world),
+                          10, "the primary at 1024x768 during the run")
+    check_cover(world, monitors, label)
+    return monitors
+
+
+@scenario(screen=DummyScreen([Monitor(1920, 1080, 1280, 0, primary=True),
+                              Monitor(1280, 1024, 0, 0)]))
+def a_primary_that_is_not_on_the_left_carries_the_ball(world):
+    before = [((-1280, 0, 0, 1024), "1280x1024", False), ((0, 0, 1920, 1080), "1920x1080", True)]
+    wait_for_monitors(world, before, "the second monitor left of the primary")
+    process, window = start_renderer(world)
+    covered_as_windows_sees_it(world, "primary_right")
+    end_with_escape(world, process, window)
+    wait_for_monitors(world, before, "both monitors back after Esc")
+
+
+@scenario(screen=DummyScreen([Monitor(1280, 1024, 0, 0, primary=True),
+                              Monitor(1920, 1200, 1280, 0)], offers_1024x768=False))
+def monitors_of_different_heights_keep_the_ball_round_on_the_primary(world):
+    # Refused: the cover stays 3200 x 1200 with the shot at the primary's 1280 x 1024.
+    before = [((0, 0, 1280, 1024), "1280x1024", True), ((1280, 0, 3200, 1200), "1920x1200", False)]
+    wait_for_monitors(world, before, "a short primary beside a taller monitor")
+    process, window = start_renderer(world)
+    check_cover(world, before, "heights")
+    end_with_escape(world, process, window)
+    wait_for_monitors(world, before, "nothing changed after Esc")
+
+
+@scenario(screen=DummyScreen([PRIMARY]))
+def a_monitor_added_during_the_run_is_covered_within_2_s(world):
+    process, window = start_renderer(world)
+    wait_for_monitors(world, [((0, 0, 1024, 768), "1024x768", True)], "the switched mode")
+    DummyScreen.add_monitor(world.display, 1, Monitor(1280, 1024, 1024, 0), (2304, 1024))
+    wait_until(lambda: len(windows_monitors(world)) == 2, 10, "Windows to see the new monitor")
+    monitors = windows_monitors(world)
+    virtual = (min(r[0] for r, _, _ in monitors), min(r[1] for r, _, _ in monitors),
+               max(r[2] for r, _, _ in monitors), max(r[3] for r, _, _ in monitors))
+    wait_until(lambda: world.find_window(TITLE)["rect"] == virtual, 2,
+               f"the cover to grow to {virtual}")
+    check_cover(world, monitors, "added")
+    end_with_escape(world, process, window)
+
+
 run_scenarios(globals())

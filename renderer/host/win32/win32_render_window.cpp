@@ -7,6 +7,10 @@
 namespace {
 
 constexpr const char* kWindowClass = "GLWindow";
+// Monitors plugged in or moved are covered within this many milliseconds even where the
+// system announces no display change.
+constexpr UINT_PTR kMonitorCheckTimer = 1;
+constexpr UINT kMonitorCheckMs = 1000;
 
 HINSTANCE programInstance() {
     return GetModuleHandleA(nullptr);
@@ -140,6 +144,7 @@ RenderWindow::RenderWindow(const WindowRequest& request, KeyTable& keys)
     if (fullScreen_) {
         display_.setViewport(cover_.layout().viewport);
         ShowCursor(FALSE);
+        SetTimer(window_, kMonitorCheckTimer, kMonitorCheckMs, nullptr);
     } else {
         resizeViewport(request.width, request.height);
     }
@@ -190,6 +195,12 @@ void RenderWindow::onDisplayChange() {
     }
 }
 
+void RenderWindow::onTimer(WPARAM timer) {
+    if (fullScreen_ && timer == kMonitorCheckTimer) {
+        cover_.onMonitorCheck();
+    }
+}
+
 LRESULT CALLBACK RenderWindow::windowProcedure(HWND window, UINT message, WPARAM wParam,
                                                LPARAM lParam) {
     auto* self = reinterpret_cast<RenderWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
@@ -204,6 +215,11 @@ LRESULT CALLBACK RenderWindow::windowProcedure(HWND window, UINT message, WPARAM
         case WM_ACTIVATEAPP:
             if (self != nullptr) {
                 self->onActivateApp(wParam != FALSE);
+            }
+            break;
+        case WM_TIMER:
+            if (self != nullptr) {
+                self->onTimer(wParam);
             }
             break;
         case WM_DISPLAYCHANGE:

@@ -29,6 +29,7 @@ class RenderWindow final : public RenderSurface {
     void onSize(int32_t width, int32_t height);
     void onActivateApp(bool active);
     void onDisplayChange();
+    void onTimer(WPARAM timer);
 
     HWND window_ = nullptr;
     HDC deviceContext_ = nullptr;

@@ -160,6 +160,24 @@ TEST_F(ScreenCoverTest, DisplayChangeWhileActiveCoversTheMonitorsAsTheyNowAre) {
     EXPECT_EQ(cover.viewportFor(1920, 1080), (ViewportRect{0, 0, 1920, 1080}));
 }
 
+TEST_F(ScreenCoverTest, AMonitorCheckCoversAgainOnlyWhenTheMonitorsMoved) {
+    display.grants = false;
+    cover.takeScreen();
+    display.calls.clear();
+    cover.onMonitorCheck();
+    EXPECT_TRUE(display.calls.empty());
+    display.now.push_back(monitor(3200, 0, 1024, 768));  // plugged in, unannounced
+    cover.onMonitorCheck();
+    EXPECT_EQ(display.calls,
+              (std::vector<std::string>{"place 0,0 4224x1080", "viewport 0,0 1920x1080"}));
+    display.calls.clear();
+    cover.onActivateApp(false);
+    display.now.pop_back();
+    display.calls.clear();
+    cover.onMonitorCheck();  // a minimised renderer stays out of the way
+    EXPECT_TRUE(display.calls.empty());
+}
+
 TEST_F(ScreenCoverTest, ViewportForAClientThatIsNotTheCoverIsTheWholeClient) {
     cover.takeScreen();
     EXPECT_EQ(cover.viewportFor(3200, 1024), (ViewportRect{0, 256, 1024, 768}));
