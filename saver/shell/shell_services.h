@@ -37,7 +37,8 @@ class ChildProcess {
 };
 
 // Starts a program with the given command line, shown normally; nullptr if it cannot start.
-// The program cannot outlive this process: it ends when this one does, however that is.
+// The renderer does not outlive this process: it ends itself, giving the display back,
+// when this one ends, however that is.
 class ProcessLauncher {
   public:
     virtual ~ProcessLauncher() = default;

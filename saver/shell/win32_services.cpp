@@ -33,8 +33,7 @@ class KernelHandle {
 
 class Win32ChildProcess : public ChildProcess {
   public:
-    // Owns both handles; closing the job (here, or by the end of this process) ends the
-    // program if it still runs.
+    // Owns both handles; terminate() ends the program and everything it started.
     Win32ChildProcess(HANDLE process, DWORD processId, HANDLE job)
         : process_(process), processId_(processId), job_(job) {}
 
@@ -109,19 +108,12 @@ class Win32ChildProcess : public ChildProcess {
     HWND window_ = nullptr;
 };
 
-// A job whose programs end when its last handle closes; nullptr if none can be made.
-HANDLE createKillOnCloseJob() {
-    KernelHandle job(CreateJobObjectW(nullptr, nullptr));
-    if (job.get() == nullptr) {
-        return nullptr;
-    }
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    if (!SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
-                                 sizeof(limits))) {
-        return nullptr;
-    }
-    return job.release();
+// A job for the run's programs, so that ending the run ends everything they started;
+// nullptr if none can be made. Not killed when its last handle closes: a killed front-end
+// would take the renderer with it before it could give the display back. The renderer ends
+// itself when its front-end has gone.
+HANDLE createRunJob() {
+    return CreateJobObjectW(nullptr, nullptr);
 }
 
 }  // namespace
@@ -146,7 +138,7 @@ std::unique_ptr<ChildProcess> Win32ProcessLauncher::start(const std::string& com
                         nullptr, nullptr, &startup, &process)) {
         return nullptr;
     }
-    KernelHandle job(createKillOnCloseJob());
+    KernelHandle job(createRunJob());
     if (job.get() != nullptr && !AssignProcessToJobObject(job.get(), process.hProcess)) {
         // Inside a job that allows no other: the close request and the watch still end it.
         CloseHandle(job.release());
