@@ -616,7 +616,7 @@ def parse_probe(output):
     for key in ("style", "exstyle"):
         if key in values:
             values[key] = int(values[key], 16)
-    for key in ("visible", "hwnd", "parent", "pid", "foreground", "dpi_awareness"):
+    for key in ("visible", "hwnd", "parent", "pid", "foreground"):
         if key in values:
             values[key] = int(values[key])
     return values

@@ -10,22 +10,6 @@
 
 namespace {
 
-// The window's DPI awareness (0 unaware, 1 system, 2 per monitor); -1 where the system
-// cannot tell. Looked up at run time: older systems lack both functions.
-int dpiAwareness(HWND window) {
-    const HMODULE user32 = GetModuleHandleA("user32.dll");
-    using WindowContextProc = HANDLE(WINAPI*)(HWND);
-    using AwarenessProc = int(WINAPI*)(HANDLE);
-    const FARPROC windowContext = GetProcAddress(user32, "GetWindowDpiAwarenessContext");
-    const FARPROC awareness = GetProcAddress(user32, "GetAwarenessFromDpiAwarenessContext");
-    if (windowContext == nullptr || awareness == nullptr) {
-        return -1;
-    }
-    const HANDLE context =
-        reinterpret_cast<WindowContextProc>(reinterpret_cast<void (*)()>(windowContext))(window);
-    return reinterpret_cast<AwarenessProc>(reinterpret_cast<void (*)()>(awareness))(context);
-}
-
 void printWindow(HWND window) {
     char className[256] = {};
     GetClassNameA(window, className, sizeof(className));
@@ -63,7 +47,6 @@ void printWindow(HWND window) {
                 static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(GetParent(window))));
     std::printf("pid=%lu\n", static_cast<unsigned long>(processId));
     std::printf("foreground=%d\n", GetForegroundWindow() == window ? 1 : 0);
-    std::printf("dpi_awareness=%d\n", dpiAwareness(window));
 }
 
 HWND windowByTitle(const char* title) {
