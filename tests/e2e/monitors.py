@@ -279,14 +279,16 @@ def a_run_whose_saver_is_killed_gives_the_modes_back(world):
 def a_run_whose_renderer_hangs_gives_the_modes_back(world):
     # A stand-in that switches the mode and then stops answering: only the saver is left
     # to end it and give the display back (after its 5 s limit).
-    env = {"VELMORA_PROBE_RENDERER_SWITCH": "1", "VELMORA_PROBE_RENDERER_HANG_MS": "1000"}
-    run_and_end(world, lambda w, _: None, renderer="velmora_probe.exe", env=env, within=15)
+    env = {"VELMORA_PROBE_RENDERER_SWITCH": "1", "VELMORA_PROBE_RENDERER_HANG_MS": "3000"}
+    run_and_end(world, lambda w, _: None, renderer="velmora_probe.exe", env=env, within=20)
 
 
 @scenario(screen=TWO_MONITORS)
 def a_run_whose_renderer_crashes_gives_the_modes_back(world):
-    env = {"VELMORA_PROBE_RENDERER_SWITCH": "1", "VELMORA_PROBE_RENDERER_CRASH_MS": "1500"}
-    run_and_end(world, lambda w, _: None, renderer="velmora_probe.exe", env=env)
+    # A stand-in that switches the mode and dies, when asked to close, with no teardown.
+    env = {"VELMORA_PROBE_RENDERER_SWITCH": "1", "VELMORA_PROBE_RENDERER_CRASH_ON_CLOSE": "1"}
+    run_and_end(world, lambda w, _: w.close_window(TITLE), renderer="velmora_probe.exe",
+                env=env)
 
 
 @scenario(screen=TWO_MONITORS)

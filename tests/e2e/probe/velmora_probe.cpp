@@ -250,12 +250,12 @@ int environmentMs(const char* name) {
 // is closed. With VELMORA_PROBE_RENDERER_HANG_MS it stops handling messages that long after
 // showing the window, for good, like a renderer that hangs. With
 // VELMORA_PROBE_RENDERER_SWITCH set it first switches the display to 1024x768x16, and with
-// VELMORA_PROBE_RENDERER_CRASH_MS it dies that long after showing the window, as a crash
-// would: no teardown, the exit code of an access violation.
+// VELMORA_PROBE_RENDERER_CRASH_ON_CLOSE a close request makes it die as a crash would: no
+// teardown, the exit code of an access violation.
 int slowRenderer() {
     Sleep(static_cast<DWORD>(std::max(environmentMs("VELMORA_PROBE_RENDERER_DELAY_MS"), 0)));
     const int hangAfterMs = environmentMs("VELMORA_PROBE_RENDERER_HANG_MS");
-    const int crashAfterMs = environmentMs("VELMORA_PROBE_RENDERER_CRASH_MS");
+    const bool crashOnClose = environmentMs("VELMORA_PROBE_RENDERER_CRASH_ON_CLOSE") >= 0;
     if (environmentMs("VELMORA_PROBE_RENDERER_SWITCH") >= 0) {
         DEVMODEA mode{};
         mode.dmSize = sizeof(mode);
@@ -279,9 +279,6 @@ int slowRenderer() {
     const DWORD shown = GetTickCount();
     MSG message{};
     for (;;) {
-        if (crashAfterMs >= 0 && GetTickCount() - shown >= static_cast<DWORD>(crashAfterMs)) {
-            TerminateProcess(GetCurrentProcess(), 0xC0000005u);
-        }
         if (hangAfterMs >= 0 && GetTickCount() - shown >= static_cast<DWORD>(hangAfterMs)) {
             for (;;) {
                 Sleep(INFINITE);
@@ -292,6 +289,9 @@ int slowRenderer() {
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) {
                 return 0;
+            }
+            if (message.message == WM_CLOSE && crashOnClose) {
+                TerminateProcess(GetCurrentProcess(), 0xC0000005u);
             }
             DispatchMessageA(&message);
         }
