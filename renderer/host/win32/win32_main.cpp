@@ -25,6 +25,12 @@ class Win32Clock final : public ClockSource {
     uint32_t tickCount() override { return GetTickCount(); }
 };
 
+// A screen saver's program file, whatever the user renamed it to: "*.scr".
+bool isScreenSaver(const char* fileName) {
+    const size_t length = lstrlenA(fileName);
+    return length >= 4 && lstrcmpiA(fileName + length - 4, ".scr") == 0;
+}
+
 // The screen saver that started this renderer, if it did: when it ends, however that is
 // (killed by a task manager), the run is over and the renderer ends as after a close request,
 // giving the display back; nothing else would.
@@ -36,7 +42,8 @@ HANDLE openFrontEnd() {
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof(entry);
     DWORD parentId = 0;
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    for (BOOL more = Process32First(snapshot, &entry); more;
+         more = Process32Next(snapshot, &entry)) {
         if (entry.th32ProcessID == GetCurrentProcessId()) {
             parentId = entry.th32ParentProcessID;
         }
@@ -45,7 +52,7 @@ HANDLE openFrontEnd() {
     entry.dwSize = sizeof(entry);
     for (BOOL more = Process32First(snapshot, &entry); more && parentId != 0;
          more = Process32Next(snapshot, &entry)) {
-        if (entry.th32ProcessID == parentId && lstrcmpiA(entry.szExeFile, "Velmora.scr") == 0) {
+        if (entry.th32ProcessID == parentId && isScreenSaver(entry.szExeFile)) {
             frontEnd = OpenProcess(SYNCHRONIZE, FALSE, parentId);
             break;
         }
