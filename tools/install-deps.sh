@@ -9,6 +9,7 @@ clang libclang-rt-14-dev
 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
 wine64 fonts-wine xvfb xdotool imagemagick x11-utils fonts-ipafont-gothic
 libx11-dev libxrandr-dev valgrind xscreensaver xscreensaver-data
+xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
 pulseaudio pulseaudio-utils lame gstreamer1.0-plugins-good
 dpkg-dev lintian
 "

@@ -36,5 +36,10 @@ class RendererPlatform {
     virtual FrameSleeper* frameSleeper() = 0;
 };
 
-// Returns the program's exit code, 0 on every path.
+// The exit code of a run that failed: the front-end takes any code but 0 as a renderer that
+// may have left the display changed.
+inline constexpr int kFailedRunExitCode = 1;
+
+// Returns the program's exit code: 0 after a run ended by the user or a close request,
+// kFailedRunExitCode after a failure, shown in the "ERROR" box once the display is back.
 int runRenderer(RendererPlatform& platform, Animation& animation);

@@ -28,8 +28,20 @@ CoverLayout coverLayout(const std::vector<MonitorInfo>& monitors) {
     return layout;
 }
 
+ScreenCover::~ScreenCover() {
+    if (modeHeld_) {
+        platform_.restoreRegistryMode();
+    }
+}
+
+void ScreenCover::giveBack() {
+    modeHeld_ = false;
+    platform_.restoreRegistryMode();
+}
+
 const CoverLayout& ScreenCover::takeScreen() {
     modeGranted_ = platform_.requestMode(mode_.width, mode_.height, mode_.colorBits);
+    modeHeld_ = modeGranted_;
     layout_ = coverLayout(platform_.monitors());
     return layout_;
 }
@@ -47,17 +59,28 @@ void ScreenCover::onActivateApp(bool active) {
     active_ = active;
     if (!active) {
         // Inactive first: the mode change below announces itself as a display change.
-        platform_.restoreRegistryMode();
+        giveBack();
         platform_.minimise();
         return;
     }
     modeGranted_ = platform_.requestMode(mode_.width, mode_.height, mode_.colorBits);
+    modeHeld_ = modeGranted_;
     cover();
 }
 
 void ScreenCover::onDisplayChange() {
     // A minimised renderer stays out of the way until it is activated again.
     if (active_) {
+        cover();
+    }
+}
+
+void ScreenCover::onMonitorCheck() {
+    if (!active_) {
+        return;
+    }
+    const CoverLayout now = coverLayout(platform_.monitors());
+    if (!(now.window == layout_.window && now.viewport == layout_.viewport)) {
         cover();
     }
 }

@@ -71,19 +71,30 @@ struct DisplayModeRequest {
 
 // The renderer's hold on the screen. Taking it asks for the mode and lays out the cover;
 // losing the activation gives the display back and gets out of the way; regaining it, or
-// a change of the monitors, covers them again as they now are.
+// a change of the monitors, covers them again as they now are. The cover owns the mode it
+// switched to: however the renderer leaves (its teardown, a start-up step failing after
+// the switch, an exception), the display is given back when the cover goes.
 class ScreenCover {
   public:
     ScreenCover(DisplayPlatform& platform, DisplayModeRequest mode)
         : platform_(platform), mode_(mode) {}
+    ~ScreenCover();
+    ScreenCover(const ScreenCover&) = delete;
+    ScreenCover& operator=(const ScreenCover&) = delete;
 
     // Before the window exists: asks for the mode and returns where the window goes.
     const CoverLayout& takeScreen();
     bool modeGranted() const { return modeGranted_; }
     const CoverLayout& layout() const { return layout_; }
 
+    // The teardown's restore: back to the registry's mode whether or not it was switched.
+    void giveBack();
+
     void onActivateApp(bool active);
     void onDisplayChange();
+    // A look at the monitors for a change that came unannounced (not every system sends a
+    // display change when a monitor is plugged in): covers them again only if they moved.
+    void onMonitorCheck();
     // The viewport for a new client size: the shot's own when the window covers the
     // layout, else the whole client area (a minimised window).
     ViewportRect viewportFor(int32_t width, int32_t height) const;
@@ -95,5 +106,6 @@ class ScreenCover {
     DisplayModeRequest mode_;
     CoverLayout layout_;
     bool modeGranted_ = false;
+    bool modeHeld_ = false;  // the display is at our mode and nobody has given it back yet
     bool active_ = true;
 };

@@ -127,19 +127,29 @@ void RunForm::checkAnswer() {
     // to chance.
     renderer_->terminate();
     services_.display.restoreRegistryMode();
+    renderer_.reset();  // ended and its display given back: nothing left to do for it
     setTimer(RunTimer::Timer3, false);
     queryUnload();
 }
 
 void RunForm::endRenderer(bool closeRequested) {
-    if (renderer_ == nullptr || renderer_->hasEnded()) {
+    if (renderer_ == nullptr) {
         return;
     }
-    // A renderer asked to close, or whose window has gone, is on its way out: give it the
-    // time to restore the display itself. One that never showed a window is ended at once.
-    const bool ending = closeRequested || rendererWindowSeen_;
-    if (!ending || !renderer_->waitForEnd(kRendererCloseWaitMs)) {
-        renderer_->terminate();
+    if (!renderer_->hasEnded()) {
+        // A renderer asked to close, or whose window has gone, is on its way out: give it
+        // the time to restore the display itself. One that never showed a window is ended
+        // at once.
+        const bool ending = closeRequested || rendererWindowSeen_;
+        if (!ending || !renderer_->waitForEnd(kRendererCloseWaitMs)) {
+            renderer_->terminate();
+            services_.display.restoreRegistryMode();
+            return;
+        }
+    }
+    // A renderer that crashed or failed may have left its mode behind: nobody else gives
+    // the display back.
+    if (!renderer_->endedCleanly()) {
         services_.display.restoreRegistryMode();
     }
 }

@@ -20,6 +20,9 @@ class ChildProcess {
   public:
     virtual ~ChildProcess() = default;
     virtual bool hasEnded() = 0;
+    // Once it has ended: whether with exit code 0. A crash or a failed start is not clean
+    // and may have left the display mode changed.
+    virtual bool endedCleanly() = 0;
     // Looks for a top-level window with this title that belongs to this process (one of any
     // other process is not it) and keeps it for the calls below; true when there is one.
     virtual bool findWindow(const std::string& title) = 0;
@@ -34,7 +37,8 @@ class ChildProcess {
 };
 
 // Starts a program with the given command line, shown normally; nullptr if it cannot start.
-// The program cannot outlive this process: it ends when this one does, however that is.
+// The renderer does not outlive this process: it ends itself, giving the display back,
+// when this one ends, however that is.
 class ProcessLauncher {
   public:
     virtual ~ProcessLauncher() = default;

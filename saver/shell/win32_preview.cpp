@@ -55,8 +55,10 @@ bool Win32Preview::attach(HINSTANCE instance, std::int32_t boxHandle) {
     if (window_ == nullptr) {
         return false;
     }
+    // A proper child before SetParent: with WS_POPUP kept, the box may place or destroy it
+    // wrongly.
     const LONG style = GetWindowLongW(window_, GWL_STYLE);
-    SetWindowLongW(window_, GWL_STYLE, style | WS_CHILD);
+    SetWindowLongW(window_, GWL_STYLE, (style & ~static_cast<LONG>(WS_POPUP)) | WS_CHILD);
     SetParent(window_, box);
     MoveWindow(window_, 0, 0, width, height, FALSE);
     imageRect_ = RECT{0, 0, width, height};

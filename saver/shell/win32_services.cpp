@@ -33,12 +33,16 @@ class KernelHandle {
 
 class Win32ChildProcess : public ChildProcess {
   public:
-    // Owns both handles; closing the job (here, or by the end of this process) ends the
-    // program if it still runs.
+    // Owns both handles; terminate() ends the program and everything it started.
     Win32ChildProcess(HANDLE process, DWORD processId, HANDLE job)
         : process_(process), processId_(processId), job_(job) {}
 
     bool hasEnded() override { return WaitForSingleObject(process_.get(), 0) != WAIT_TIMEOUT; }
+
+    bool endedCleanly() override {
+        DWORD code = STILL_ACTIVE;
+        return hasEnded() && GetExitCodeProcess(process_.get(), &code) && code == 0;
+    }
 
     bool findWindow(const std::string& title) override {
         const std::wstring wideTitle = utf8ToWide(title);
@@ -104,19 +108,12 @@ class Win32ChildProcess : public ChildProcess {
     HWND window_ = nullptr;
 };
 
-// A job whose programs end when its last handle closes; nullptr if none can be made.
-HANDLE createKillOnCloseJob() {
-    KernelHandle job(CreateJobObjectW(nullptr, nullptr));
-    if (job.get() == nullptr) {
-        return nullptr;
-    }
-    JOBOBJECT_EXTENDED_LIMIT_INFORMATION limits{};
-    limits.BasicLimitInformation.LimitFlags = JOB_OBJECT_LIMIT_KILL_ON_JOB_CLOSE;
-    if (!SetInformationJobObject(job.get(), JobObjectExtendedLimitInformation, &limits,
-                                 sizeof(limits))) {
-        return nullptr;
-    }
-    return job.release();
+// A job for the run's programs, so that ending the run ends everything they started;
+// nullptr if none can be made. Not killed when its last handle closes: a killed front-end
+// would take the renderer with it before it could give the display back. The renderer ends
+// itself when its front-end has gone.
+HANDLE createRunJob() {
+    return CreateJobObjectW(nullptr, nullptr);
 }
 
 }  // namespace
@@ -141,11 +138,14 @@ std::unique_ptr<ChildProcess> Win32ProcessLauncher::start(const std::string& com
                         nullptr, nullptr, &startup, &process)) {
         return nullptr;
     }
-    KernelHandle job(createKillOnCloseJob());
+    KernelHandle job(createRunJob());
     if (job.get() != nullptr && !AssignProcessToJobObject(job.get(), process.hProcess)) {
         // Inside a job that allows no other: the close request and the watch still end it.
         CloseHandle(job.release());
     }
+    // The renderer is a grandchild of the program the user last used (the settings'
+    // "Preview" button): without this right it could not take the foreground.
+    AllowSetForegroundWindow(process.dwProcessId);
     ResumeThread(process.hThread);
     CloseHandle(process.hThread);
     return std::make_unique<Win32ChildProcess>(process.hProcess, process.dwProcessId,

@@ -199,6 +199,169 @@ def start_xvfb(spawn, screen):
     return f":{number}"
 
 
+class Monitor:
+    """One monitor of a dummy-driver X server: its size and its place on X's screen, in
+    pixels."""
+
+    def __init__(self, width, height, x=0, y=0, primary=False):
+        self.width, self.height, self.x, self.y, self.primary = width, height, x, y, primary
+
+
+class DummyScreen:
+    """A real X server (Xorg's dummy video driver) whose outputs DUMMY0..15 are monitors that
+    Wine enumerates and whose modes really change, unlike Xvfb's one screen. The first monitor
+    given is DUMMY0; offers_1024x768 puts the renderer's mode among the primary's modes (a
+    granted switch) or leaves it out, and out of the sync range too (a refused one)."""
+
+    FIRST_DISPLAY = 40  # display numbers tried from here on, well clear of Xvfb's
+    CONFIG = """Section "Device"
+    Identifier "dummy"
+    Driver "dummy"
+    VideoRam 262144
+EndSection
+Section "Monitor"
+    Identifier "monitor"
+    HorizSync {hsync}
+    VertRefresh 50.0-75.0
+{modelines}
+EndSection
+Section "Screen"
+    Identifier "screen"
+    Device "dummy"
+    Monitor "monitor"
+    DefaultDepth 24
+    SubSection "Display"
+        Depth 24
+        Virtual 4096 2048
+        Modes {modes}
+    EndSubSection
+EndSection
+Section "ServerFlags"
+    Option "AutoAddDevices" "false"
+    Option "AllowEmptyInput" "true"
+EndSection
+"""
+
+    def __init__(self, monitors, offers_1024x768=True):
+        self.monitors = monitors
+        self.offers_1024x768 = offers_1024x768
+
+    def __str__(self):
+        return " + ".join(f"{m.width}x{m.height}+{m.x}+{m.y}" for m in self.monitors)
+
+    @staticmethod
+    def modeline(width, height):
+        """The CVT timings of width x height at 60 Hz, as `cvt` gives them, under the name
+        WxH."""
+        line = subprocess.run([tool("cvt"), str(width), str(height), "60"], check=True,
+                              capture_output=True, text=True).stdout.splitlines()[-1]
+        return [f"{width}x{height}"] + line.split()[2:]
+
+    def config(self):
+        sizes = {(m.width, m.height) for m in self.monitors}
+        if self.offers_1024x768:
+            sizes.add((1024, 768))
+            hsync = "28.0-100.0"
+        else:
+            # CVT 1280x1024 to 1920x1200 run at 63.7 to 74.6 kHz; every built-in 1024x768
+            # mode lies outside (48.4, 56.5, 60.0 or 68.7 kHz), so none is offered.
+            hsync = "63.0-67.6"
+        lines = [self.modeline(w, h) for w, h in sorted(sizes, reverse=True)]
+        modelines = "\n".join(f'    Modeline "{l[0]}" {" ".join(l[1:])}' for l in lines)
+        first = self.monitors[0]
+        return self.CONFIG.format(hsync=hsync, modelines=modelines,
+                                  modes=f'"{first.width}x{first.height}"')
+
+    def start(self, world):
+        """Starts the server for world (recording it by PID), sets its monitors up with
+        xrandr and returns the display name."""
+        config = os.path.join(world.out_dir, "xorg.conf")
+        with open(config, "w") as out:
+            out.write(self.config())
+        for number in range(self.FIRST_DISPLAY, self.FIRST_DISPLAY + 40):
+            if os.path.exists(f"/tmp/.X{number}-lock") or os.path.exists(
+                    f"/tmp/.X11-unix/X{number}"):
+                continue
+            display = f":{number}"
+            server = world.spawn(
+                [tool("Xorg"), display, "-config", config, "-noreset", "-nolisten", "tcp",
+                 "-novtswitch", "-sharevts", "-logfile",
+                 os.path.join(world.out_dir, "xorg.log")],
+                env=dict(os.environ), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
+            try:
+                # Another server took the number first: it ends at once; try the next one.
+                wait_until(lambda: server.poll() is not None or self.answers(display), 30,
+                           f"Xorg on {display} to answer")
+            except ScenarioFailure:
+                world.end_process(server)
+                raise
+            if server.poll() is None:
+                self.arrange(display)
+                return display
+            world.processes.remove(server)
+        raise ScenarioFailure("no free X display number for Xorg")
+
+    @staticmethod
+    def answers(display):
+        return subprocess.run([tool("xrandr"), "-d", display, "-q"], capture_output=True,
+                              timeout=10).returncode == 0
+
+    def arrange(self, display):
+        """All outputs in one xrandr call, the screen sized to hold them: one at a time, an
+        output placed beyond the screen's current size stays where it was."""
+        width = max(m.x + m.width for m in self.monitors)
+        height = max(m.y + m.height for m in self.monitors)
+        arguments = []
+        for index, monitor in enumerate(self.monitors):
+            arguments += self.output_arguments(display, index, monitor)
+        subprocess.run([tool("xrandr"), "-d", display, "--fb", f"{width}x{height}", *arguments],
+                       check=True, capture_output=True)
+        # Wine reads the monitors once, when its first program starts: wait until X lists
+        # them all (the listing also brings X's own monitor list up to date for Wine).
+        wait_until(lambda: self.listed(display) == len(self.monitors), 10,
+                   f"X to list {len(self.monitors)} monitors")
+
+    @staticmethod
+    def listed(display):
+        output = subprocess.run([tool("xrandr"), "-d", display, "--listmonitors"],
+                                capture_output=True, text=True, timeout=10).stdout
+        return len(output.splitlines()[1:])
+
+    @classmethod
+    def output_arguments(cls, display, index, monitor):
+        """xrandr's arguments that turn DUMMY<index> on at the monitor's size and place,
+        after adding the mode it needs."""
+        name = f"{monitor.width}x{monitor.height}"
+        output = f"DUMMY{index}"
+        if index != 0:
+            xrandr = [tool("xrandr"), "-d", display]
+            line = cls.modeline(monitor.width, monitor.height)
+            line[0] = f"velmora_{name}"
+            subprocess.run(xrandr + ["--newmode", *line], capture_output=True)
+            subprocess.run(xrandr + ["--addmode", output, line[0]], check=True,
+                           capture_output=True)
+            name = line[0]
+        return (["--output", output, "--mode", name, "--pos", f"{monitor.x}x{monitor.y}"]
+                + (["--primary"] if monitor.primary else []))
+
+    @classmethod
+    def add_monitor(cls, display, index, monitor, screen_size):
+        """Plugs DUMMY<index> in during a run, the screen grown to screen_size (w, h)."""
+        arguments = cls.output_arguments(display, index, monitor)
+        subprocess.run([tool("xrandr"), "-d", display, "--fb",
+                        f"{screen_size[0]}x{screen_size[1]}", *arguments], check=True,
+                       capture_output=True)
+        wait_until(lambda: cls.listed(display) >= index + 1, 10, f"X to list DUMMY{index}")
+
+
+def start_display(spawn, screen, world):
+    """The display for a scenario's screen: a DummyScreen, or an Xvfb screen such as
+    "1024x768x16"."""
+    if isinstance(screen, DummyScreen):
+        return screen.start(world)
+    return start_xvfb(spawn, screen)
+
+
 class DisplayWorld:
     """A scenario's Xvfb display and the processes started on it, all ended by PID on the
     way out, whether the scenario passed or not. A world names its environment (env) and how
@@ -209,15 +372,18 @@ class DisplayWorld:
         self.screen = screen
         self.processes = []
         self.display = None
+        self.display_servers = 1
         self.out_dir = out_dir
 
     def __enter__(self):
         os.makedirs(self.out_dir, exist_ok=True)
         try:
-            self.display = start_xvfb(self.spawn, self.screen)
+            self.display = start_display(self.spawn, self.screen, self)
         except BaseException:
             self.cleanup()
             raise
+        # What start_display spawned is the display's: ended after everything on it.
+        self.display_servers = len(self.processes)
         return self
 
     def __exit__(self, *exc):
@@ -431,14 +597,14 @@ class Scenario(DisplayWorld):
         # programs started themselves), then the display.
         # Each step runs even when one before it failed (a wineserver that will not stop
         # must not leave the display behind).
-        xvfb = self.processes[:1]
+        servers = self.processes[:self.display_servers]
         try:
-            self.end_processes(reversed(self.processes[1:]))
+            self.end_processes(reversed(self.processes[self.display_servers:]))
         finally:
             try:
                 self.stop_wineserver()
             finally:
-                self.end_processes(xvfb)
+                self.end_processes(servers)
 
     def program(self, name):
         return os.path.join(bin_dir(), name)

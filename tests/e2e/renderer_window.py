@@ -186,12 +186,4 @@ def paced_frames_use_at_most_half_the_cpu_of_unpaced_ones(world):
           f"unpaced ({unpaced_rate:.1f} frames): more than {share:.2f} of it")
 
 
-@scenario(screen="1024x768x16")
-def display_mode_is_restored_after_the_run(world):
-    process, window = start_renderer(world)
-    press_escape_and_expect_exit(world, process, window)
-    state = world.display_state()
-    check(state["mode"] == "1024x768x16", f"display mode after the run {state['mode']}")
-
-
 run_scenarios(globals())

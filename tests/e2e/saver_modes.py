@@ -7,7 +7,7 @@ from audio import PulseAudio
 from harness import check, holds_for, process_output, run_scenarios, scenario, wait_until
 from velmora_scenarios import (DIALOG_TITLE, MESSAGE_CAPTION, MESSAGE_TEXT, PREVIEW_TITLE,
                                RENDERER_TITLE, RUN_TITLE, SAVER, WS_CAPTION, WS_CHILD,
-                               WS_THICKFRAME, ends_at_once_showing_nothing, expect_exit,
+                               WS_POPUP, WS_THICKFRAME, ends_at_once_showing_nothing, expect_exit,
                                expect_run_end, press_escape, saver_folder, start_saver,
                                stand_in_folder)
 from velmora_scenarios import start_run as start_saver_run
@@ -139,6 +139,7 @@ def preview_sits_in_the_box_and_ends_with_it(world):
           "the preview still is not inside Velmora.scr")
     style = preview["style"]
     check(style & WS_CHILD, f"the preview is no child window: {style:#x}")
+    check(not style & WS_POPUP, f"the preview child keeps WS_POPUP: {style:#x}")
     check(not style & (WS_CAPTION | WS_THICKFRAME), f"the preview has a frame: {style:#x}")
 
     world.close_window("PreviewBox")

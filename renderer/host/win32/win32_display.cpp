@@ -60,12 +60,22 @@ void Win32Display::minimise() {
 }
 
 void becomeDpiAware() {
-    using DpiAwareProc = BOOL(WINAPI*)();
     const HMODULE user32 = GetModuleHandleA("user32.dll");
-    const FARPROC address =
-        user32 != nullptr ? GetProcAddress(user32, "SetProcessDPIAware") : nullptr;
-    if (address != nullptr) {
-        // Through void(*)(): the one function-pointer cast the compiler accepts silently.
+    if (user32 == nullptr) {
+        return;
+    }
+    // Per monitor (Windows 10 1703 on): every monitor at its own scale, none stretched.
+    // Through void(*)(): the one function-pointer cast the compiler accepts silently.
+    using ContextProc = BOOL(WINAPI*)(HANDLE);
+    if (const FARPROC address = GetProcAddress(user32, "SetProcessDpiAwarenessContext")) {
+        // DPI_AWARENESS_CONTEXT_PER_MONITOR_AWARE_V2, a handle value that older headers lack.
+        const auto perMonitorV2 = reinterpret_cast<HANDLE>(static_cast<INT_PTR>(-4));
+        if (reinterpret_cast<ContextProc>(reinterpret_cast<void (*)()>(address))(perMonitorV2)) {
+            return;
+        }
+    }
+    using DpiAwareProc = BOOL(WINAPI*)();
+    if (const FARPROC address = GetProcAddress(user32, "SetProcessDPIAware")) {
         reinterpret_cast<DpiAwareProc>(reinterpret_cast<void (*)()>(address))();
     }
 }

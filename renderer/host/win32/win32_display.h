@@ -22,6 +22,7 @@ class Win32Display final : public DisplayPlatform {
     HWND window_ = nullptr;
 };
 
-// Physical pixels from here on: without it, a scaled desktop reports a shrunken screen and
-// stretches our window. Looked up at run time; a manifest would cost the 16-bit mode.
+// Physical pixels on every monitor from here on: without it, a scaled desktop reports a
+// shrunken screen and stretches our window. Per monitor where the system has it, else
+// system-wide; looked up at run time, as a manifest would cost the 16-bit mode.
 void becomeDpiAware();

@@ -1,6 +1,7 @@
 // Velmora.dll's entry point: the Win32 clock, message queue and error box around the renderer.
 #include <windows.h>
 #include <mmsystem.h>
+#include <tlhelp32.h>
 
 #include "host/renderer_main.h"
 #include "host/velmora_animation.h"
@@ -24,9 +25,60 @@ class Win32Clock final : public ClockSource {
     uint32_t tickCount() override { return GetTickCount(); }
 };
 
+// A screen saver's program file, whatever the user renamed it to: "*.scr".
+bool isScreenSaver(const char* fileName) {
+    const size_t length = lstrlenA(fileName);
+    return length >= 4 && lstrcmpiA(fileName + length - 4, ".scr") == 0;
+}
+
+// The screen saver that started this renderer, if it did: when it ends, however that is
+// (killed by a task manager), the run is over and the renderer ends as after a close request,
+// giving the display back; nothing else would.
+HANDLE openFrontEnd() {
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return nullptr;
+    }
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    DWORD parentId = 0;
+    for (BOOL more = Process32First(snapshot, &entry); more;
+         more = Process32Next(snapshot, &entry)) {
+        if (entry.th32ProcessID == GetCurrentProcessId()) {
+            parentId = entry.th32ParentProcessID;
+        }
+    }
+    HANDLE frontEnd = nullptr;
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32First(snapshot, &entry); more && parentId != 0;
+         more = Process32Next(snapshot, &entry)) {
+        if (entry.th32ProcessID == parentId && isScreenSaver(entry.szExeFile)) {
+            frontEnd = OpenProcess(SYNCHRONIZE, FALSE, parentId);
+            break;
+        }
+    }
+    CloseHandle(snapshot);
+    return frontEnd;
+}
+
 class Win32MessagePump final : public MessagePump {
   public:
+    Win32MessagePump() : frontEnd_(openFrontEnd()) {}
+    ~Win32MessagePump() override {
+        if (frontEnd_ != nullptr) {
+            CloseHandle(frontEnd_);
+        }
+    }
+    Win32MessagePump(const Win32MessagePump&) = delete;
+    Win32MessagePump& operator=(const Win32MessagePump&) = delete;
+
     bool dispatchNext(bool& wasQuit) override {
+        if (frontEnd_ != nullptr && WaitForSingleObject(frontEnd_, 0) == WAIT_OBJECT_0) {
+            CloseHandle(frontEnd_);
+            frontEnd_ = nullptr;
+            wasQuit = true;  // taken as a quit message, once
+            return true;
+        }
         MSG message{};
         if (!PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             return false;
@@ -37,9 +89,15 @@ class Win32MessagePump final : public MessagePump {
         return true;
     }
     void waitForMessage() override {
-        // Wakes for any message already waiting too, not only for ones new since the drain.
-        MsgWaitForMultipleObjectsEx(0, nullptr, INFINITE, QS_ALLINPUT, MWMO_INPUTAVAILABLE);
+        // Wakes for any message already waiting too, not only for ones new since the drain,
+        // and when the screen saver ends, which the next drain takes as a quit.
+        const DWORD handles = frontEnd_ != nullptr ? 1 : 0;
+        MsgWaitForMultipleObjectsEx(handles, handles != 0 ? &frontEnd_ : nullptr, INFINITE,
+                                    QS_ALLINPUT, MWMO_INPUTAVAILABLE);
     }
+
+  private:
+    HANDLE frontEnd_ = nullptr;
 };
 
 // Sleeps in whole milliseconds (the frame pacer makes up for the rounding), with the

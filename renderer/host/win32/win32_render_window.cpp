@@ -8,6 +8,10 @@
 namespace {
 
 constexpr const char* kWindowClass = "GLWindow";
+// Monitors plugged in or moved are covered within this many milliseconds even where the
+// system announces no display change.
+constexpr UINT_PTR kMonitorCheckTimer = 1;
+constexpr UINT kMonitorCheckMs = 1000;
 
 HINSTANCE programInstance() {
     return GetModuleHandleA(nullptr);
@@ -54,6 +58,13 @@ void requestSwapInterval(HDC deviceContext, int interval) {
     const auto swapInterval =
         reinterpret_cast<SwapIntervalProc>(reinterpret_cast<void (*)()>(address));
     swapInterval(interval);
+}
+
+// Set by the end-to-end tests to fail the start-up after the display mode has changed, as a
+// display without OpenGL does; no user ever sets it.
+bool pixelFormatRefusedForTest() {
+    char value[8] = {};
+    return GetEnvironmentVariableA("VELMORA_TEST_NO_PIXEL_FORMAT", value, sizeof value) > 0;
 }
 
 }  // namespace
@@ -110,7 +121,7 @@ RenderWindow::RenderWindow(const WindowRequest& request, KeyTable& keys)
     }
     const PIXELFORMATDESCRIPTOR pixelFormat = pixelFormatRequest(request.colorBits);
     const int format = ChoosePixelFormat(deviceContext_, &pixelFormat);
-    if (format == 0) {
+    if (format == 0 || pixelFormatRefusedForTest()) {
         throw "No suitable pixel format found";
     }
     if (!SetPixelFormat(deviceContext_, format, &pixelFormat)) {
@@ -135,6 +146,7 @@ RenderWindow::RenderWindow(const WindowRequest& request, KeyTable& keys)
     if (fullScreen_) {
         display_.setViewport(cover_.layout().viewport);
         ShowCursor(FALSE);
+        SetTimer(window_, kMonitorCheckTimer, kMonitorCheckMs, nullptr);
     } else {
         resizeViewport(request.width, request.height);
     }
@@ -142,7 +154,7 @@ RenderWindow::RenderWindow(const WindowRequest& request, KeyTable& keys)
 
 RenderWindow::~RenderWindow() {
     ShowCursor(TRUE);
-    display_.restoreRegistryMode();
+    cover_.giveBack();
     wglMakeCurrent(nullptr, nullptr);
     wglDeleteContext(glContext_);
     ReleaseDC(window_, deviceContext_);
@@ -200,6 +212,12 @@ void RenderWindow::onSessionChange(WPARAM code) {
     visibility_.sessionChanged(static_cast<uint32_t>(code));
 }
 
+void RenderWindow::onTimer(WPARAM timer) {
+    if (fullScreen_ && timer == kMonitorCheckTimer) {
+        cover_.onMonitorCheck();
+    }
+}
+
 LRESULT CALLBACK RenderWindow::windowProcedure(HWND window, UINT message, WPARAM wParam,
                                                LPARAM lParam) {
     auto* self = reinterpret_cast<RenderWindow*>(GetWindowLongPtrA(window, GWLP_USERDATA));
@@ -214,6 +232,11 @@ LRESULT CALLBACK RenderWindow::windowProcedure(HWND window, UINT message, WPARAM
         case WM_ACTIVATEAPP:
             if (self != nullptr) {
                 self->onActivateApp(wParam != FALSE);
+            }
+            break;
+        case WM_TIMER:
+            if (self != nullptr) {
+                self->onTimer(wParam);
             }
             break;
         case WM_DISPLAYCHANGE:

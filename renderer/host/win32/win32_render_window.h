@@ -34,6 +34,7 @@ class RenderWindow final : public RenderSurface {
     void onDisplayChange();
     void onPowerBroadcast(WPARAM event, LPARAM data);
     void onSessionChange(WPARAM code);
+    void onTimer(WPARAM timer);
 
     HWND window_ = nullptr;
     HDC deviceContext_ = nullptr;

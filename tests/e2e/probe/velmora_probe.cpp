@@ -152,6 +152,30 @@ int displayCommand() {
     return kDone;
 }
 
+BOOL CALLBACK printMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
+    MONITORINFOEXA info{};
+    info.cbSize = sizeof(info);
+    if (!GetMonitorInfoA(monitor, &info)) {
+        return TRUE;
+    }
+    DEVMODEA mode{};
+    mode.dmSize = sizeof(mode);
+    EnumDisplaySettingsA(info.szDevice, ENUM_CURRENT_SETTINGS, &mode);
+    const RECT& area = info.rcMonitor;
+    std::printf("monitor=%s %ld,%ld,%ld,%ld %lux%lux%lu %d\n", info.szDevice, area.left, area.top,
+                area.right, area.bottom, mode.dmPelsWidth, mode.dmPelsHeight, mode.dmBitsPerPel,
+                (info.dwFlags & MONITORINFOF_PRIMARY) ? 1 : 0);
+    return TRUE;
+}
+
+// Each monitor as Windows sees it: device, rectangle, current mode of its device, primary.
+int monitorsCommand() {
+    std::printf("virtual=%d,%d,%d,%d\n", GetSystemMetrics(SM_XVIRTUALSCREEN),
+                GetSystemMetrics(SM_YVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN),
+                GetSystemMetrics(SM_CYVIRTUALSCREEN));
+    return EnumDisplayMonitors(nullptr, nullptr, printMonitor, 0) ? kDone : kFailed;
+}
+
 LRESULT CALLBACK boxProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_DESTROY) {
         PostQuitMessage(0);
@@ -325,10 +349,23 @@ int environmentMs(const char* name) {
 // A stand-in renderer for the front-end's watch: started as Velmora.dll with no arguments,
 // it waits VELMORA_PROBE_RENDERER_DELAY_MS, then shows a window titled "VelmoraVC" until it
 // is closed. With VELMORA_PROBE_RENDERER_HANG_MS it stops handling messages that long after
-// showing the window, for good, like a renderer that hangs.
+// showing the window, for good, like a renderer that hangs. With
+// VELMORA_PROBE_RENDERER_SWITCH set it first switches the display to 1024x768x16, and with
+// VELMORA_PROBE_RENDERER_CRASH_ON_CLOSE a close request makes it die as a crash would: no
+// teardown, the exit code of an access violation.
 int slowRenderer() {
     Sleep(static_cast<DWORD>(std::max(environmentMs("VELMORA_PROBE_RENDERER_DELAY_MS"), 0)));
     const int hangAfterMs = environmentMs("VELMORA_PROBE_RENDERER_HANG_MS");
+    const bool crashOnClose = environmentMs("VELMORA_PROBE_RENDERER_CRASH_ON_CLOSE") >= 0;
+    if (environmentMs("VELMORA_PROBE_RENDERER_SWITCH") >= 0) {
+        DEVMODEA mode{};
+        mode.dmSize = sizeof(mode);
+        mode.dmPelsWidth = 1024;
+        mode.dmPelsHeight = 768;
+        mode.dmBitsPerPel = 16;
+        mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
+        ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN);
+    }
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = boxProcedure;
     windowClass.hInstance = GetModuleHandleA(nullptr);
@@ -353,6 +390,9 @@ int slowRenderer() {
         while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
             if (message.message == WM_QUIT) {
                 return 0;
+            }
+            if (message.message == WM_CLOSE && crashOnClose) {
+                TerminateProcess(GetCurrentProcess(), 0xC0000005u);
             }
             DispatchMessageA(&message);
         }
@@ -436,7 +476,7 @@ int usage() {
     std::fprintf(
         stderr,
         "usage: velmora_probe find TITLE | children HWND | close TITLE |\n"
-        "       syscommand TITLE CODE | session TITLE CODE | display |\n"
+        "       syscommand TITLE CODE | session TITLE CODE | display | monitors |\n"
         "       box WIDTH HEIGHT TITLE | kill TITLE | activate TITLE |\n"
         "       profile-write FILE SECTION KEYHEX VALUEHEX |\n"
         "       profile-write-w FILE SECTION KEYHEX VALUEHEX |\n"
@@ -464,6 +504,8 @@ int main(int argc, char** argv) {
         return sessionCommand(argv[2], argv[3]);
     if (command == "display" && argc == 2)
         return displayCommand();
+    if (command == "monitors" && argc == 2)
+        return monitorsCommand();
     if (command == "box" && argc == 5)
         return boxCommand(argv[2], argv[3], argv[4]);
     if (command == "activate" && argc == 3)

@@ -3,6 +3,7 @@
 
 #include <deque>
 #include <functional>
+#include <new>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -177,12 +178,16 @@ class FakeAnimation final : public Animation {
   public:
     explicit FakeAnimation(EventLog& log) : log_(log) {}
     const char* initFailure = nullptr;
+    bool initThrowsBadAlloc = false;
     std::vector<double> frameTimes;
 
     void initAnimation() override {
         log_.push_back("init");
         if (initFailure != nullptr) {
             throw initFailure;
+        }
+        if (initThrowsBadAlloc) {
+            throw std::bad_alloc();
         }
     }
     void drawFrame(double sceneTime) override {

@@ -90,19 +90,29 @@ TEST_F(RendererRun, OtherKeysDoNotEndTheRun) {
     EXPECT_EQ(animation.frameTimes.size(), 4u);
 }
 
-TEST_F(RendererRun, FailingWindowIsShownInTheErrorBoxAndNothingElseRuns) {
+TEST_F(RendererRun, FailingWindowIsShownInTheErrorBoxAndTheRunEndsAsFailed) {
     platform.windowFailure = "Create GL Context failed";
-    EXPECT_EQ(run(), 0);
+    EXPECT_EQ(run(), kFailedRunExitCode);
     const EventLog expected{"create window failed", "error box: Create GL Context failed"};
     EXPECT_EQ(platform.log, expected);
 }
 
-TEST_F(RendererRun, FailingStartUpIsShownThenReleasedAndTheWindowTornDown) {
+// The window gives the display back as it goes: the box must come after it, on the user's
+// own display, and the front-end must learn that the run failed.
+TEST_F(RendererRun, FailingStartUpReleasesAndTearsDownTheWindowBeforeTheErrorBox) {
     animation.initFailure = "Out of memory for the scene mesh";
-    EXPECT_EQ(run(), 0);
-    const EventLog expected{"create window", "init", "error box: Out of memory for the scene mesh",
-                            "release", "destroy window"};
+    EXPECT_EQ(run(), kFailedRunExitCode);
+    const EventLog expected{"create window", "init", "release", "destroy window",
+                            "error box: Out of memory for the scene mesh"};
     EXPECT_EQ(platform.log, expected);
+}
+
+TEST_F(RendererRun, AnyOtherExceptionAlsoTearsDownTheWindowAndEndsAsFailed) {
+    animation.initThrowsBadAlloc = true;
+    EXPECT_EQ(run(), kFailedRunExitCode);
+    ASSERT_EQ(platform.log.size(), 5u);
+    EXPECT_EQ(platform.log[3], "destroy window");
+    EXPECT_EQ(platform.log[4].rfind("error box: ", 0), 0u);
 }
 
 TEST_F(RendererRun, PacedFramesSleepAtTheWindowsRefreshRateButNotAfterTheLast) {

@@ -160,10 +160,81 @@ TEST_F(ScreenCoverTest, DisplayChangeWhileActiveCoversTheMonitorsAsTheyNowAre) {
     EXPECT_EQ(cover.viewportFor(1920, 1080), (ViewportRect{0, 0, 1920, 1080}));
 }
 
+TEST_F(ScreenCoverTest, AMonitorCheckCoversAgainOnlyWhenTheMonitorsMoved) {
+    display.grants = false;
+    cover.takeScreen();
+    display.calls.clear();
+    cover.onMonitorCheck();
+    EXPECT_TRUE(display.calls.empty());
+    display.now.push_back(monitor(3200, 0, 1024, 768));  // plugged in, unannounced
+    cover.onMonitorCheck();
+    EXPECT_EQ(display.calls,
+              (std::vector<std::string>{"place 0,0 4224x1080", "viewport 0,0 1920x1080"}));
+    display.calls.clear();
+    cover.onActivateApp(false);
+    display.now.pop_back();
+    display.calls.clear();
+    cover.onMonitorCheck();  // a minimised renderer stays out of the way
+    EXPECT_TRUE(display.calls.empty());
+}
+
 TEST_F(ScreenCoverTest, ViewportForAClientThatIsNotTheCoverIsTheWholeClient) {
     cover.takeScreen();
     EXPECT_EQ(cover.viewportFor(3200, 1024), (ViewportRect{0, 256, 1024, 768}));
     EXPECT_EQ(cover.viewportFor(0, 0), (ViewportRect{0, 0, 0, 0}));
+}
+
+// The switched mode is owned: the display comes back however the renderer leaves.
+TEST(ScreenCoverOwnsTheMode, LeavingAfterAGrantedSwitchGivesTheDisplayBack) {
+    // A start-up step that fails after the switch: only the cover's own end runs.
+    FakeDisplay display;
+    {
+        ScreenCover cover(display, {1024, 768, 16});
+        cover.takeScreen();
+        ASSERT_TRUE(display.modeChanged);
+    }
+    EXPECT_FALSE(display.modeChanged);
+    EXPECT_EQ(display.calls, (std::vector<std::string>{"mode 1024x768x16", "registry mode"}));
+}
+
+TEST(ScreenCoverOwnsTheMode, TheTeardownsRestoreIsTheOnlyOne) {
+    FakeDisplay display;
+    {
+        ScreenCover cover(display, {1024, 768, 16});
+        cover.takeScreen();
+        cover.giveBack();
+    }
+    EXPECT_EQ(display.calls, (std::vector<std::string>{"mode 1024x768x16", "registry mode"}));
+}
+
+TEST(ScreenCoverOwnsTheMode, ARefusedOrAlreadyGivenBackModeIsNotRestoredAgain) {
+    FakeDisplay display;
+    display.grants = false;
+    { ScreenCover(display, {1024, 768, 16}).takeScreen(); }
+    EXPECT_EQ(display.calls, (std::vector<std::string>{"mode 1024x768x16"}));
+
+    display.grants = true;
+    display.calls.clear();
+    {
+        ScreenCover cover(display, {1024, 768, 16});
+        cover.takeScreen();
+        cover.onActivateApp(false);
+    }
+    EXPECT_EQ(display.calls,
+              (std::vector<std::string>{"mode 1024x768x16", "registry mode", "minimise"}));
+}
+
+TEST(ScreenCoverOwnsTheMode, AModeTakenAgainOnReactivationIsGivenBackAtTheEnd) {
+    FakeDisplay display;
+    {
+        ScreenCover cover(display, {1024, 768, 16});
+        cover.takeScreen();
+        cover.onActivateApp(false);
+        cover.onActivateApp(true);
+        display.calls.clear();
+    }
+    EXPECT_EQ(display.calls, (std::vector<std::string>{"registry mode"}));
+    EXPECT_FALSE(display.modeChanged);
 }
 
 }  // namespace

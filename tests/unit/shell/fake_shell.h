@@ -347,6 +347,7 @@ class FakeWindowFinder : public WindowFinder {
 // What a started program does, shared by the launcher and the process it hands out.
 struct FakeProgramState {
     bool ended = false;
+    int exitCode = 0;               // once ended; terminate() makes it 1
     std::set<std::string> windows;  // titles of its own top-level windows
     bool answers = true;            // its window answers messages
     bool endsOnClose = true;        // after a close request it ends, as soon as it is waited for
@@ -358,6 +359,7 @@ class FakeProcess : public ChildProcess {
     FakeProcess(EventLog& log, std::shared_ptr<FakeProgramState> state)
         : log_(log), state_(std::move(state)) {}
     bool hasEnded() override { return state_->ended; }
+    bool endedCleanly() override { return state_->ended && state_->exitCode == 0; }
     bool findWindow(const std::string& title) override {
         log_.push_back("find " + title);
         return state_->windows.count(title) != 0;
@@ -383,6 +385,7 @@ class FakeProcess : public ChildProcess {
     }
     void terminate() override {
         log_.push_back("terminate");
+        state_->exitCode = 1;
         end();
     }
 

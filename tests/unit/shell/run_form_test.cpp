@@ -1,6 +1,8 @@
 // Velmora_S: its handlers in order, the music it starts and stops, and the renderer watch.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "../music/fake_mci.h"
 #include "fake_shell.h"
 #include "run_form.h"
@@ -230,13 +232,45 @@ TEST_F(RunFormTest, RendererThatIgnoresTheCloseRequestIsEndedAndTheDisplayRestor
                              "registry mode", "end"}));
 }
 
+// Nothing but the front-end is left to give back a mode that a crashed or failed renderer
+// switched to.
+TEST_F(RunFormTest, RendererThatCrashedMidRunHasTheDisplayRestored) {
+    cursorState = cursor.showCursor(false);  // as Main hid it
+    load();
+    launcher.program->windows.insert("VelmoraVC");
+    watch(2);
+    launcher.program->windows.clear();
+    launcher.program->ended = true;
+    launcher.program->exitCode = static_cast<int>(0xC0000005u);
+    log.clear();
+    EXPECT_EQ(watch(10), 1);
+    EXPECT_EQ(log,
+              (EventLog{"find VelmoraVC", "timer3 off", "cursor show", "registry mode", "end"}));
+}
+
+TEST_F(RunFormTest, RendererThatFailedToStartHasTheDisplayRestoredAndOneThatEndedCleanlyNot) {
+    for (const int exitCode : {1, 0}) {
+        log.clear();
+        program.ended = false;
+        RunForm run{RunFormServices{display, launcher, timers, cursor, program, music}, settings,
+                    cursorState, "C:\\Saver", currentArguments};
+        run.formLoad();
+        launcher.program->ended = true;
+        launcher.program->exitCode = exitCode;
+        run.timer3Tick();
+        const bool restored = std::find(log.begin(), log.end(), "registry mode") != log.end();
+        EXPECT_EQ(restored, exitCode != 0) << "exit code " << exitCode;
+        EXPECT_TRUE(program.ended);
+    }
+}
+
 TEST_F(RunFormTest, RendererWithoutAWindowAtTheStartLimitIsEndedWithoutWaiting) {
     cursorState = cursor.showCursor(false);  // as Main hid it
     load();
     watch(100);
     const EventLog tail(log.end() - 5, log.end());
-    EXPECT_EQ(tail, (EventLog{"close VelmoraVC", "cursor show", "terminate", "registry mode",
-                              "end"}));
+    EXPECT_EQ(tail,
+              (EventLog{"close VelmoraVC", "cursor show", "terminate", "registry mode", "end"}));
 }
 
 TEST_F(RunFormTest, RendererSilentFor5SecondsIsEndedWithTheRun) {

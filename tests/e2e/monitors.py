@@ -1,0 +1,360 @@
+"""The renderer and the screen saver on real monitors: two of them, a mode that really changes,
+and the display given back however a run ends (a dummy-driver X server, read from Windows' side
+through the probe and from X's side through xrandr)."""
+
+import os
+import subprocess
+
+from harness import (DummyScreen, Monitor, ScenarioFailure, check, holds_for, run_scenarios,
+                     scenario, tool, wait_until)
+
+RENDERER = "Velmora.dll"
+TITLE = "VelmoraVC"
+RUN_FORM = "Velmora_Main"
+WS_MINIMIZE = 0x20000000
+WS_EX_TOPMOST = 0x00000008
+
+PRIMARY = Monitor(1920, 1080, 0, 0, primary=True)
+SECOND = Monitor(1280, 1024, 1920, 0)
+TWO_MONITORS = DummyScreen([PRIMARY, SECOND])
+TWO_MONITORS_REFUSING = DummyScreen([PRIMARY, SECOND], offers_1024x768=False)
+
+# What Windows reports for the two monitors before a run and during a granted one (Wine moves
+# the second monitor to the primary's new right edge).
+BEFORE = [((0, 0, 1920, 1080), "1920x1080", True), ((1920, 0, 3200, 1024), "1280x1024", False)]
+SWITCHED = [((0, 0, 1024, 768), "1024x768", True), ((1024, 0, 2304, 1024), "1280x1024", False)]
+
+
+# --- reading the monitors from both sides --------------------------------------------------
+
+def windows_monitors(world):
+    """Windows' monitors, sorted by place: (rectangle, WxH of the device's mode, primary)."""
+    code, output = world.probe("monitors")
+    check(code == 0, f"the probe could not list the monitors: {output!r}")
+    found = []
+    for line in output.splitlines():
+        if line.startswith("monitor="):
+            _, rect, mode, primary = line[len("monitor="):].split(" ")
+            size = "x".join(mode.split("x")[:2])
+            found.append((tuple(int(v) for v in rect.split(",")), size, primary == "1"))
+    return sorted(found)
+
+
+def x_monitors(world):
+    """X's active outputs, sorted by place: (rectangle, primary)."""
+    output = subprocess.run([tool("xrandr"), "-d", world.display, "--listmonitors"],
+                            check=True, capture_output=True, text=True).stdout
+    found = []
+    for line in output.splitlines()[1:]:
+        # " 0: +*DUMMY0 1920/508x1080/286+0+0  DUMMY0"
+        fields = line.split()
+        geometry = fields[2]
+        width = int(geometry.split("/")[0])
+        height = int(geometry.split("x")[1].split("/")[0])
+        x, y = (int(v) for v in geometry.split("+")[1:3])
+        found.append(((x, y, x + width, y + height), "*" in fields[1]))
+    return sorted(found)
+
+
+def expected_x(monitors):
+    """X's view of Windows' monitors: the same rectangles moved so that X's screen starts
+    at (0, 0)."""
+    left = min(rect[0] for rect, _, _ in monitors)
+    top = min(rect[1] for rect, _, _ in monitors)
+    return sorted(((r[0] - left, r[1] - top, r[2] - left, r[3] - top), primary)
+                  for r, _, primary in monitors)
+
+
+def both_sides_show(world, monitors):
+    """Whether Windows and X both have exactly these monitors now (for wait_until)."""
+    seen = windows_monitors(world)
+    if seen != sorted(monitors):
+        raise ScenarioFailure(f"Windows sees {seen}")
+    seen_x = x_monitors(world)
+    if seen_x != expected_x(monitors):
+        raise ScenarioFailure(f"X sees {seen_x}")
+    return True
+
+
+def wait_for_monitors(world, monitors, what, timeout=10):
+    wait_until(lambda: both_sides_show(world, monitors), timeout, what)
+
+
+# --- the renderer -----------------------------------------------------------------------
+
+def start_renderer(world, env=None):
+    process = world.wine_at(world.program(RENDERER), env=env)
+    window = world.wait_for_window(TITLE, process=process, visible=True)
+    return process, window
+
+
+def press_escape(world, window):
+    # No window manager runs: point at the window so that X delivers the key to it.
+    left, top, right, bottom = window["rect"]
+    world.move_mouse(max(left, 0) + 200, max(top, 0) + 200)
+    world.hold_key("Escape")
+
+
+def end_with_escape(world, process, window):
+    press_escape(world, window)
+    code = world.wait_exit(process, 5.0)
+    check(code == 0, f"after Esc the renderer gave {code} (None: still running)")
+
+
+def lit_box(image, area, threshold=120):
+    """The bounding box (left, top, right, bottom) of the pixels brighter than threshold in
+    area, on a 2-pixel grid, or None."""
+    left, top, right, bottom = area
+    xs, ys = [], []
+    for y in range(top, bottom, 2):
+        row = 3 * y * image.width
+        for x in range(left, right, 2):
+            offset = row + 3 * x
+            if max(image.rgb[offset:offset + 3]) >= threshold:
+                xs.append(x)
+                ys.append(y)
+    return (min(xs), min(ys), max(xs) + 1, max(ys) + 1) if xs else None
+
+
+def check_ball_round_and_centred(image, area):
+    """The ball's light sits in the middle of area (a monitor's place in the picture) and
+    is about as wide as it is high."""
+    box = lit_box(image, area)
+    check(box is not None, f"no ball on the primary monitor at {area}")
+    centre_x, centre_y = (box[0] + box[2]) / 2, (box[1] + box[3]) / 2
+    width, height = box[2] - box[0], box[3] - box[1]
+    mid_x, mid_y = (area[0] + area[2]) / 2, (area[1] + area[3]) / 2
+    size = area[3] - area[1]
+    check(abs(centre_x - mid_x) <= 0.06 * size and abs(centre_y - mid_y) <= 0.06 * size,
+          f"the ball's light {box} is not centred on the primary {area}")
+    check(0.8 <= width / height <= 1.25, f"the ball's light {box} is not round")
+
+
+def check_black(image, area, label):
+    left, top, right, bottom = area
+    for y in range(top, bottom, 16):
+        for x in range(left, right, 16):
+            pixel = image.pixel(x, y)
+            check(max(pixel) <= 8, f"{label}: pixel ({x},{y}) is {pixel}, not black")
+
+
+def x_area(monitors, rect):
+    """Where Windows' rectangle lies in a picture of X's screen."""
+    left = min(r[0] for r, _, _ in monitors)
+    top = min(r[1] for r, _, _ in monitors)
+    return (rect[0] - left, rect[1] - top, rect[2] - left, rect[3] - top)
+
+
+def check_cover(world, monitors, label):
+    """The renderer's one window covers every monitor: the ball round and centred on the
+    primary, every other monitor black."""
+    left = min(r[0] for r, _, _ in monitors)
+    top = min(r[1] for r, _, _ in monitors)
+    right = max(r[2] for r, _, _ in monitors)
+    bottom = max(r[3] for r, _, _ in monitors)
+    window = world.find_window(TITLE)
+    check(window is not None and window["rect"] == (left, top, right, bottom),
+          f"the renderer's window {window and window['rect']} is not the virtual screen")
+    check(window["exstyle"] & WS_EX_TOPMOST, f"not top-most: {window['exstyle']:#x}")
+
+    def shows_the_shot():
+        image = world.picture(label)
+        for rect, _, primary in monitors:
+            area = x_area(monitors, rect)
+            if primary:
+                check_ball_round_and_centred(image, area)
+            else:
+                check_black(image, area, "another monitor")
+        return True
+    wait_until(shows_the_shot, 15, "the ball on the primary and black elsewhere")
+
+
+# --- scenarios ----------------------------------------------------------------------------
+
+@scenario(screen=TWO_MONITORS)
+def granted_mode_on_two_monitors_covers_both_and_esc_gives_them_back(world):
+    wait_for_monitors(world, BEFORE, "the two monitors before the run")
+    process, window = start_renderer(world)
+    wait_for_monitors(world, SWITCHED, "the primary at 1024x768 during the run")
+    check_cover(world, SWITCHED, "granted")
+    end_with_escape(world, process, window)
+    wait_for_monitors(world, BEFORE, "both monitors back after Esc")
+
+
+@scenario(screen=DummyScreen([PRIMARY]))
+def display_mode_is_restored_after_the_run(world):
+    before = [((0, 0, 1920, 1080), "1920x1080", True)]
+    wait_for_monitors(world, before, "the monitor before the run")
+    process, window = start_renderer(world)
+    wait_for_monitors(world, [((0, 0, 1024, 768), "1024x768", True)], "the switched mode")
+    end_with_escape(world, process, window)
+    wait_for_monitors(world, before, "the mode back after the run")
+
+
+@scenario(screen=TWO_MONITORS)
+def a_start_failing_after_the_switch_gives_the_display_back_before_its_error_box(world):
+    process = world.wine_at(world.program(RENDERER), env={"VELMORA_TEST_NO_PIXEL_FORMAT": "1"})
+    world.wait_for_window("ERROR", process=process, visible=True)
+    # The box is up: the display must be the user's own again already.
+    both_sides_show(world, BEFORE)
+    world.close_window("ERROR")
+    code = world.wait_exit(process, 10.0)
+    check(code not in (None, 0), f"a failed start ended with exit code {code}")
+    both_sides_show(world, BEFORE)
+
+
+@scenario(screen=TWO_MONITORS_REFUSING)
+def refused_mode_covers_both_monitors_as_they_are(world):
+    wait_for_monitors(world, BEFORE, "the two monitors before the run")
+    process, window = start_renderer(world)
+    check(window["rect"] == (0, 0, 3200, 1080), f"the cover is {window['rect']}")
+    both_sides_show(world, BEFORE)
+    check_cover(world, BEFORE, "refused")
+    end_with_escape(world, process, window)
+    wait_for_monitors(world, BEFORE, "nothing changed after Esc")
+
+
+@scenario(screen=TWO_MONITORS)
+def input_on_the_second_monitor_neither_ends_nor_deactivates_the_run(world):
+    process, window = start_renderer(world)
+    wait_for_monitors(world, SWITCHED, "the primary at 1024x768 during the run")
+    world.move_mouse(1024 + 300, 300)  # X's place of the second monitor after the switch
+    world.move_mouse(1024 + 700, 600)
+    world.click(1024 + 640, 512)
+
+    def still_covering():
+        current = world.find_window(TITLE)
+        return (process.poll() is None and current is not None
+                and current["foreground"] == 1 and current["exstyle"] & WS_EX_TOPMOST
+                and not current["style"] & WS_MINIMIZE)
+    holds_for(still_covering, 1.5, "the renderer running, in front and top-most after input "
+              "on the second monitor")
+    both_sides_show(world, SWITCHED)
+    end_with_escape(world, process, window)
+    wait_for_monitors(world, BEFORE, "both monitors back after Esc")
+
+
+# --- every way a screen-saver run ends ------------------------------------------------------
+
+def start_saver_run(world, renderer=RENDERER, env=None):
+    """Velmora.scr /s from a folder of its own, with the given program as its renderer."""
+    folder = world.program_folder("programs", ["Velmora.scr"], renamed={RENDERER: renderer})
+    saver = world.wine_at(os.path.join(folder, "Velmora.scr"), "/s", env=env)
+    world.wait_for_window(RUN_FORM, process=saver)
+    world.wait_for_window(TITLE, process=saver, visible=True)
+    return saver
+
+
+def run_and_end(world, end, renderer=RENDERER, env=None, within=10):
+    """A run on two monitors ended by end(world, saver): switched during it, both monitors
+    back afterwards, read from both sides."""
+    wait_for_monitors(world, BEFORE, "the two monitors before the run")
+    saver = start_saver_run(world, renderer, env)
+    wait_for_monitors(world, SWITCHED, "the primary at 1024x768 during the run")
+    end(world, saver)
+    world.wait_exit(saver, within)
+    check(world.wait_until_gone(TITLE, within), "the renderer outlived the run")
+    wait_for_monitors(world, BEFORE, "both monitors back after the run")
+
+
+@scenario(screen=TWO_MONITORS)
+def a_run_ended_by_esc_gives_the_modes_back(world):
+    run_and_end(world, lambda w, _: press_escape(w, w.find_window(TITLE)))
+
+
+@scenario(screen=TWO_MONITORS)
+def a_run_ended_by_closing_its_run_window_gives_the_modes_back(world):
+    run_and_end(world, lambda w, _: w.close_window(RUN_FORM))
+
+
+@scenario(screen=TWO_MONITORS)
+def a_run_whose_saver_is_killed_gives_the_modes_back(world):
+    def kill(w, _):
+        code, _ = w.probe("kill", RUN_FORM)  # as a task manager would
+        check(code == 0, "could not end the saver")
+    run_and_end(world, kill)
+
+
+@scenario(screen=TWO_MONITORS)
+def a_run_whose_renderer_hangs_gives_the_modes_back(world):
+    # A stand-in that switches the mode and then stops answering: only the saver is left
+    # to end it and give the display back (after its 5 s limit).
+    env = {"VELMORA_PROBE_RENDERER_SWITCH": "1", "VELMORA_PROBE_RENDERER_HANG_MS": "3000"}
+    run_and_end(world, lambda w, _: None, renderer="velmora_probe.exe", env=env, within=20)
+
+
+@scenario(screen=TWO_MONITORS)
+def a_run_whose_renderer_crashes_gives_the_modes_back(world):
+    # A stand-in that switches the mode and dies, when asked to close, with no teardown.
+    env = {"VELMORA_PROBE_RENDERER_SWITCH": "1", "VELMORA_PROBE_RENDERER_CRASH_ON_CLOSE": "1"}
+    run_and_end(world, lambda w, _: w.close_window(TITLE), renderer="velmora_probe.exe",
+                env=env)
+
+
+@scenario(screen=TWO_MONITORS)
+def another_program_taking_the_screen_gives_the_modes_back_until_the_run_is_back(world):
+    wait_for_monitors(world, BEFORE, "the two monitors before the run")
+    process, window = start_renderer(world)
+    wait_for_monitors(world, SWITCHED, "the primary at 1024x768 during the run")
+    other = world.wine("velmora_probe.exe", "box", "300", "200", "Other", log="other")
+    world.wait_for_window("Other", process=other, visible=True)
+    code, _ = world.probe("activate", "Other")
+    check(code == 0, "could not activate the other program")
+    wait_for_monitors(world, BEFORE, "both monitors back while another program has the screen")
+    code, _ = world.probe("activate", TITLE)
+    check(code == 0, "could not activate the renderer again")
+    wait_for_monitors(world, SWITCHED, "the primary switched again once the run is back")
+    end_with_escape(world, process, world.find_window(TITLE))
+    wait_for_monitors(world, BEFORE, "both monitors back after Esc")
+
+
+# --- other layouts ----------------------------------------------------------------------------
+
+def covered_as_windows_sees_it(world, label):
+    """During a run: the primary at 1024x768 and the cover as Windows now has the monitors."""
+    monitors = wait_until(lambda: [m for m in windows_monitors(world)
+                                   if m[2] and m[1] == "1024x768"] and windows_monitors(world),
+                          10, "the primary at 1024x768 during the run")
+    check_cover(world, monitors, label)
+    return monitors
+
+
+@scenario(screen=DummyScreen([Monitor(1920, 1080, 1280, 0, primary=True),
+                              Monitor(1280, 1024, 0, 0)]))
+def a_primary_that_is_not_on_the_left_carries_the_ball(world):
+    before = [((-1280, 0, 0, 1024), "1280x1024", False), ((0, 0, 1920, 1080), "1920x1080", True)]
+    wait_for_monitors(world, before, "the second monitor left of the primary")
+    process, window = start_renderer(world)
+    covered_as_windows_sees_it(world, "primary_right")
+    end_with_escape(world, process, window)
+    wait_for_monitors(world, before, "both monitors back after Esc")
+
+
+@scenario(screen=DummyScreen([Monitor(1280, 1024, 0, 0, primary=True),
+                              Monitor(1920, 1200, 1280, 0)], offers_1024x768=False))
+def monitors_of_different_heights_keep_the_ball_round_on_the_primary(world):
+    # Refused: the cover stays 3200 x 1200 with the shot at the primary's 1280 x 1024.
+    before = [((0, 0, 1280, 1024), "1280x1024", True), ((1280, 0, 3200, 1200), "1920x1200", False)]
+    wait_for_monitors(world, before, "a short primary beside a taller monitor")
+    process, window = start_renderer(world)
+    check_cover(world, before, "heights")
+    end_with_escape(world, process, window)
+    wait_for_monitors(world, before, "nothing changed after Esc")
+
+
+@scenario(screen=DummyScreen([PRIMARY]))
+def a_monitor_added_during_the_run_is_covered_within_2_s(world):
+    process, window = start_renderer(world)
+    wait_for_monitors(world, [((0, 0, 1024, 768), "1024x768", True)], "the switched mode")
+    DummyScreen.add_monitor(world.display, 1, Monitor(1280, 1024, 1024, 0), (2304, 1024))
+    wait_until(lambda: len(windows_monitors(world)) == 2, 10, "Windows to see the new monitor")
+    monitors = windows_monitors(world)
+    virtual = (min(r[0] for r, _, _ in monitors), min(r[1] for r, _, _ in monitors),
+               max(r[2] for r, _, _ in monitors), max(r[3] for r, _, _ in monitors))
+    wait_until(lambda: world.find_window(TITLE)["rect"] == virtual, 2,
+               f"the cover to grow to {virtual}")
+    check_cover(world, monitors, "added")
+    end_with_escape(world, process, window)
+
+
+run_scenarios(globals())
