@@ -5,14 +5,14 @@ import os
 import re
 import signal
 import subprocess
-import time
 
-from native_harness import (HERE, bright_extent, check, holds_for, run_scenarios, scenario,
-                            tool, velmora_path, wait_for_ball, wait_until)
+from native_harness import (HERE, check, holds_for, run_scenarios, scenario, tool, velmora_path,
+                            wait_for_ball, wait_until)
+from ball_shape import check_round_and_centred
 
 TITLE = "VelmoraVC"
-SHOT_SPACING = 0.15  # seconds between two samples of the tumbling ball
 XEV_CHILD = (0, 0, 64, 64)  # xev's own child window, white, in its window's corner
+EXIT_HOLD = 3  # seconds a held velmora waits at its exit
 
 
 def start_own_window(world, *args):
@@ -22,26 +22,25 @@ def start_own_window(world, *args):
     return process, window
 
 
-def check_proportions(world, window, width, height, when):
-    """The tumbling ball over three seconds of frames (about 200 degrees of its turn):
-    centred, as tall as it is wide at its widest, its size a fixed share of the height
-    (the 60-degree vertical field of view)."""
-    boxes = []
-    for shot in range(12):
-        image = world.picture(f"proportions_{width}x{height}_{shot}", window)
-        box = bright_extent(image, ignore=XEV_CHILD)
-        check(box is not None, f"{when}: nothing lit")
-        boxes.append(box)
-        time.sleep(SHOT_SPACING)
-    widest = max(right - left for left, _, right, _ in boxes)
-    tallest = max(bottom - top for _, top, _, bottom in boxes)
-    centre_x = sum(left + right for left, _, right, _ in boxes) / (2 * len(boxes))
-    centre_y = sum(top + bottom for _, top, _, bottom in boxes) / (2 * len(boxes))
-    facts = f"{when}: boxes {boxes} in {width}x{height}"
-    check(abs(centre_x - width / 2) < 0.1 * width and abs(centre_y - height / 2) < 0.15 * height,
-          f"not in the middle, {facts}")
-    check(0.8 < widest / tallest < 1.25, f"stretched ({widest} x {tallest} px), {facts}")
-    check(0.3 < tallest / height < 0.75, f"size {tallest} px is no share of the height, {facts}")
+def start_held_at_exit(world):
+    """velmora in its own window, held EXIT_HOLD s on entering its exit (strace delays the
+    exit_group call): X ends a client's windows once its process has gone, so only while it is
+    held can one tell whether velmora closed its window itself. Returns strace's process (it
+    ends with velmora's exit code), velmora's PID and its window."""
+    tracer = world.velmora(prefix=(tool("strace"), "-qq", "-o", os.devnull, "-e",
+                                   "trace=exit_group", "-e",
+                                   f"inject=exit_group:delay_enter={EXIT_HOLD * 1000000}"))
+    window = world.wait_for_window(TITLE, tracer, visible=True)
+    wait_for_ball(world, "held", window)
+    with open(f"/proc/{tracer.pid}/task/{tracer.pid}/children") as children:
+        return tracer, int(children.read().split()[0]), window
+
+
+def expect_window_gone_first(world, tracer, what):
+    wait_until(lambda: world.find_window(TITLE) is None, 2, f"the window to go after {what}",
+               process=tracer)
+    check(tracer.poll() is None, f"after {what} the window outlived the process")
+    expect_clean_exit(world, tracer, EXIT_HOLD + 2, what)
 
 
 def wait_for_reports(world, process, count, timeout=20):
@@ -78,7 +77,10 @@ def q_and_the_window_managers_close_end_it(world):
     process, window = start_own_window(world)
     world.send_close(window)
     expect_clean_exit(world, process, 2, "WM_DELETE_WINDOW")
-    check(world.find_window(TITLE) is None, "the window outlived the program")
+
+    tracer, _, window = start_held_at_exit(world)
+    world.send_close(window)
+    expect_window_gone_first(world, tracer, "WM_DELETE_WINDOW")
 
 
 @scenario()
@@ -98,14 +100,14 @@ def window_id_draws_into_that_window_and_follows_its_size(world):
     check(process.poll() is None, f"velmora ended: {world.read_stderr(process)!r}")
     check(world.find_window(TITLE) is None, "velmora made a window of its own")
     check((image.width, image.height) == (640, 480), f"window {image.width}x{image.height}")
-    check_proportions(world, target, 640, 480, "before the resize")
+    check_round_and_centred(world, target, 640, 480, "before the resize", XEV_CHILD)
 
     # From 4:3 to 2:1. A viewport left at the old size would put the ball off the middle
     # (or out of sight); a projection left at the old aspect would stretch it sideways.
     world.resize(target, 600, 300)
     image = wait_for_ball(world, "window_id_resized", target, timeout=5)
     check((image.width, image.height) == (600, 300), f"resized {image.width}x{image.height}")
-    check_proportions(world, target, 600, 300, "after the resize")
+    check_round_and_centred(world, target, 600, 300, "after the resize", XEV_CHILD)
 
     process.send_signal(signal.SIGTERM)
     expect_clean_exit(world, process, 1, "SIGTERM")
@@ -133,7 +135,10 @@ def sigterm_and_sigint_end_it_within_a_second(world):
         process, _ = start_own_window(world)
         process.send_signal(sig)
         expect_clean_exit(world, process, 1, sig.name)
-        check(world.find_window(TITLE) is None, f"the window outlived {sig.name}")
+
+    tracer, pid, _ = start_held_at_exit(world)
+    os.kill(pid, signal.SIGTERM)
+    expect_window_gone_first(world, tracer, "SIGTERM")
 
 
 @scenario()
