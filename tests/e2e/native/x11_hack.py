@@ -5,6 +5,7 @@ import os
 import re
 import signal
 import subprocess
+import time
 
 from native_harness import (HERE, check, holds_for, run_scenarios, scenario, tool, velmora_path,
                             wait_for_ball, wait_until)
@@ -119,12 +120,14 @@ def root_draws_on_the_screen_savers_window_or_the_root(world):
     process = world.velmora("--root", env=world.env(XSCREENSAVER_WINDOW=hex(target)))
     wait_for_ball(world, "xscreensaver_window", target)
     check(process.poll() is None, f"velmora ended: {world.read_stderr(process)!r}")
+    check(world.find_window(TITLE) is None, "velmora made a window of its own")
     # The owner goes, and its window with it: nothing is left to draw on.
     owner.terminate()
     expect_clean_exit(world, process, 1, "the end of the window drawn on")
 
     process = world.velmora("--root", label="root")
     wait_for_ball(world, "root")
+    check(world.find_window(TITLE) is None, "velmora made a window of its own")
     process.send_signal(signal.SIGTERM)
     expect_clean_exit(world, process, 1, "SIGTERM")
 
@@ -144,7 +147,16 @@ def sigterm_and_sigint_end_it_within_a_second(world):
 @scenario()
 def fps_reports_rate_and_cpu_once_a_second(world):
     process, _ = start_own_window(world, "--fps")
-    wait_for_reports(world, process, 2)
+    # When each of the next four reports was read (some came while the ball was awaited).
+    wait_for_reports(world, process, 1)
+    earlier = world.read_stderr(process).count(" fps, ")
+    seen = []
+    for count in range(earlier + 1, earlier + 5):
+        wait_for_reports(world, process, count)
+        seen.append(time.monotonic())
+    gaps = [later - earlier for earlier, later in zip(seen, seen[1:])]
+    # Never sooner than a second apart (less the polls' slack), nor left out now and then.
+    check(min(gaps) > 0.8 and sum(gaps) < 6, f"reports {gaps} s apart")
     process.send_signal(signal.SIGTERM)
     expect_clean_exit(world, process, 1, "SIGTERM")
     lines = world.read_stderr(process).splitlines()
