@@ -11,8 +11,8 @@ SPACING = 0.15  # seconds between two shots: twelve span about 200 degrees of th
 
 
 def lit_box(image, ignore=(0, 0, 0, 0)):
-    """Bounding box (left, top, right, bottom) of the lit pixels outside the ignore box
-    (left, top, right, bottom), on a grid of about 500 columns, or None."""
+    """Bounding box (left, top, right, bottom) of the lit pixels outside the ignore box, on a
+    grid of about 500 columns, or None."""
     step = max(2, image.width // 500)
     xs, ys = [], []
     for y in range(0, image.height, step):
@@ -35,8 +35,7 @@ def check_round_and_centred(world, window, width, height, when, ignore=(0, 0, 0,
     field of view). Returns the last picture."""
     boxes = []
     for shot in range(SHOTS):
-        if shot:
-            time.sleep(SPACING)
+        time.sleep(SPACING)
         image = world.picture(f"proportions_{width}x{height}_{shot}", window)
         check((image.width, image.height) == (width, height),
               f"{when}: the picture is {image.width}x{image.height}")

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <vector>
@@ -32,13 +33,6 @@ class SceneFrames : public ::testing::Test {
     }
 
     void TearDown() override { animation_.releaseAnimation(); }
-
-    GLuint glowName() const {
-        glowTexture->bind();
-        GLint bound = 0;
-        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-        return static_cast<GLuint>(bound);
-    }
 
     std::vector<uint8_t> frameAt(double t) {
         animation_.drawFrame(t);
@@ -81,7 +75,7 @@ const double kTimes[] = {0.0, 0.5, 7.25, 100.0, 3600.0, 86400.0 * 7};
 }  // namespace
 
 TEST_F(SceneFrames, LeavesBlendingOffDepthWritesOnAndTextureGenerationOff) {
-    const GLuint glow = glowName();
+    const GLuint glow = glowTexture->name();
     for (double t : kTimes) {
         SCOPED_TRACE(t);
         drawScene(t);
@@ -162,19 +156,13 @@ TEST_F(SceneFrames, DrawingNeverChangesTheMesh) {
     EXPECT_EQ(std::memcmp(indices.data(), mesh->indices(), indices.size() * sizeof(uint16_t)), 0);
 }
 
-// GL objects of each kind whose names are in use, among the first few thousand names.
-struct LiveObjects {
-    int textures = 0;
-    int buffers = 0;
-    int lists = 0;
-};
-
-LiveObjects liveObjects() {
-    LiveObjects live;
+// How many names are in use among the first few thousand: textures, buffers, display lists.
+std::array<int, 3> liveObjects() {
+    std::array<int, 3> live{};
     for (GLuint name = 1; name <= 4096; ++name) {
-        live.textures += glIsTexture(name) == GL_TRUE ? 1 : 0;
-        live.buffers += glIsBuffer(name) == GL_TRUE ? 1 : 0;
-        live.lists += glIsList(name) == GL_TRUE ? 1 : 0;
+        live[0] += glIsTexture(name);
+        live[1] += glIsBuffer(name);
+        live[2] += glIsList(name);
     }
     return live;
 }
@@ -183,17 +171,14 @@ TEST(AnimationRelease, LeavesNoTextureBufferOrDisplayListBehind) {
     OffscreenContext context{kWidth, kHeight};
     renderSettings = kFixedRenderSettings;
     resizeViewport(kWidth, kHeight);
-    const LiveObjects before = liveObjects();
+    const std::array<int, 3> before = liveObjects();
     VelmoraAnimation animation;
     animation.initAnimation();
     animation.drawFrame(1.0);
     glFinish();
-    EXPECT_GT(liveObjects().textures, before.textures) << "no glow texture was made";
+    EXPECT_GT(liveObjects()[0], before[0]) << "no glow texture was made";
     animation.releaseAnimation();
-    const LiveObjects after = liveObjects();
-    EXPECT_EQ(after.textures, before.textures);
-    EXPECT_EQ(after.buffers, before.buffers);
-    EXPECT_EQ(after.lists, before.lists);
+    EXPECT_EQ(liveObjects(), before);
     EXPECT_EQ(glowTexture, nullptr);
     EXPECT_EQ(sceneMesh(), nullptr);
 }

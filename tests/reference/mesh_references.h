@@ -9,12 +9,12 @@
 #include "geometry/mesh.h"
 #include "reference/sha256.h"
 
-// Of buildSceneMesh(3), checked by eye (`velmora-tool mesh --scene`): the four-lobed lump.
+// Of buildSceneMesh(3), the four-lobed lump whose shape the scene mesh tests check.
 inline constexpr const char* kSceneMeshSha256 =
     "e03c4faf8a09080190e6fcc122c2c66fbf3d9f29c444522cdaf8fc42c2dee931";
 
-// SHA-256 of the positions and normals of the vertices the indices reach, then of every
-// index, as the bytes the GL reads. The unreferenced tail is left out: nothing draws it.
+// SHA-256 of the referenced vertices' positions and normals and of the indices, as the GL reads
+// them (the unreferenced tail is left out: nothing draws it).
 inline std::string meshSha256(const Mesh& mesh) {
     const size_t vectors = static_cast<size_t>(mesh.referencedVertexCount()) * sizeof(Vector3);
     const size_t indices = static_cast<size_t>(mesh.indexCount()) * sizeof(uint16_t);

@@ -24,10 +24,9 @@ def start_own_window(world, *args):
 
 
 def start_held_at_exit(world):
-    """velmora in its own window, held EXIT_HOLD s on entering its exit (strace delays the
-    exit_group call): X ends a client's windows once its process has gone, so only while it is
-    held can one tell whether velmora closed its window itself. Returns strace's process (it
-    ends with velmora's exit code), velmora's PID and its window."""
+    """velmora held EXIT_HOLD s at its exit (strace delays exit_group): X ends a dead client's
+    windows, so only then can one tell whether velmora closed its window itself. Returns
+    strace's process (it ends with velmora's exit code), velmora's PID and its window."""
     tracer = world.velmora(prefix=(tool("strace"), "-qq", "-o", os.devnull, "-e",
                                    "trace=exit_group", "-e",
                                    f"inject=exit_group:delay_enter={EXIT_HOLD * 1000000}"))
@@ -166,31 +165,26 @@ def fps_reports_rate_and_cpu_once_a_second(world):
     check(all(float(m.group(1)) > 0 for m in matches), f"no frames counted: {lines!r}")
 
 
+def reported_rates(world, process, spans=4, within=2, timeout=30):
+    """The --fps report's frame rates, once it has given that many one-second spans; the
+    process is then ended by SIGTERM, which it obeys within that many seconds."""
+    pattern = re.compile(r"^velmora: (\d+\.\d) fps", re.MULTILINE)
+    wait_until(lambda: len(pattern.findall(world.read_stderr(process))) >= spans, timeout,
+               f"{spans} frame-rate reports", process=process)
+    process.send_signal(signal.SIGTERM)
+    expect_clean_exit(world, process, within, "SIGTERM")
+    return [float(rate) for rate in pattern.findall(world.read_stderr(process))]
+
+
 @scenario()
 def delay_slows_the_frames_down(world):
     process, _ = start_own_window(world, "--fps", "--delay", "200000")
-    wait_for_reports(world, process, 2)
-    process.send_signal(signal.SIGTERM)
-    # The signal cuts the sleep short.
-    expect_clean_exit(world, process, 1, "SIGTERM during a delay")
-    rates = [float(m.group(1)) for m in re.finditer(r"([\d.]+) fps", world.read_stderr(process))]
-    check(rates, "no report")
+    rates = reported_rates(world, process, spans=2, within=1)  # the signal cuts a sleep short
     check(all(r <= 5.2 for r in rates), f"200 ms between frames, yet {rates} fps")
 
     process, _ = start_own_window(world, "--delay", "5000000")
     process.send_signal(signal.SIGTERM)
     expect_clean_exit(world, process, 1, "SIGTERM during a 5 s delay")
-
-
-def reported_rates(world, process, spans=4, timeout=30):
-    """The --fps report's frame rates, once it has given that many one-second spans; the
-    process is then ended."""
-    pattern = re.compile(r"^velmora: (\d+\.\d) fps", re.MULTILINE)
-    wait_until(lambda: len(pattern.findall(world.read_stderr(process))) >= spans, timeout,
-               f"{spans} frame-rate reports", process=process)
-    process.send_signal(signal.SIGTERM)
-    expect_clean_exit(world, process, 2, "SIGTERM")
-    return [float(rate) for rate in pattern.findall(world.read_stderr(process))]
 
 
 @scenario()

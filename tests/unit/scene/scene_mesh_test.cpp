@@ -49,8 +49,7 @@ TEST(SceneMesh, DetailLevelThreeIsTheSixtyFourBySixtyFourSphere) {
 }
 
 TEST(SceneMesh, HasItsFixedBitsEveryTime) {
-    // The angles, the sine arguments and the normals each rounded as the Windows build
-    // rounds them; built twice, since nothing of one build may change the next.
+    // Every float rounded as in the Windows build; twice, as one build may not change the next.
     EXPECT_EQ(meshSha256(*buildSceneMesh(3)), kSceneMeshSha256);
     EXPECT_EQ(meshSha256(*buildSceneMesh(3)), kSceneMeshSha256);
 }
