@@ -8,7 +8,7 @@ libgtest-dev googletest libpng-dev libegl-dev libgl-dev libglu1-mesa-dev libegl-
 clang libclang-rt-14-dev
 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
 wine64 fonts-wine xvfb xdotool imagemagick x11-utils fonts-ipafont-gothic
-libx11-dev libxrandr-dev valgrind xscreensaver xscreensaver-data
+libx11-dev libxrandr-dev valgrind strace xscreensaver xscreensaver-data
 xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
 pulseaudio pulseaudio-utils lame gstreamer1.0-plugins-good
 dpkg-dev lintian

@@ -46,8 +46,15 @@ with tempfile.TemporaryDirectory() as work:
     result = run("mesh", "--scene", "--out", scene)
     check(result.returncode == 0, f"scene mesh: exit {result.returncode} {result.stderr!r}")
     vertices, normals, faces = read_obj(scene)
-    check((len(vertices), len(faces)) == (4034, 8064),
-          f"scene mesh: {len(vertices)} vertices, {len(faces)} faces")
+    # The faces close the surface: every edge walked once each way, V - E + F = 2.
+    walks = set()
+    for face in faces:
+        corners = [c.split("//")[0] for c in face.split()[1:]]
+        walks.update(zip(corners, corners[1:] + corners[:1]))
+    check(all((b, a) in walks for a, b in walks) and len(walks) == 3 * len(faces),
+          "scene mesh: an edge is open or walked twice the same way")
+    check(len(vertices) - len(walks) // 2 + len(faces) == 2,
+          f"scene mesh: {len(vertices)} vertices, {len(walks) // 2} edges, {len(faces)} faces")
     check(not any("nan" in n or "inf" in n for n in normals), "scene mesh has non-finite normals")
 
     for bad in (["--stacks", "1"], ["--slices", "2"], ["--slices", "1057", "--stacks", "64"],

@@ -1,5 +1,6 @@
 """The running renderer's picture: the glowing ball at the centre of a black screen."""
 
+from ball_shape import check_round_and_centred
 from harness import check, run_scenarios, scenario, wait_until
 
 RENDERER = "Velmora.dll"
@@ -17,18 +18,19 @@ def peak_channel(image, left, top, width, height):
                for x in range(left, left + width))
 
 
+def check_black_corners(image, label):
+    width, height = image.width, image.height
+    for name, (left, top) in {"top left": (0, 0), "top right": (width - CORNER, 0),
+                              "bottom left": (0, height - CORNER),
+                              "bottom right": (width - CORNER, height - CORNER)}.items():
+        level = brightest_channel(image, left, top, CORNER, CORNER)
+        check(level < 4, f"{label}: {name} corner is not black (mean level {level:.1f})")
+
+
 def check_ball_on_black(image, label):
     check((image.width, image.height) == (WIDTH, HEIGHT),
           f"{label}: screenshot is {image.width} x {image.height}")
-    corners = {
-        "top left": (0, 0),
-        "top right": (WIDTH - CORNER, 0),
-        "bottom left": (0, HEIGHT - CORNER),
-        "bottom right": (WIDTH - CORNER, HEIGHT - CORNER),
-    }
-    for name, (left, top) in corners.items():
-        level = brightest_channel(image, left, top, CORNER, CORNER)
-        check(level < 4, f"{label}: {name} corner is not black (mean level {level:.1f})")
+    check_black_corners(image, label)
     # The ball always covers the middle eighth of the screen; the ripple of its glow may
     # darken single spots there, never the whole block.
     box = (WIDTH * 7 // 16, HEIGHT * 7 // 16, WIDTH // 8, HEIGHT // 8)
@@ -45,10 +47,14 @@ def ball_on_black(world, label):
     return image
 
 
-def hold_escape(world):
+def escape_ends_it(world, process, x, y):
+    world.move_mouse(x, y)  # X sends keys under the pointer
     # Held like a person's key press: a tap shorter than one frame may fall into a single
     # drain of the message queue, and the renderer only sees Esc while it is down.
     world.hold_key("Escape")
+    code = world.wait_exit(process, 2.0)
+    check(code is not None, "the renderer was still running 2 s after Esc")
+    check(code == 0, f"the renderer ended with exit code {code}")
 
 
 @scenario(screen="1024x768x16")
@@ -60,79 +66,21 @@ def ball_glows_at_the_centre_and_tumbles(world):
                "the ball to move")
 
     left, top, right, bottom = window["rect"]
-    world.move_mouse((left + right) // 2, (top + bottom) // 2)  # X sends keys under the pointer
-    hold_escape(world)
-    code = world.wait_exit(process, 2.0)
-    check(code is not None, "the renderer was still running 2 s after Esc")
-    check(code == 0, f"the renderer ended with exit code {code}")
-
-
-def ball_box(image, level=48, step=4):
-    """The bounding box (left, top, right, bottom) of the lit pixels, on a grid of step
-    pixels, or None on a black picture."""
-    xs, ys = [], []
-    for y in range(0, image.height, step):
-        row = 3 * y * image.width
-        for x in range(0, image.width, step):
-            offset = row + 3 * x
-            if max(image.rgb[offset:offset + 3]) > level:
-                xs.append(x)
-                ys.append(y)
-    if not xs:
-        return None
-    return min(xs), min(ys), max(xs) + step, max(ys) + step
-
-
-def wait_for_ball(world, timeout=30):
-    """The first screenshot in which the ball is lit at the centre of the screen."""
-    def lit():
-        image = world.picture("waiting")
-        cx, cy = image.width // 2, image.height // 2
-        return image if peak_channel(image, cx - 32, cy - 32, 64, 64) >= 200 else None
-    return wait_until(lit, timeout, "a lit ball at the centre")
-
-
-def check_round_ball_at_the_centre(image, label):
-    width, height = image.width, image.height
-    for name, (left, top) in {"top left": (0, 0), "top right": (width - CORNER, 0),
-                              "bottom left": (0, height - CORNER),
-                              "bottom right": (width - CORNER, height - CORNER)}.items():
-        level = brightest_channel(image, left, top, CORNER, CORNER)
-        check(level < 4, f"{label}: {name} corner is not black (mean level {level:.1f})")
-    box = ball_box(image)
-    check(box is not None, f"{label}: nothing lit")
-    left, top, right, bottom = box
-    box_width, box_height = right - left, bottom - top
-    # Drawn at the screen's own aspect the lump stays round: never a stretched ellipse.
-    check(max(box_width, box_height) <= 2 * min(box_width, box_height),
-          f"{label}: the ball's box {box} is stretched")
-    middle_x, middle_y = (left + right) / 2, (top + bottom) / 2
-    check(abs(middle_x - width / 2) < height / 8 and abs(middle_y - height / 2) < height / 8,
-          f"{label}: the ball's box {box} is not centred on the {width} x {height} screen")
-    return box
+    escape_ends_it(world, process, (left + right) // 2, (top + bottom) // 2)
 
 
 def ball_round_and_centred_over_several_frames(world, width, height):
     process = world.wine(RENDERER)
     window = world.wait_for_window(TITLE, process=process, visible=True)
     check(window["rect"] == (0, 0, width, height), f"window rectangle {window['rect']}")
-    first = wait_for_ball(world)
-    check((first.width, first.height) == (width, height),
-          f"screenshot is {first.width} x {first.height}")
-    boxes = []
-    previous = first
-    for frame in range(4):
-        image = world.picture(f"frame{frame}")
-        boxes.append(check_round_ball_at_the_centre(image, f"frame {frame}"))
-        previous = image
-    check(previous.rgb != first.rgb, "the ball did not move")
-    print("ball boxes:", boxes)
+    world.wait_for_frames()
+    first = world.picture("first")
+    # Drawn at the screen's own aspect the lump stays round: never a stretched ellipse.
+    last = check_round_and_centred(world, "root", width, height, f"{width} x {height}")
+    check_black_corners(last, "the last frame")
+    check(last.rgb != first.rgb, "the ball did not move")
 
-    world.move_mouse(width // 2, height // 2)  # X sends keys under the pointer
-    hold_escape(world)
-    code = world.wait_exit(process, 2.0)
-    check(code is not None, "the renderer was still running 2 s after Esc")
-    check(code == 0, f"the renderer ended with exit code {code}")
+    escape_ends_it(world, process, width // 2, height // 2)
 
 
 @scenario(screen="1920x1080x24")

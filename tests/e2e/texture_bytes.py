@@ -1,8 +1,8 @@
-"""The Windows build's texture generator gives the bytes of the native build.
+"""The Windows build's texture generator and mesh builder give the bytes of the native build.
 
 The cross-built check program prints, for each reference texture program, the SHA-256 of its
-image and the native value (which the native unit tests hold), plus a checksum of every Ripple
-sine; each pair must be equal.
+image and the native value (which the native unit tests hold), a checksum of every Ripple
+sine and the SHA-256 of the scene mesh; each pair must be equal.
 """
 
 import subprocess
@@ -11,7 +11,7 @@ import tempfile
 from harness import check, run_scenarios, scenario
 
 CHECK_PROGRAM = "velmora_texture_check.exe"
-EXPECTED_NAMES = {"glow", "every_opcode", "ripple_sines"}
+EXPECTED_NAMES = {"glow", "every_opcode", "ripple_sines", "scene_mesh"}
 
 
 @scenario(screen="640x480x24")

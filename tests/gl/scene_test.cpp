@@ -2,11 +2,13 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstring>
 #include <vector>
 
 #include "geometry/mesh.h"
+#define GL_GLEXT_PROTOTYPES 1  // glIsBuffer, for counting buffer objects
 #include "gl_api.h"
 #include "host/egl/egl_offscreen.h"
 #include "host/render_settings.h"
@@ -20,75 +22,26 @@ namespace {
 constexpr int32_t kWidth = 160;
 constexpr int32_t kHeight = 120;
 
-uint8_t ramp(float value) {
-    return static_cast<uint8_t>(std::clamp(value, 0.0f, 255.0f));
-}
-
-// A radial glow like the real one: white at the centre, cyan at 42.5 pixels, blue at 85,
-// black from 127.5 on, bent by a ripple of up to 32 pixels across and 64 down. Stands in
-// while the texture set builds none.
-GLuint makeStandInGlow() {
-    constexpr float kStep = 6.2831853f / 256.0f;  // one period across the texture
-    std::vector<uint8_t> rgb(256 * 256 * 3);
-    for (int y = 0; y < 256; ++y) {
-        for (int x = 0; x < 256; ++x) {
-            const float sx = float(x) + 32.0f * std::sin(2.0f * kStep * float(y) + 16.0f * kStep);
-            const float sy = float(y) + 64.0f * std::sin(kStep * float(x) + 48.0f * kStep);
-            const float d = std::hypot(sx - 128.0f, sy - 128.0f);
-            uint8_t* texel = &rgb[static_cast<size_t>(y * 256 + x) * 3];
-            texel[0] = ramp(255.0f * (1.0f - d / 42.5f));
-            texel[1] = ramp(255.0f * (2.0f - d / 42.5f));
-            texel[2] = ramp(255.0f * (3.0f - d / 42.5f));
-        }
-    }
-    GLuint name = 0;
-    glGenTextures(1, &name);
-    glBindTexture(GL_TEXTURE_2D, name);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR_MIPMAP_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
-    gluBuild2DMipmaps(GL_TEXTURE_2D, GL_RGB, 256, 256, GL_RGB, GL_UNSIGNED_BYTE, rgb.data());
-    return name;
-}
-
 class SceneFrames : public ::testing::Test {
   protected:
+    // The renderer's own start-up, with the viewport its window gets first.
     void SetUp() override {
         renderSettings = kFixedRenderSettings;
         resizeViewport(kWidth, kHeight);
-        buildTextureSet();
-        if (!glowTexture) {
-            standInGlow_ = makeStandInGlow();
-        }
-        setupScene();
-        setTexturing(true);
+        animation_.initAnimation();
+        ASSERT_NE(glowTexture, nullptr) << "start-up built no glow";
     }
 
-    void TearDown() override {
-        releaseTextureSet();
-        releaseScene();
-        if (standInGlow_ != 0) {
-            glDeleteTextures(1, &standInGlow_);
-        }
-    }
-
-    GLuint glowName() const {
-        if (!glowTexture) {
-            return standInGlow_;
-        }
-        glowTexture->bind();
-        GLint bound = 0;
-        glGetIntegerv(GL_TEXTURE_BINDING_2D, &bound);
-        return static_cast<GLuint>(bound);
-    }
+    void TearDown() override { animation_.releaseAnimation(); }
 
     std::vector<uint8_t> frameAt(double t) {
-        drawScene(t);
+        animation_.drawFrame(t);
         glFinish();
         return context_.readPixelsTopDown();
     }
 
     OffscreenContext context_{kWidth, kHeight};
-    GLuint standInGlow_ = 0;
+    VelmoraAnimation animation_;
 };
 
 bool isEnabled(GLenum capability) {
@@ -122,7 +75,7 @@ const double kTimes[] = {0.0, 0.5, 7.25, 100.0, 3600.0, 86400.0 * 7};
 }  // namespace
 
 TEST_F(SceneFrames, LeavesBlendingOffDepthWritesOnAndTextureGenerationOff) {
-    const GLuint glow = glowName();
+    const GLuint glow = glowTexture->name();
     for (double t : kTimes) {
         SCOPED_TRACE(t);
         drawScene(t);
@@ -201,5 +154,31 @@ TEST_F(SceneFrames, DrawingNeverChangesTheMesh) {
     EXPECT_EQ(std::memcmp(vertices.data(), mesh->vertices(), vertices.size() * sizeof(Vector3)), 0);
     EXPECT_EQ(std::memcmp(normals.data(), mesh->normals(), normals.size() * sizeof(Vector3)), 0);
     EXPECT_EQ(std::memcmp(indices.data(), mesh->indices(), indices.size() * sizeof(uint16_t)), 0);
-    EXPECT_EQ(mesh->indexCount(), 24192);
+}
+
+// How many names are in use among the first few thousand: textures, buffers, display lists.
+std::array<int, 3> liveObjects() {
+    std::array<int, 3> live{};
+    for (GLuint name = 1; name <= 4096; ++name) {
+        live[0] += glIsTexture(name);
+        live[1] += glIsBuffer(name);
+        live[2] += glIsList(name);
+    }
+    return live;
+}
+
+TEST(AnimationRelease, LeavesNoTextureBufferOrDisplayListBehind) {
+    OffscreenContext context{kWidth, kHeight};
+    renderSettings = kFixedRenderSettings;
+    resizeViewport(kWidth, kHeight);
+    const std::array<int, 3> before = liveObjects();
+    VelmoraAnimation animation;
+    animation.initAnimation();
+    animation.drawFrame(1.0);
+    glFinish();
+    EXPECT_GT(liveObjects()[0], before[0]) << "no glow texture was made";
+    animation.releaseAnimation();
+    EXPECT_EQ(liveObjects(), before);
+    EXPECT_EQ(glowTexture, nullptr);
+    EXPECT_EQ(sceneMesh(), nullptr);
 }

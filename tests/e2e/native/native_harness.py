@@ -139,22 +139,6 @@ def wait_for_ball(world, label, window="root", timeout=15):
     return wait_until(shown, timeout, f"the ball in '{label}'")
 
 
-def bright_extent(image, threshold=48, ignore=(0, 0, 0, 0)):
-    """Bounding box (left, top, right, bottom) of the lit pixels outside the ignore box
-    (left, top, right, bottom), or None."""
-    xs, ys = [], []
-    for y in range(0, image.height, 2):
-        for x in range(0, image.width, 2):
-            if ignore[0] <= x < ignore[2] and ignore[1] <= y < ignore[3]:
-                continue
-            if brightness(image.pixel(x, y)) >= threshold:
-                xs.append(x)
-                ys.append(y)
-    if not xs:
-        return None
-    return min(xs), min(ys), max(xs), max(ys)
-
-
 # --- processes --------------------------------------------------------------------------
 
 def processes_running(executable):

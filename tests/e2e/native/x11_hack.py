@@ -7,12 +7,13 @@ import signal
 import subprocess
 import time
 
-from native_harness import (HERE, bright_extent, check, holds_for, run_scenarios, scenario,
-                            tool, velmora_path, wait_for_ball, wait_until)
+from native_harness import (HERE, check, holds_for, run_scenarios, scenario, tool, velmora_path,
+                            wait_for_ball, wait_until)
+from ball_shape import check_round_and_centred
 
 TITLE = "VelmoraVC"
-SHOT_SPACING = 0.15  # seconds between two samples of the tumbling ball
 XEV_CHILD = (0, 0, 64, 64)  # xev's own child window, white, in its window's corner
+EXIT_HOLD = 3  # seconds a held velmora waits at its exit
 
 
 def start_own_window(world, *args):
@@ -22,26 +23,24 @@ def start_own_window(world, *args):
     return process, window
 
 
-def check_proportions(world, window, width, height, when):
-    """The tumbling ball over three seconds of frames (about 200 degrees of its turn):
-    centred, as tall as it is wide at its widest, its size a fixed share of the height
-    (the 60-degree vertical field of view)."""
-    boxes = []
-    for shot in range(12):
-        image = world.picture(f"proportions_{width}x{height}_{shot}", window)
-        box = bright_extent(image, ignore=XEV_CHILD)
-        check(box is not None, f"{when}: nothing lit")
-        boxes.append(box)
-        time.sleep(SHOT_SPACING)
-    widest = max(right - left for left, _, right, _ in boxes)
-    tallest = max(bottom - top for _, top, _, bottom in boxes)
-    centre_x = sum(left + right for left, _, right, _ in boxes) / (2 * len(boxes))
-    centre_y = sum(top + bottom for _, top, _, bottom in boxes) / (2 * len(boxes))
-    facts = f"{when}: boxes {boxes} in {width}x{height}"
-    check(abs(centre_x - width / 2) < 0.1 * width and abs(centre_y - height / 2) < 0.15 * height,
-          f"not in the middle, {facts}")
-    check(0.8 < widest / tallest < 1.25, f"stretched ({widest} x {tallest} px), {facts}")
-    check(0.3 < tallest / height < 0.75, f"size {tallest} px is no share of the height, {facts}")
+def start_held_at_exit(world):
+    """velmora held EXIT_HOLD s at its exit (strace delays exit_group): X ends a dead client's
+    windows, so only then can one tell whether velmora closed its window itself. Returns
+    strace's process (it ends with velmora's exit code), velmora's PID and its window."""
+    tracer = world.velmora(prefix=(tool("strace"), "-qq", "-o", os.devnull, "-e",
+                                   "trace=exit_group", "-e",
+                                   f"inject=exit_group:delay_enter={EXIT_HOLD * 1000000}"))
+    window = world.wait_for_window(TITLE, tracer, visible=True)
+    wait_for_ball(world, "held", window)
+    with open(f"/proc/{tracer.pid}/task/{tracer.pid}/children") as children:
+        return tracer, int(children.read().split()[0]), window
+
+
+def expect_window_gone_first(world, tracer, what):
+    wait_until(lambda: world.find_window(TITLE) is None, 2, f"the window to go after {what}",
+               process=tracer)
+    check(tracer.poll() is None, f"after {what} the window outlived the process")
+    expect_clean_exit(world, tracer, EXIT_HOLD + 2, what)
 
 
 def wait_for_reports(world, process, count, timeout=20):
@@ -78,7 +77,10 @@ def q_and_the_window_managers_close_end_it(world):
     process, window = start_own_window(world)
     world.send_close(window)
     expect_clean_exit(world, process, 2, "WM_DELETE_WINDOW")
-    check(world.find_window(TITLE) is None, "the window outlived the program")
+
+    tracer, _, window = start_held_at_exit(world)
+    world.send_close(window)
+    expect_window_gone_first(world, tracer, "WM_DELETE_WINDOW")
 
 
 @scenario()
@@ -98,14 +100,14 @@ def window_id_draws_into_that_window_and_follows_its_size(world):
     check(process.poll() is None, f"velmora ended: {world.read_stderr(process)!r}")
     check(world.find_window(TITLE) is None, "velmora made a window of its own")
     check((image.width, image.height) == (640, 480), f"window {image.width}x{image.height}")
-    check_proportions(world, target, 640, 480, "before the resize")
+    check_round_and_centred(world, target, 640, 480, "before the resize", XEV_CHILD)
 
     # From 4:3 to 2:1. A viewport left at the old size would put the ball off the middle
     # (or out of sight); a projection left at the old aspect would stretch it sideways.
     world.resize(target, 600, 300)
     image = wait_for_ball(world, "window_id_resized", target, timeout=5)
     check((image.width, image.height) == (600, 300), f"resized {image.width}x{image.height}")
-    check_proportions(world, target, 600, 300, "after the resize")
+    check_round_and_centred(world, target, 600, 300, "after the resize", XEV_CHILD)
 
     process.send_signal(signal.SIGTERM)
     expect_clean_exit(world, process, 1, "SIGTERM")
@@ -117,12 +119,14 @@ def root_draws_on_the_screen_savers_window_or_the_root(world):
     process = world.velmora("--root", env=world.env(XSCREENSAVER_WINDOW=hex(target)))
     wait_for_ball(world, "xscreensaver_window", target)
     check(process.poll() is None, f"velmora ended: {world.read_stderr(process)!r}")
+    check(world.find_window(TITLE) is None, "velmora made a window of its own")
     # The owner goes, and its window with it: nothing is left to draw on.
     owner.terminate()
     expect_clean_exit(world, process, 1, "the end of the window drawn on")
 
     process = world.velmora("--root", label="root")
     wait_for_ball(world, "root")
+    check(world.find_window(TITLE) is None, "velmora made a window of its own")
     process.send_signal(signal.SIGTERM)
     expect_clean_exit(world, process, 1, "SIGTERM")
 
@@ -133,13 +137,25 @@ def sigterm_and_sigint_end_it_within_a_second(world):
         process, _ = start_own_window(world)
         process.send_signal(sig)
         expect_clean_exit(world, process, 1, sig.name)
-        check(world.find_window(TITLE) is None, f"the window outlived {sig.name}")
+
+    tracer, pid, _ = start_held_at_exit(world)
+    os.kill(pid, signal.SIGTERM)
+    expect_window_gone_first(world, tracer, "SIGTERM")
 
 
 @scenario()
 def fps_reports_rate_and_cpu_once_a_second(world):
     process, _ = start_own_window(world, "--fps")
-    wait_for_reports(world, process, 2)
+    # When each of the next four reports was read (some came while the ball was awaited).
+    wait_for_reports(world, process, 1)
+    earlier = world.read_stderr(process).count(" fps, ")
+    seen = []
+    for count in range(earlier + 1, earlier + 5):
+        wait_for_reports(world, process, count)
+        seen.append(time.monotonic())
+    gaps = [later - earlier for earlier, later in zip(seen, seen[1:])]
+    # Never sooner than a second apart (less the polls' slack), nor left out now and then.
+    check(min(gaps) > 0.8 and sum(gaps) < 6, f"reports {gaps} s apart")
     process.send_signal(signal.SIGTERM)
     expect_clean_exit(world, process, 1, "SIGTERM")
     lines = world.read_stderr(process).splitlines()
@@ -149,31 +165,26 @@ def fps_reports_rate_and_cpu_once_a_second(world):
     check(all(float(m.group(1)) > 0 for m in matches), f"no frames counted: {lines!r}")
 
 
+def reported_rates(world, process, spans=4, within=2, timeout=30):
+    """The --fps report's frame rates, once it has given that many one-second spans; the
+    process is then ended by SIGTERM, which it obeys within that many seconds."""
+    pattern = re.compile(r"^velmora: (\d+\.\d) fps", re.MULTILINE)
+    wait_until(lambda: len(pattern.findall(world.read_stderr(process))) >= spans, timeout,
+               f"{spans} frame-rate reports", process=process)
+    process.send_signal(signal.SIGTERM)
+    expect_clean_exit(world, process, within, "SIGTERM")
+    return [float(rate) for rate in pattern.findall(world.read_stderr(process))]
+
+
 @scenario()
 def delay_slows_the_frames_down(world):
     process, _ = start_own_window(world, "--fps", "--delay", "200000")
-    wait_for_reports(world, process, 2)
-    process.send_signal(signal.SIGTERM)
-    # The signal cuts the sleep short.
-    expect_clean_exit(world, process, 1, "SIGTERM during a delay")
-    rates = [float(m.group(1)) for m in re.finditer(r"([\d.]+) fps", world.read_stderr(process))]
-    check(rates, "no report")
+    rates = reported_rates(world, process, spans=2, within=1)  # the signal cuts a sleep short
     check(all(r <= 5.2 for r in rates), f"200 ms between frames, yet {rates} fps")
 
     process, _ = start_own_window(world, "--delay", "5000000")
     process.send_signal(signal.SIGTERM)
     expect_clean_exit(world, process, 1, "SIGTERM during a 5 s delay")
-
-
-def reported_rates(world, process, spans=4, timeout=30):
-    """The --fps report's frame rates, once it has given that many one-second spans; the
-    process is then ended."""
-    pattern = re.compile(r"^velmora: (\d+\.\d) fps", re.MULTILINE)
-    wait_until(lambda: len(pattern.findall(world.read_stderr(process))) >= spans, timeout,
-               f"{spans} frame-rate reports", process=process)
-    process.send_signal(signal.SIGTERM)
-    expect_clean_exit(world, process, 2, "SIGTERM")
-    return [float(rate) for rate in pattern.findall(world.read_stderr(process))]
 
 
 @scenario()

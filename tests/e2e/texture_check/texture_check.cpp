@@ -1,10 +1,12 @@
-// Windows check program: builds the reference texture programs with the cross-built generator
-// and prints each fingerprint next to the one the native build gives. Exit code 0 when all
-// match, 1 otherwise.
+// Windows check program: builds the reference texture programs and the scene mesh with the
+// cross-built code and prints each fingerprint next to the one the native build gives. Exit
+// code 0 when all match, 1 otherwise.
 #include <cinttypes>
 #include <cstdio>
 
+#include "reference/mesh_references.h"
 #include "reference/texture_references.h"
+#include "scene/scene_mesh.h"
 
 int main() {
     bool allMatch = true;
@@ -17,5 +19,8 @@ int main() {
     const uint64_t sines = rippleSineChecksum();
     std::printf("ripple_sines %016" PRIx64 " %016" PRIx64 "\n", sines, kRippleSineChecksum);
     allMatch = allMatch && sines == kRippleSineChecksum;
+    const std::string mesh = meshSha256(*buildSceneMesh(3));
+    std::printf("scene_mesh %s %s\n", mesh.c_str(), kSceneMeshSha256);
+    allMatch = allMatch && mesh == kSceneMeshSha256;
     return allMatch ? 0 : 1;
 }

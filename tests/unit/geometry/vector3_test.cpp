@@ -76,8 +76,13 @@ TEST(Vector3, NormalizingZeroGivesNonFiniteAndCarriesOn) {
     EXPECT_FALSE(std::isfinite(zero.z));
 }
 
-TEST(Vector3, SingleFloatTrigonometryRoundsThroughDouble) {
-    EXPECT_EQ(sinFloat(0.5f), float(std::sin(0.5)));
-    EXPECT_EQ(cosFloat(0.5f), float(std::cos(0.5)));
-    EXPECT_EQ(sqrtFloat(2.0f), float(std::sqrt(2.0)));
+TEST(Vector3, SingleFloatTrigonometryGivesTheNearestFloat) {
+    // The true values rounded to float once, as both builds must give them; 1000 and the
+    // float nearest pi need an exact reduction of the argument.
+    EXPECT_EQ(sinFloat(0.5f), 0x1.eaee88p-2f);
+    EXPECT_EQ(cosFloat(0.5f), 0x1.c1528p-1f);
+    EXPECT_EQ(sinFloat(1000.0f), 0x1.a75cc2p-1f);
+    EXPECT_EQ(cosFloat(1000.0f), 0x1.1ff026p-1f);
+    EXPECT_EQ(sinFloat(3.14159274f), -0x1.777a5cp-24f);
+    EXPECT_EQ(sqrtFloat(2.0f), 0x1.6a09e6p+0f);
 }

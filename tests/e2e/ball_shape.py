@@ -1,0 +1,54 @@
+"""The tumbling ball's outline over many frames: centred, as wide as it is tall, a fixed share
+of the height. One measure for the Windows renderer under Wine and the Linux hack on X."""
+
+import time
+
+from harness import check
+
+LIT = 48  # a channel above this level counts as lit
+SHOTS = 12
+SPACING = 0.15  # seconds between two shots: twelve span about 200 degrees of the turn
+
+
+def lit_box(image, ignore=(0, 0, 0, 0)):
+    """Bounding box (left, top, right, bottom) of the lit pixels outside the ignore box, on a
+    grid of about 500 columns, or None."""
+    step = max(2, image.width // 500)
+    xs, ys = [], []
+    for y in range(0, image.height, step):
+        row = 3 * y * image.width
+        for x in range(0, image.width, step):
+            if ignore[0] <= x < ignore[2] and ignore[1] <= y < ignore[3]:
+                continue
+            if max(image.rgb[row + 3 * x:row + 3 * x + 3]) > LIT:
+                xs.append(x)
+                ys.append(y)
+    if not xs:
+        return None
+    return min(xs), min(ys), max(xs) + step, max(ys) + step
+
+
+def check_round_and_centred(world, window, width, height, when, ignore=(0, 0, 0, 0)):
+    """The ball's boxes over SHOTS pictures of the window: the widest and the tallest within
+    a quarter of each other (a projection at another aspect stretches one of them), their
+    middle at the window's, the tallest 0.3 to 0.75 of the height (the 60-degree vertical
+    field of view). Returns the last picture."""
+    boxes = []
+    for shot in range(SHOTS):
+        time.sleep(SPACING)
+        image = world.picture(f"proportions_{width}x{height}_{shot}", window)
+        check((image.width, image.height) == (width, height),
+              f"{when}: the picture is {image.width}x{image.height}")
+        box = lit_box(image, ignore)
+        check(box is not None, f"{when}: nothing lit")
+        boxes.append(box)
+    widest = max(right - left for left, _, right, _ in boxes)
+    tallest = max(bottom - top for _, top, _, bottom in boxes)
+    centre_x = sum(left + right for left, _, right, _ in boxes) / (2 * len(boxes))
+    centre_y = sum(top + bottom for _, top, _, bottom in boxes) / (2 * len(boxes))
+    facts = f"{when}: boxes {boxes} in {width}x{height}"
+    check(abs(centre_x - width / 2) < 0.1 * width and abs(centre_y - height / 2) < 0.15 * height,
+          f"not in the middle, {facts}")
+    check(0.8 < widest / tallest < 1.25, f"stretched ({widest} x {tallest} px), {facts}")
+    check(0.3 < tallest / height < 0.75, f"size {tallest} px is no share of the height, {facts}")
+    return image
