@@ -10,14 +10,15 @@ SHOTS = 12
 SPACING = 0.15  # seconds between two shots: twelve span about 200 degrees of the turn
 
 
-def lit_box(image, ignore=(0, 0, 0, 0)):
-    """Bounding box (left, top, right, bottom) of the lit pixels outside the ignore box, on a
-    grid of about 500 columns, or None."""
-    step = max(2, image.width // 500)
+def lit_box(image, area=None, ignore=(0, 0, 0, 0)):
+    """Bounding box (left, top, right, bottom) of the lit pixels inside area (the whole
+    picture by default) and outside the ignore box, on a grid of about 500 columns, or None."""
+    left, top, right, bottom = area or (0, 0, image.width, image.height)
+    step = max(2, (right - left) // 500)
     xs, ys = [], []
-    for y in range(0, image.height, step):
+    for y in range(top, bottom, step):
         row = 3 * y * image.width
-        for x in range(0, image.width, step):
+        for x in range(left, right, step):
             if ignore[0] <= x < ignore[2] and ignore[1] <= y < ignore[3]:
                 continue
             if max(image.rgb[row + 3 * x:row + 3 * x + 3]) > LIT:
@@ -28,27 +29,48 @@ def lit_box(image, ignore=(0, 0, 0, 0)):
     return min(xs), min(ys), max(xs) + step, max(ys) + step
 
 
+def check_boxes(boxes, area, facts):
+    """The measure itself: the widest and the tallest of the boxes within a quarter of each
+    other (a projection at another aspect stretches one of them), their middle at the area's,
+    the tallest 0.3 to 0.75 of the area's height (the 60-degree vertical field of view)."""
+    left, top, right, bottom = area
+    width, height = right - left, bottom - top
+    widest = max(r - l for l, _, r, _ in boxes)
+    tallest = max(b - t for _, t, _, b in boxes)
+    centre_x = sum(l + r for l, _, r, _ in boxes) / (2 * len(boxes)) - left
+    centre_y = sum(t + b for _, t, _, b in boxes) / (2 * len(boxes)) - top
+    check(abs(centre_x - width / 2) < 0.1 * width and abs(centre_y - height / 2) < 0.15 * height,
+          f"not in the middle, {facts}")
+    check(0.8 < widest / tallest < 1.25, f"stretched ({widest} x {tallest} px), {facts}")
+    check(0.3 < tallest / height < 0.75, f"size {tallest} px is no share of the height, {facts}")
+
+
 def check_round_and_centred(world, window, width, height, when, ignore=(0, 0, 0, 0)):
-    """The ball's boxes over SHOTS pictures of the window: the widest and the tallest within
-    a quarter of each other (a projection at another aspect stretches one of them), their
-    middle at the window's, the tallest 0.3 to 0.75 of the height (the 60-degree vertical
-    field of view). Returns the last picture."""
+    """The ball's boxes over SHOTS pictures of the window (width x height) pass check_boxes.
+    Returns the last picture."""
     boxes = []
     for shot in range(SHOTS):
         time.sleep(SPACING)
         image = world.picture(f"proportions_{width}x{height}_{shot}", window)
         check((image.width, image.height) == (width, height),
               f"{when}: the picture is {image.width}x{image.height}")
-        box = lit_box(image, ignore)
+        box = lit_box(image, ignore=ignore)
         check(box is not None, f"{when}: nothing lit")
         boxes.append(box)
-    widest = max(right - left for left, _, right, _ in boxes)
-    tallest = max(bottom - top for _, top, _, bottom in boxes)
-    centre_x = sum(left + right for left, _, right, _ in boxes) / (2 * len(boxes))
-    centre_y = sum(top + bottom for _, top, _, bottom in boxes) / (2 * len(boxes))
-    facts = f"{when}: boxes {boxes} in {width}x{height}"
-    check(abs(centre_x - width / 2) < 0.1 * width and abs(centre_y - height / 2) < 0.15 * height,
-          f"not in the middle, {facts}")
-    check(0.8 < widest / tallest < 1.25, f"stretched ({widest} x {tallest} px), {facts}")
-    check(0.3 < tallest / height < 0.75, f"size {tallest} px is no share of the height, {facts}")
+    check_boxes(boxes, (0, 0, width, height), f"{when}: boxes {boxes} in {width}x{height}")
     return image
+
+
+def check_round_and_centred_in(world, area, when, label):
+    """The same for a part of the screen (a monitor's place in a picture of the whole X
+    screen). Returns the pictures, for looks at the rest of the screen."""
+    boxes, images = [], []
+    for shot in range(SHOTS):
+        time.sleep(SPACING)
+        image = world.picture(f"{label}_{shot}")
+        box = lit_box(image, area)
+        check(box is not None, f"{when}: nothing lit in {area}")
+        boxes.append(box)
+        images.append(image)
+    check_boxes(boxes, area, f"{when}: boxes {boxes} in {area}")
+    return images

@@ -2,17 +2,15 @@
 and the display given back however a run ends (a dummy-driver X server, read from Windows' side
 through the probe and from X's side through xrandr)."""
 
-import os
 import subprocess
 
+from ball_shape import check_round_and_centred_in, lit_box
 from harness import (DummyScreen, Monitor, ScenarioFailure, check, holds_for, run_scenarios,
                      scenario, tool, wait_until)
-
-RENDERER = "Velmora.dll"
-TITLE = "VelmoraVC"
-RUN_FORM = "Velmora_Main"
-WS_MINIMIZE = 0x20000000
-WS_EX_TOPMOST = 0x00000008
+from velmora_scenarios import (PROBE, RENDERER, RUN_TITLE, WS_EX_TOPMOST, WS_MINIMIZE,
+                               expect_exit, press_escape, saver_folder, stand_in_folder,
+                               start_renderer, start_run, wait_for_renderer)
+from velmora_scenarios import RENDERER_TITLE as TITLE
 
 PRIMARY = Monitor(1920, 1080, 0, 0, primary=True)
 SECOND = Monitor(1280, 1024, 1920, 0)
@@ -82,52 +80,9 @@ def wait_for_monitors(world, monitors, what, timeout=10):
 
 # --- the renderer -----------------------------------------------------------------------
 
-def start_renderer(world, env=None):
-    process = world.wine_at(world.program(RENDERER), env=env)
-    window = world.wait_for_window(TITLE, process=process, visible=True)
-    return process, window
-
-
-def press_escape(world, window):
-    # No window manager runs: point at the window so that X delivers the key to it.
-    left, top, right, bottom = window["rect"]
-    world.move_mouse(max(left, 0) + 200, max(top, 0) + 200)
-    world.hold_key("Escape")
-
-
 def end_with_escape(world, process, window):
     press_escape(world, window)
-    code = world.wait_exit(process, 5.0)
-    check(code == 0, f"after Esc the renderer gave {code} (None: still running)")
-
-
-def lit_box(image, area, threshold=120):
-    """The bounding box (left, top, right, bottom) of the pixels brighter than threshold in
-    area, on a 2-pixel grid, or None."""
-    left, top, right, bottom = area
-    xs, ys = [], []
-    for y in range(top, bottom, 2):
-        row = 3 * y * image.width
-        for x in range(left, right, 2):
-            offset = row + 3 * x
-            if max(image.rgb[offset:offset + 3]) >= threshold:
-                xs.append(x)
-                ys.append(y)
-    return (min(xs), min(ys), max(xs) + 1, max(ys) + 1) if xs else None
-
-
-def check_ball_round_and_centred(image, area):
-    """The ball's light sits in the middle of area (a monitor's place in the picture) and
-    is about as wide as it is high."""
-    box = lit_box(image, area)
-    check(box is not None, f"no ball on the primary monitor at {area}")
-    centre_x, centre_y = (box[0] + box[2]) / 2, (box[1] + box[3]) / 2
-    width, height = box[2] - box[0], box[3] - box[1]
-    mid_x, mid_y = (area[0] + area[2]) / 2, (area[1] + area[3]) / 2
-    size = area[3] - area[1]
-    check(abs(centre_x - mid_x) <= 0.06 * size and abs(centre_y - mid_y) <= 0.06 * size,
-          f"the ball's light {box} is not centred on the primary {area}")
-    check(0.8 <= width / height <= 1.25, f"the ball's light {box} is not round")
+    expect_exit(world, process, 5.0, "the renderer after Esc")
 
 
 def check_black(image, area, label):
@@ -157,16 +112,15 @@ def check_cover(world, monitors, label):
           f"the renderer's window {window and window['rect']} is not the virtual screen")
     check(window["exstyle"] & WS_EX_TOPMOST, f"not top-most: {window['exstyle']:#x}")
 
-    def shows_the_shot():
-        image = world.picture(label)
-        for rect, _, primary in monitors:
-            area = x_area(monitors, rect)
-            if primary:
-                check_ball_round_and_centred(image, area)
-            else:
-                check_black(image, area, "another monitor")
-        return True
-    wait_until(shows_the_shot, 15, "the ball on the primary and black elsewhere")
+    primary = next(x_area(monitors, rect) for rect, _, first in monitors if first)
+    wait_until(lambda: lit_box(world.picture(f"{label}_first"), primary), 30,
+               "the ball on the primary monitor")
+    images = check_round_and_centred_in(world, primary, f"the ball on the primary {primary}",
+                                        label)
+    for rect, _, first in monitors:
+        if not first:
+            for image in (images[0], images[-1]):
+                check_black(image, x_area(monitors, rect), "another monitor")
 
 
 # --- scenarios ----------------------------------------------------------------------------
@@ -237,22 +191,26 @@ def input_on_the_second_monitor_neither_ends_nor_deactivates_the_run(world):
 # --- every way a screen-saver run ends ------------------------------------------------------
 
 def start_saver_run(world, renderer=RENDERER, env=None):
-    """Velmora.scr /s from a folder of its own, with the given program as its renderer."""
-    folder = world.program_folder("programs", ["Velmora.scr"], renamed={RENDERER: renderer})
-    saver = world.wine_at(os.path.join(folder, "Velmora.scr"), "/s", env=env)
-    world.wait_for_window(RUN_FORM, process=saver)
-    world.wait_for_window(TITLE, process=saver, visible=True)
+    """Velmora.scr /s from a folder of its own, with the renderer or the probe standing in
+    for it, once the renderer's window shows."""
+    stand_in = renderer != RENDERER
+    saver = start_run(world, stand_in_folder(world) if stand_in else saver_folder(world), env)
+    wait_for_renderer(world, saver, "VelmoraProbeRenderer" if stand_in else "GLWindow")
     return saver
 
 
-def run_and_end(world, end, renderer=RENDERER, env=None, within=10):
-    """A run on two monitors ended by end(world, saver): switched during it, both monitors
-    back afterwards, read from both sides."""
+def run_and_end(world, end, renderer=RENDERER, env=None, within=10, saver_code=0):
+    """A run on two monitors ended by end(world, saver): switched during it, the saver ended
+    with saver_code (None: killed, any), both monitors back afterwards, read from both
+    sides."""
     wait_for_monitors(world, BEFORE, "the two monitors before the run")
     saver = start_saver_run(world, renderer, env)
     wait_for_monitors(world, SWITCHED, "the primary at 1024x768 during the run")
     end(world, saver)
-    world.wait_exit(saver, within)
+    if saver_code is None:
+        check(world.wait_exit(saver, within) is not None, "the killed saver is still running")
+    else:
+        expect_exit(world, saver, within, "the saver", saver_code)
     check(world.wait_until_gone(TITLE, within), "the renderer outlived the run")
     wait_for_monitors(world, BEFORE, "both monitors back after the run")
 
@@ -264,15 +222,15 @@ def a_run_ended_by_esc_gives_the_modes_back(world):
 
 @scenario(screen=TWO_MONITORS)
 def a_run_ended_by_closing_its_run_window_gives_the_modes_back(world):
-    run_and_end(world, lambda w, _: w.close_window(RUN_FORM))
+    run_and_end(world, lambda w, _: w.close_window(RUN_TITLE))
 
 
 @scenario(screen=TWO_MONITORS)
 def a_run_whose_saver_is_killed_gives_the_modes_back(world):
     def kill(w, _):
-        code, _ = w.probe("kill", RUN_FORM)  # as a task manager would
+        code, _ = w.probe("kill", RUN_TITLE)  # as a task manager would
         check(code == 0, "could not end the saver")
-    run_and_end(world, kill)
+    run_and_end(world, kill, saver_code=None)
 
 
 @scenario(screen=TWO_MONITORS)
@@ -280,14 +238,14 @@ def a_run_whose_renderer_hangs_gives_the_modes_back(world):
     # A stand-in that switches the mode and then stops answering: only the saver is left
     # to end it and give the display back (after its 5 s limit).
     env = {"VELMORA_PROBE_RENDERER_SWITCH": "1", "VELMORA_PROBE_RENDERER_HANG_MS": "3000"}
-    run_and_end(world, lambda w, _: None, renderer="velmora_probe.exe", env=env, within=20)
+    run_and_end(world, lambda w, _: None, renderer=PROBE, env=env, within=20)
 
 
 @scenario(screen=TWO_MONITORS)
 def a_run_whose_renderer_crashes_gives_the_modes_back(world):
     # A stand-in that switches the mode and dies, when asked to close, with no teardown.
     env = {"VELMORA_PROBE_RENDERER_SWITCH": "1", "VELMORA_PROBE_RENDERER_CRASH_ON_CLOSE": "1"}
-    run_and_end(world, lambda w, _: w.close_window(TITLE), renderer="velmora_probe.exe",
+    run_and_end(world, lambda w, _: w.close_window(TITLE), renderer=PROBE,
                 env=env)
 
 
@@ -296,7 +254,7 @@ def another_program_taking_the_screen_gives_the_modes_back_until_the_run_is_back
     wait_for_monitors(world, BEFORE, "the two monitors before the run")
     process, window = start_renderer(world)
     wait_for_monitors(world, SWITCHED, "the primary at 1024x768 during the run")
-    other = world.wine("velmora_probe.exe", "box", "300", "200", "Other", log="other")
+    other = world.wine(PROBE, "box", "300", "200", "Other", log="other")
     world.wait_for_window("Other", process=other, visible=True)
     code, _ = world.probe("activate", "Other")
     check(code == 0, "could not activate the other program")

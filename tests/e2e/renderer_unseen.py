@@ -6,12 +6,11 @@ import time
 
 from harness import (check, cpu_seconds, holds_for, hud_rates, run_scenarios, scenario,
                      settled_hud_count, wait_until)
+from velmora_scenarios import PROBE, WS_MINIMIZE, expect_exit, press_escape, start_renderer
+from velmora_scenarios import RENDERER_TITLE as TITLE
 
-RENDERER = "Velmora.dll"
-TITLE = "VelmoraVC"
 WTS_SESSION_LOCK = 7
 WTS_SESSION_UNLOCK = 8
-WS_MINIMIZE = 0x20000000
 UNSEEN_SECONDS = 5.0
 MOST_CPU_SHARE = 0.02  # of one core, while unseen
 RESUME_SECONDS = 1.0
@@ -25,8 +24,7 @@ class CountedRenderer:
         os.makedirs(hud_dir, exist_ok=True)
         self.rates_path = os.path.join(hud_dir, "fps")
         env = {"GALLIUM_HUD": "fps", "GALLIUM_HUD_DUMP_DIR": hud_dir}
-        self.process = world.wine_at(world.program(RENDERER), env=env)
-        self.window = world.wait_for_window(TITLE, process=self.process, visible=True)
+        self.process, self.window = start_renderer(world, env)
         world.wait_for_frames()
 
     def counted(self):
@@ -54,12 +52,6 @@ def change_session(world, code):
     check(result == 0, f"could not post session change {code} ({result})")
 
 
-def focus_renderer(world, window):
-    # No window manager runs: point at the window so that X delivers the keys to it.
-    left, top, right, bottom = window["rect"]
-    world.move_mouse((left + right) // 2, (top + bottom) // 2)
-
-
 @scenario(screen="1024x768x16")
 def a_locked_session_draws_nothing_until_unlocked(world):
     renderer = CountedRenderer(world, "locked")
@@ -68,7 +60,7 @@ def a_locked_session_draws_nothing_until_unlocked(world):
     change_session(world, WTS_SESSION_UNLOCK)
     renderer.expect_frames_again(world, "unlocked")
     world.close_window(TITLE)
-    check(world.wait_exit(renderer.process, 5.0) == 0, "the renderer did not end cleanly")
+    expect_exit(world, renderer.process, 5.0, "the renderer after a close request")
 
 
 @scenario(screen="1024x768x16")
@@ -76,18 +68,15 @@ def escape_while_locked_ends_the_run(world):
     renderer = CountedRenderer(world, "escape")
     change_session(world, WTS_SESSION_LOCK)
     start_count = settled_hud_count(renderer.rates_path)
-    focus_renderer(world, renderer.window)
-    world.hold_key("Escape")
-    code = world.wait_exit(renderer.process, 2.0)
-    check(code is not None, "the renderer was still running 2 s after Esc")
-    check(code == 0, f"the renderer ended with exit code {code}")
+    press_escape(world, renderer.window)
+    expect_exit(world, renderer.process, 2.0, "the renderer after Esc while locked")
     check(renderer.counted() == start_count, "frames were drawn while locked")
 
 
 @scenario(screen="1024x768x16")
 def a_minimised_renderer_draws_nothing_until_it_is_back(world):
     renderer = CountedRenderer(world, "minimised")
-    other = world.wine("velmora_probe.exe", "box", "300", "200", "Other")
+    other = world.wine(PROBE, "box", "300", "200", "Other")
     world.wait_for_window("Other", process=other, visible=True)
     code, _ = world.probe("activate", "Other")
     check(code == 0, "could not activate the other program")
@@ -103,7 +92,7 @@ def a_minimised_renderer_draws_nothing_until_it_is_back(world):
     check(code == 0, "could not activate the renderer again")
     renderer.expect_frames_again(world, "restored")
     world.close_window(TITLE)
-    check(world.wait_exit(renderer.process, 5.0) == 0, "the renderer did not end cleanly")
+    expect_exit(world, renderer.process, 5.0, "the renderer after a close request")
 
 
 run_scenarios(globals())

@@ -6,18 +6,12 @@ import time
 from harness import check, cpu_seconds, holds_for, hud_rates, run_scenarios, scenario, wait_until
 from velmora_scenarios import (RENDERER, WS_CAPTION, WS_CLIPCHILDREN, WS_CLIPSIBLINGS,
                                WS_EX_TOPMOST, WS_MINIMIZE, WS_POPUP, WS_THICKFRAME, expect_exit,
-                               press_escape)
+                               press_escape, start_renderer)
 from velmora_scenarios import RENDERER_TITLE as TITLE
 
 SC_SCREENSAVE = 0xF140
 SC_MONITORPOWER = 0xF170
 SC_CLOSE = 0xF060
-
-
-def start_renderer(world):
-    process = world.wine(RENDERER)
-    window = world.wait_for_window(TITLE, process=process, visible=True)
-    return process, window
 
 
 def press_escape_and_expect_exit(world, process, window):

@@ -59,6 +59,12 @@ def start_run(world, folder=None, env=None):
     return saver
 
 
+def start_renderer(world, env=None):
+    """The renderer started on its own, once its window shows; returns (process, window)."""
+    process = world.wine_at(world.program(RENDERER), env=env)
+    return process, world.wait_for_window(RENDERER_TITLE, process=process, visible=True)
+
+
 def wait_for_renderer(world, saver, window_class=RENDERER_CLASS, timeout=30):
     """The renderer's own window (not a stand-in's of the same title), once shown."""
     def shown():
