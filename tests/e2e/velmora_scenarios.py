@@ -80,7 +80,9 @@ def press_escape(world, window, tap=False):
     """Esc over the window (no window manager runs: X gives the keys to the window under
     the pointer), held like a person's press unless tap: a zero-length press and release."""
     left, top, right, bottom = window["rect"]
-    world.move_mouse((left + right) // 2, (top + bottom) // 2)
+    # Windows' places left of or above the primary are negative, X's never are: a cover
+    # spans every monitor, so a point clamped into X's screen still lies on it.
+    world.move_mouse(max(0, (left + right) // 2), max(0, (top + bottom) // 2))
     if tap:
         world.xdotool("key", "--delay", "0", "Escape")
     else:
