@@ -13,8 +13,9 @@ class Win32WindowFinder : public WindowFinder {
     bool exists(const std::string& title) override;
 };
 
-// Starts a program by its path alone, in a job that ends it when this process ends; its
-// process handle tells when it has ended.
+// Starts a program by its path alone, in a job through which ending the run ends it and all
+// it started; its process handle tells when it has ended. (The renderer ends itself when this
+// process has gone, giving the display back first.)
 class Win32ProcessLauncher : public ProcessLauncher {
   public:
     std::unique_ptr<ChildProcess> start(const std::string& commandLine) override;
