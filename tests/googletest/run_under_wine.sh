@@ -38,8 +38,18 @@ out=$(mktemp)
 err=$(mktemp)
 trap 'rm -f "$out" "$err"' EXIT
 trap 'exit 143' HUP INT TERM
-status=0
-"$wine" "$@" >"$out" 2>"$err" </dev/null || status=$?
+# A test program that ran prints GoogleTest's lines whatever its result; one that printed
+# nothing at all was never run (Wine could not start it, as when a lingering wineserver goes
+# away at that moment) and is started again, at most twice. A test that ran and failed is
+# never run again.
+for attempt in 1 2 3; do
+    status=0
+    "$wine" "$@" >"$out" 2>"$err" </dev/null || status=$?
+    if [ "$status" -eq 0 ] || [ -s "$out" ]; then
+        break
+    fi
+    echo "run_under_wine: $1 did not start (exit $status, attempt $attempt)" >&2
+done
 tr -d '\r' <"$out"
 tr -d '\r' <"$err" >&2
 exit "$status"
