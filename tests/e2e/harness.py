@@ -119,6 +119,14 @@ def cpu_seconds(process):
     return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
 
 
+def hud_counter(world, label):
+    """Mesa's heads-up display counting a program's frames into a file of the out dir:
+    the environment to start the program with, and the file to read with hud_rates."""
+    hud_dir = os.path.join(world.out_dir, f"hud_{label}")
+    os.makedirs(hud_dir, exist_ok=True)
+    return {"GALLIUM_HUD": "fps", "GALLIUM_HUD_DUMP_DIR": hud_dir}, os.path.join(hud_dir, "fps")
+
+
 def hud_rates(path):
     """Frame rates Mesa's heads-up display has written to its dump file, one a line: one
     line per frame period with frames in it, none while nothing is drawn."""

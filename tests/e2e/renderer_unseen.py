@@ -1,11 +1,10 @@
 """The renderer while nobody can see it: a locked session and a minimised window draw no
 frames and cost next to no CPU, and drawing comes back when it is seen again."""
 
-import os
 import time
 
-from harness import (check, cpu_seconds, holds_for, hud_rates, run_scenarios, scenario,
-                     settled_hud_count, wait_until)
+from harness import (check, cpu_seconds, holds_for, hud_counter, hud_rates, run_scenarios,
+                     scenario, settled_hud_count, wait_until)
 from velmora_scenarios import PROBE, WS_MINIMIZE, expect_exit, press_escape, start_renderer
 from velmora_scenarios import RENDERER_TITLE as TITLE
 
@@ -20,10 +19,7 @@ class CountedRenderer:
     """The renderer started with Mesa's heads-up display counting its frames into a file."""
 
     def __init__(self, world, label):
-        hud_dir = os.path.join(world.out_dir, f"hud_{label}")
-        os.makedirs(hud_dir, exist_ok=True)
-        self.rates_path = os.path.join(hud_dir, "fps")
-        env = {"GALLIUM_HUD": "fps", "GALLIUM_HUD_DUMP_DIR": hud_dir}
+        env, self.rates_path = hud_counter(world, label)
         self.process, self.window = start_renderer(world, env)
         world.wait_for_frames()
 

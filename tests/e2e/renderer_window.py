@@ -1,10 +1,10 @@
 """The renderer as it really runs: its window, its display mode, and how it ends."""
 
-import os
 import time
 
-from harness import check, cpu_seconds, holds_for, hud_rates, run_scenarios, scenario, wait_until
-from velmora_scenarios import (RENDERER, WS_CAPTION, WS_CLIPCHILDREN, WS_CLIPSIBLINGS,
+from harness import (check, cpu_seconds, holds_for, hud_counter, hud_rates, run_scenarios,
+                     scenario, wait_until)
+from velmora_scenarios import (WS_CAPTION, WS_CLIPCHILDREN, WS_CLIPSIBLINGS,
                                WS_EX_TOPMOST, WS_MINIMIZE, WS_POPUP, WS_THICKFRAME, expect_exit,
                                press_escape, start_renderer)
 from velmora_scenarios import RENDERER_TITLE as TITLE
@@ -22,13 +22,9 @@ def press_escape_and_expect_exit(world, process, window):
 def cpu_and_rate_over_frames(world, label, extra_env, seconds=6.0):
     """CPU seconds per second the running renderer uses over the given wall time, start-up
     excluded, and its frames per second as Mesa counts them; the renderer is ended after."""
-    hud_dir = os.path.join(world.out_dir, f"hud_{label}")
-    os.makedirs(hud_dir, exist_ok=True)
-    env = {"GALLIUM_HUD": "fps", "GALLIUM_HUD_DUMP_DIR": hud_dir, **extra_env}
-    process = world.wine_at(world.program(RENDERER), env=env)
-    world.wait_for_window(TITLE, process=process, visible=True)
+    hud_env, rates_path = hud_counter(world, label)
+    process, _ = start_renderer(world, {**hud_env, **extra_env})
     world.wait_for_frames()
-    rates_path = os.path.join(hud_dir, "fps")
     start_cpu, start_wall, start_rates = cpu_seconds(process), time.time(), len(hud_rates(rates_path))
     holds_for(lambda: process.poll() is None, seconds, f"{label}: the renderer keeps running")
     used = cpu_seconds(process) - start_cpu

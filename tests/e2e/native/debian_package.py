@@ -6,8 +6,8 @@ import os
 import re
 import subprocess
 
-from native_harness import (check, run_scenarios, scenario, temporary_directory, tool,
-                            wait_for_ball)
+from native_harness import (check, package_path, run_scenarios, scenario, temporary_directory,
+                            tool, wait_for_ball)
 
 TITLE = "VelmoraVC"
 PROGRAM = "usr/libexec/xscreensaver/velmora"
@@ -26,16 +26,6 @@ NEEDED_PACKAGES = {"libc6", "libstdc++6", "libx11-6", "libxrandr2", "libglx0", "
                    "libglu1-mesa"}
 # lintian's warnings that stand, each with the reason it does.
 ACCEPTED_WARNINGS = {}
-
-
-def package_path():
-    version = os.environ["VELMORA_VERSION"]
-    architecture = subprocess.run([tool("dpkg"), "--print-architecture"], check=True,
-                                  capture_output=True, text=True).stdout.strip()
-    path = os.path.join(os.environ["VELMORA_PACKAGE_DIR"],
-                        f"velmora_{version}_{architecture}.deb")
-    check(os.path.isfile(path), f"no package {path}")
-    return path
 
 
 def control_fields(package):

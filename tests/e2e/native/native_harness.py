@@ -182,6 +182,17 @@ def scenario(screen="1024x768x24"):
     return harness.scenario(screen)
 
 
+def package_path():
+    """The Debian package that the tree's package fixture made."""
+    version = os.environ["VELMORA_VERSION"]
+    architecture = subprocess.run([tool("dpkg"), "--print-architecture"], check=True,
+                                  capture_output=True, text=True).stdout.strip()
+    path = os.path.join(os.environ["VELMORA_PACKAGE_DIR"],
+                        f"velmora_{version}_{architecture}.deb")
+    check(os.path.isfile(path), f"no package {path}")
+    return path
+
+
 def run_scenarios():
     harness.run_world(NativeWorld)
 

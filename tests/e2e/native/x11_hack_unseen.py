@@ -2,13 +2,12 @@
 the frames and nearly all CPU use, and taking that window away brings the ball back."""
 
 import ctypes
-import os
 import signal
 import time
 
 from native_harness import (check, holds_for, run_scenarios, scenario, wait_for_ball,
                             wait_until)
-from harness import cpu_seconds, hud_rates, settled_hud_count  # noqa: E402
+from harness import cpu_seconds, hud_counter, hud_rates, settled_hud_count  # noqa: E402
 
 TITLE = "VelmoraVC"
 UNSEEN_SECONDS = 5.0
@@ -71,10 +70,8 @@ class CoveringWindow:
 
 @scenario()
 def a_window_covering_it_stops_the_frames_until_it_is_gone(world):
-    hud_dir = os.path.join(world.out_dir, "hud")
-    os.makedirs(hud_dir, exist_ok=True)
-    rates_path = os.path.join(hud_dir, "fps")
-    process = world.velmora(env=world.env(GALLIUM_HUD="fps", GALLIUM_HUD_DUMP_DIR=hud_dir))
+    hud_env, rates_path = hud_counter(world, "covered")
+    process = world.velmora(env=world.env(**hud_env))
     window = world.wait_for_window(TITLE, process, visible=True)
     wait_for_ball(world, "started", window)
     wait_until(lambda: hud_rates(rates_path), 10, "Mesa's first frame count", process=process)

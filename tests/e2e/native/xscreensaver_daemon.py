@@ -10,10 +10,9 @@ import subprocess
 import xml.etree.ElementTree as ElementTree
 
 from native_harness import (ScenarioFailure, check, process_output, processes_running,
-                            processes_with_environment, run_scenarios, scenario,
-                            temporary_directory, tool, velmora_path, wait_for_ball, wait_until,
-                            holds_for)
-from harness import hud_rates, settled_hud_count  # noqa: E402
+                            package_path, processes_with_environment, run_scenarios, scenario,
+                            temporary_directory, tool, wait_for_ball, wait_until, holds_for)
+from harness import hud_counter, hud_rates, settled_hud_count  # noqa: E402
 
 # XScreenSaver launches no hacks for root: a root test run drives it as this user.
 UNPRIVILEGED_USER = "nobody"
@@ -169,11 +168,7 @@ def package_installed_by_dpkg_runs_under_the_daemon_and_purge_removes_it(world):
     for folder in ("info", "updates", "triggers"):
         os.makedirs(os.path.join(root, "var", "lib", "dpkg", folder))
     open(os.path.join(root, "var", "lib", "dpkg", "status"), "w").close()
-    version = os.environ["VELMORA_VERSION"]
-    architecture = subprocess.run([tool("dpkg"), "--print-architecture"], check=True,
-                                  capture_output=True, text=True).stdout.strip()
-    package = os.path.join(os.environ["VELMORA_PACKAGE_DIR"],
-                           f"velmora_{version}_{architecture}.deb")
+    package = package_path()
 
     result = dpkg(root, "--install", package)
     check(result.returncode == 0, f"dpkg --install: {result.stdout}{result.stderr}")
@@ -215,11 +210,8 @@ def drawing_on_the_root_stops_while_the_daemons_window_hides_it(world):
     daemon = world.logged([*user, tool("xscreensaver"), "-no-splash"], "xscreensaver", env=env)
     wait_until(lambda: command("-time").returncode == 0, 20, "the XScreenSaver daemon to answer",
                process=daemon)
-    hud_dir = os.path.join(world.out_dir, "hud")
-    os.makedirs(hud_dir, exist_ok=True)
-    rates_path = os.path.join(hud_dir, "fps")
-    process = world.velmora("--root", env=world.env(GALLIUM_HUD="fps",
-                                                    GALLIUM_HUD_DUMP_DIR=hud_dir))
+    hud_env, rates_path = hud_counter(world, "blanked")
+    process = world.velmora("--root", env=world.env(**hud_env))
     wait_until(lambda: hud_rates(rates_path), 30, "Mesa's first frame count", process=process)
 
     check(command("-activate").returncode == 0, "-activate failed")
