@@ -642,6 +642,15 @@ class Scenario(DisplayWorld):
         return self.spawn([tool("wine64"), path, *args], env=environment, **kwargs)
 
     def probe(self, *args, timeout=30):
+        # The probe says why whenever it fails; one that ended non-zero having printed
+        # nothing was never started by Wine, and is started again, at most twice.
+        for _ in range(3):
+            code, output = self.probe_once(args, timeout)
+            if code == 0 or output or self.probe_errors:
+                break
+        return code, output
+
+    def probe_once(self, args, timeout):
         # Output through a file, not a pipe: Wine's own helper processes may inherit a
         # pipe and keep it open long after the probe has ended.
         with tempfile.TemporaryFile("w+") as output, tempfile.TemporaryFile("w+") as errors:
@@ -685,8 +694,9 @@ class Scenario(DisplayWorld):
         return parse_probe(output)
 
     def close_window(self, title):
-        code, _ = self.probe("close", title)
-        check(code == 0, f"could not ask '{title}' to close")
+        code, output = self.probe("close", title)
+        check(code == 0, f"could not ask '{title}' to close: velmora_probe ended with {code}, "
+                         f"{output!r} {self.probe_errors[-2000:]!r}")
 
     def wait_for_frames(self, timeout=30):
         """Waits until the renderer's ball lights the middle of the screen: its start-up is

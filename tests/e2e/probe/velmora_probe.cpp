@@ -25,6 +25,13 @@ int noSuchWindow() {
     return kNoSuchWindow;
 }
 
+// Every failure says which step failed: a probe that exits non-zero having printed nothing
+// was never started by Wine, and the scenarios start it again.
+int failed(const char* step) {
+    std::printf("failed=%s error=%lu\n", step, static_cast<unsigned long>(GetLastError()));
+    return kFailed;
+}
+
 void printWindow(HWND window) {
     char className[256] = {};
     GetClassNameA(window, className, sizeof(className));
@@ -104,7 +111,7 @@ int closeCommand(const char* title) {
     if (window == nullptr) {
         return noSuchWindow();
     }
-    return PostMessageA(window, WM_CLOSE, 0, 0) ? kDone : kFailed;
+    return PostMessageA(window, WM_CLOSE, 0, 0) ? kDone : failed("PostMessageA");
 }
 
 int sysCommand(const char* title, const char* code) {
@@ -136,7 +143,7 @@ int sessionCommand(const char* title, const char* code) {
     const WPARAM change = static_cast<WPARAM>(std::strtoul(code, nullptr, 0));
     return PostMessageA(window, WM_WTSSESSION_CHANGE, change, static_cast<LPARAM>(sessionId))
                ? kDone
-               : kFailed;
+               : failed("PostMessageA");
 }
 
 int displayCommand() {
@@ -173,7 +180,7 @@ int monitorsCommand() {
     std::printf("virtual=%d,%d,%d,%d\n", GetSystemMetrics(SM_XVIRTUALSCREEN),
                 GetSystemMetrics(SM_YVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN),
                 GetSystemMetrics(SM_CYVIRTUALSCREEN));
-    return EnumDisplayMonitors(nullptr, nullptr, printMonitor, 0) ? kDone : kFailed;
+    return EnumDisplayMonitors(nullptr, nullptr, printMonitor, 0) ? kDone : failed("EnumDisplayMonitors");
 }
 
 LRESULT CALLBACK boxProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
@@ -200,7 +207,7 @@ int boxCommand(const char* width, const char* height, const char* title) {
                       40, 40, rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
                       windowClass.hInstance, nullptr);
     if (window == nullptr) {
-        return kFailed;
+        return failed("CreateWindowA");
     }
     std::printf("%llu\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)));
     std::fflush(stdout);
@@ -221,7 +228,7 @@ int activateCommand(const char* title) {
     if (IsIconic(window)) {
         ShowWindow(window, SW_RESTORE);
     }
-    return SetForegroundWindow(window) ? kDone : kFailed;
+    return SetForegroundWindow(window) ? kDone : failed("SetForegroundWindow");
 }
 
 // Ends the process that owns the window, as a task manager would.
@@ -234,11 +241,15 @@ int killCommand(const char* title) {
     GetWindowThreadProcessId(window, &processId);
     HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, processId);
     if (process == nullptr) {
-        return kFailed;
+        return failed("OpenProcess");
     }
-    const BOOL ended = TerminateProcess(process, 9);
+    if (!TerminateProcess(process, 9)) {
+        const int code = failed("TerminateProcess");
+        CloseHandle(process);
+        return code;
+    }
     CloseHandle(process);
-    return ended ? kDone : kFailed;
+    return kDone;
 }
 
 // Writes one value with the platform's own private-profile service; key and value are
@@ -256,7 +267,9 @@ int profileWriteCommand(const char* file, const char* section, const char* keyHe
                         const char* valueHex) {
     const std::string key = fromHex(keyHex);
     const std::string value = fromHex(valueHex);
-    return WritePrivateProfileStringA(section, key.c_str(), value.c_str(), file) ? kDone : kFailed;
+    return WritePrivateProfileStringA(section, key.c_str(), value.c_str(), file)
+               ? kDone
+               : failed("WritePrivateProfileStringA");
 }
 
 // The same through the W form, key and value given as UTF-8 hex: a Unicode file's writer.
@@ -272,7 +285,7 @@ int profileWriteWideCommand(const char* file, const char* section, const char* k
     return WritePrivateProfileStringW(wide(section).c_str(), wide(fromHex(keyHex)).c_str(),
                                       wide(fromHex(valueHex)).c_str(), wide(file).c_str())
                ? kDone
-               : kFailed;
+               : failed("WritePrivateProfileStringW");
 }
 
 int profileReadCommand(const char* file, const char* section, const char* keyHex) {
@@ -293,7 +306,7 @@ int holdCommand(const char* file, const char* holdMs) {
     HANDLE held = CreateFileA(file, GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
                               FILE_ATTRIBUTE_NORMAL, nullptr);
     if (held == INVALID_HANDLE_VALUE) {
-        return kFailed;
+        return failed("CreateFileA");
     }
     std::string folder(file);
     folder.resize(folder.find_last_of('\\') + 1);
@@ -418,12 +431,11 @@ int versionCommand(const char* path) {
     DWORD ignored = 0;
     const DWORD size = GetFileVersionInfoSizeW(widePath, &ignored);
     if (size == 0) {
-        std::printf("error=%lu\n", static_cast<unsigned long>(GetLastError()));
-        return kFailed;
+        return failed("GetFileVersionInfoSizeW");
     }
     std::string data(size, '\0');
     if (!GetFileVersionInfoW(widePath, 0, size, data.data())) {
-        return kFailed;
+        return failed("GetFileVersionInfoW");
     }
     VS_FIXEDFILEINFO* fixed = nullptr;
     UINT length = 0;
