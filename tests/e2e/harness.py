@@ -641,11 +641,18 @@ class Scenario(DisplayWorld):
         environment.update(env or {})
         return self.spawn([tool("wine64"), path, *args], env=environment, **kwargs)
 
-    def probe(self, *args, timeout=30):
-        # The probe says why whenever it fails; one that ended non-zero having printed
-        # nothing was never started by Wine, and is started again, at most twice.
-        for _ in range(3):
-            code, output = self.probe_once(args, timeout)
+    def probe(self, *args):
+        """The probe's exit code and output. The probe says why whenever it fails; one that
+        ended non-zero having printed nothing was never started by Wine, and one that hangs
+        (seen once at a fresh wineserver's start, while the first program brought Wine up)
+        is ended after 10 s: either is started again, at most twice."""
+        for attempt in range(3):
+            try:
+                code, output = self.probe_once(args, timeout=10)
+            except subprocess.TimeoutExpired:
+                if attempt == 2:
+                    raise ProbeFailure(f"velmora_probe {' '.join(args)} hung three times")
+                continue
             if code == 0 or output or self.probe_errors:
                 break
         return code, output
