@@ -652,9 +652,12 @@ class Scenario(DisplayWorld):
             except subprocess.TimeoutExpired:
                 if attempt == 2:
                     raise ProbeFailure(f"velmora_probe {' '.join(args)} hung three times")
+                print(f"velmora_probe {' '.join(args)} hung; started again", file=sys.stderr)
                 continue
             if code == 0 or output or self.probe_errors:
                 break
+            print(f"velmora_probe {' '.join(args)} ended with {code} having printed nothing; "
+                  "started again", file=sys.stderr)
         return code, output
 
     def probe_once(self, args, timeout):
