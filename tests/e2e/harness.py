@@ -585,8 +585,19 @@ class Scenario(DisplayWorld):
     def __enter__(self):
         super().__enter__()
         # The wineserver binds its desktop to the display of its first client: start afresh.
+        # The new one stays up for the whole scenario (a lingering server that goes away just
+        # as a program starts refuses it), and Wine's desktop is brought up before any of the
+        # scenario's programs, which then never race its start.
         try:
             self.stop_wineserver()
+            # No pipes: the server goes on in the background and would hold them open.
+            subprocess.run([tool("wineserver"), "-p"], env=self.env(), stdin=subprocess.DEVNULL,
+                           stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30,
+                           check=True)
+            code, output = self.probe("desktop")
+            if code != 0:
+                raise ProbeFailure(f"Wine's desktop did not come up: {code} {output!r} "
+                                   f"{self.probe_errors[-2000:]!r}")
         except BaseException:
             self.cleanup()
             raise

@@ -146,6 +146,18 @@ int sessionCommand(const char* title, const char* code) {
                : failed("PostMessageA");
 }
 
+// Brings Wine's desktop up on the display (its first caller starts it and waits until it
+// is ready), so that a scenario's own programs never race its start.
+int desktopCommand() {
+    HWND desktop = GetDesktopWindow();
+    if (desktop == nullptr) {
+        return failed("GetDesktopWindow");
+    }
+    std::printf("desktop=%llu\n",
+                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(desktop)));
+    return kDone;
+}
+
 int displayCommand() {
     DEVMODEA mode{};
     mode.dmSize = sizeof(mode);
@@ -488,7 +500,7 @@ int usage() {
     std::fprintf(
         stderr,
         "usage: velmora_probe find TITLE | children HWND | close TITLE |\n"
-        "       syscommand TITLE CODE | session TITLE CODE | display | monitors |\n"
+        "       syscommand TITLE CODE | session TITLE CODE | desktop | display | monitors |\n"
         "       box WIDTH HEIGHT TITLE | kill TITLE | activate TITLE |\n"
         "       profile-write FILE SECTION KEYHEX VALUEHEX |\n"
         "       profile-write-w FILE SECTION KEYHEX VALUEHEX |\n"
@@ -514,6 +526,8 @@ int main(int argc, char** argv) {
         return sysCommand(argv[2], argv[3]);
     if (command == "session" && argc == 4)
         return sessionCommand(argv[2], argv[3]);
+    if (command == "desktop" && argc == 2)
+        return desktopCommand();
     if (command == "display" && argc == 2)
         return displayCommand();
     if (command == "monitors" && argc == 2)
