@@ -665,7 +665,7 @@ class Scenario(DisplayWorld):
                     raise ProbeFailure(f"velmora_probe {' '.join(args)} hung three times")
                 print(f"velmora_probe {' '.join(args)} hung; started again", file=sys.stderr)
                 continue
-            if code == 0 or output or self.probe_errors:
+            if code == 0 or output or self.probe_errors or attempt == 2:
                 break
             print(f"velmora_probe {' '.join(args)} ended with {code} having printed nothing; "
                   "started again", file=sys.stderr)
