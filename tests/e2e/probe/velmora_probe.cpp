@@ -192,7 +192,8 @@ int monitorsCommand() {
     std::printf("virtual=%d,%d,%d,%d\n", GetSystemMetrics(SM_XVIRTUALSCREEN),
                 GetSystemMetrics(SM_YVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN),
                 GetSystemMetrics(SM_CYVIRTUALSCREEN));
-    return EnumDisplayMonitors(nullptr, nullptr, printMonitor, 0) ? kDone : failed("EnumDisplayMonitors");
+    return EnumDisplayMonitors(nullptr, nullptr, printMonitor, 0) ? kDone
+                                                                  : failed("EnumDisplayMonitors");
 }
 
 LRESULT CALLBACK boxProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
