@@ -594,10 +594,7 @@ class Scenario(DisplayWorld):
             subprocess.run([tool("wineserver"), "-p"], env=self.env(), stdin=subprocess.DEVNULL,
                            stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, timeout=30,
                            check=True)
-            code, output = self.probe("desktop")
-            if code != 0:
-                raise ProbeFailure(f"Wine's desktop did not come up: {code} {output!r} "
-                                   f"{self.probe_errors[-2000:]!r}")
+            self.probe_window("desktop")  # raises ProbeFailure if the desktop did not come up
         except BaseException:
             self.cleanup()
             raise
