@@ -8,11 +8,13 @@ set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "screen saver: a lumpy mirror ball tumblin
 set(CPACK_STRIP_FILES ON)
 
 if(WIN32)
-    # The two programs and a read-me with Windows line ends, side by side at the top of
-    # the zip: what the read-me tells a user to copy into one folder.
+    # The two programs, a read-me and the licence, the texts with Windows line ends, side by
+    # side at the top of the zip: what the read-me tells a user to copy into one folder.
     install(TARGETS velmora_saver velmora_renderer RUNTIME DESTINATION .)
     configure_file(${PROJECT_SOURCE_DIR}/docs/README.txt README.txt @ONLY NEWLINE_STYLE CRLF)
-    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.txt DESTINATION .)
+    configure_file(${PROJECT_SOURCE_DIR}/LICENSE LICENSE.txt @ONLY NEWLINE_STYLE CRLF)
+    install(FILES ${CMAKE_CURRENT_BINARY_DIR}/README.txt ${CMAKE_CURRENT_BINARY_DIR}/LICENSE.txt
+        DESTINATION .)
     set(CPACK_GENERATOR ZIP)
     set(CPACK_PACKAGE_FILE_NAME "Velmora-${PROJECT_VERSION}-windows-x64")
     set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY OFF)

@@ -1,6 +1,6 @@
 """What Windows users download: CPack's zip holds exactly the two programs, without debug
-information, and the read-me with Windows line ends, at the top of the zip, under the name
-that carries the project's version.
+information, the read-me and the licence with Windows line ends, at the top of the zip, under
+the name that carries the project's version.
 
 Usage: dist_check.py PACKAGE_DIR VERSION BUILT_BIN_DIR OBJDUMP (the package from `cpack`)
 """
@@ -11,7 +11,7 @@ import sys
 import tempfile
 import zipfile
 
-SHIPPED = {"Velmora.scr", "Velmora.dll", "README.txt"}
+SHIPPED = {"Velmora.scr", "Velmora.dll", "README.txt", "LICENSE.txt"}
 
 
 def section_names(objdump, path):
@@ -46,6 +46,11 @@ def main(package_dir, version, bin_dir, objdump):
                 faults.append("README.txt is not the read-me with Windows line ends")
             if f"Velmora {version}".encode() not in text:
                 faults.append(f"README.txt does not name version {version}")
+        if "LICENSE.txt" in names:
+            text = archive.read("LICENSE.txt")
+            if (b"MIT License" not in text or b"the Velmora developers" not in text
+                    or text.count(b"\n") != text.count(b"\r\n")):
+                faults.append("LICENSE.txt is not the MIT licence with Windows line ends")
     for fault in faults:
         print(fault, file=sys.stderr)
     return 1 if faults else 0

@@ -2,9 +2,11 @@
 says of it, and the hack from the unpacked package: its version, its manual page, its frame."""
 
 import gzip
+import io
 import os
 import re
 import subprocess
+import tarfile
 
 from native_harness import (check, package_path, run_scenarios, scenario, temporary_directory,
                             tool, wait_for_ball)
@@ -51,6 +53,27 @@ def contents(package):
     return entries
 
 
+def check_copyright(package):
+    """The copyright file in Debian's machine-readable form: every file under Expat."""
+    text = subprocess.run([tool("dpkg-deb"), "--fsys-tarfile", package], check=True,
+                          capture_output=True).stdout
+    with tarfile.open(fileobj=io.BytesIO(text)) as archive:
+        copyright_text = archive.extractfile(
+            "./usr/share/doc/velmora/copyright").read().decode("utf-8")
+    paragraphs = [dict(re.findall(r"^([A-Za-z-]+): *(.*)$", block, re.MULTILINE))
+                  for block in copyright_text.split("\n\n")]
+    header, files = paragraphs[0], [p for p in paragraphs if "Files" in p]
+    check(header.get("Format", "").endswith("/copyright-format/1.0/")
+          and header.get("Upstream-Name") == "Velmora" and header.get("Source"),
+          f"the copyright file's header is not DEP-5's: {header}")
+    check([(p["Files"], p.get("License")) for p in files] == [("*", "Expat")]
+          and "the Velmora developers" in files[0].get("Copyright", ""),
+          f"the copyright file's Files paragraphs: {files}")
+    check(any(p.get("License") == "Expat" and "Files" not in p for p in paragraphs)
+          and "Permission is hereby granted" in copyright_text,
+          "the copyright file does not hold the Expat licence's text")
+
+
 @scenario(screen="640x480x24")
 def package_holds_the_hack_and_lintian_finds_no_fault(world):
     del world  # no display needed
@@ -81,6 +104,7 @@ def package_holds_the_hack_and_lintian_finds_no_fault(world):
               for folder in folders if folder), f"folders that hold nothing: {sorted(folders)}")
     owners = {owner for _, owner, _ in entries.values()}
     check(owners == {"root/root"}, f"owners {owners}")
+    check_copyright(package)
 
     report = subprocess.run([tool("lintian"), "--tag-display-limit", "0", "--display-info",
                              package], capture_output=True, text=True)
