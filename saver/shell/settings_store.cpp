@@ -157,14 +157,28 @@ FileOutcome unreadable(const WholeFile& file) {
     return file.outcome.ok() ? FileOutcome{FileFault::Other, 0} : file.outcome;
 }
 
-// The names one store uses in target's folder, the same for all its attempts.
+// The names one store uses in target's folder, the same for all its attempts, and whether
+// an attempt left the new bytes as the kept copy.
 struct StoreNames {
     std::string target;
     std::string temporary;
     std::string backup;
+    bool keptNewBytes = false;
 };
 
-Attempt attemptStore(FileSystem& files, AnsiCodec& codec, const StoreNames& names,
+// After the new bytes took the target's place: the backup goes, and every leftover of ours
+// old enough to belong to no store still running.
+Attempt installed(FileSystem& files, const StoreNames& names, const FolderListing& ours) {
+    files.removeFile(names.backup);
+    for (const FolderEntry& entry : ours.entries) {
+        if (entry.ageSeconds >= kStaleTemporarySeconds) {
+            files.removeFile(entry.path);
+        }
+    }
+    return {};
+}
+
+Attempt attemptStore(FileSystem& files, AnsiCodec& codec, StoreNames& names,
                      const SettingsChoice& choice, const MusicPathValues& path) {
     const std::string& target = names.target;
     const bool targetThere = files.exists(target);
@@ -179,6 +193,9 @@ Attempt attemptStore(FileSystem& files, AnsiCodec& codec, const StoreNames& name
             const FileOutcome finished = files.replaceFile(*kept, target, names.backup);
             if (!finished.ok()) {
                 return {finished, passing(finished)};
+            }
+            if (*kept == names.temporary && names.keptNewBytes) {
+                return installed(files, names, ours);  // this store's own bytes
             }
         }
     }
@@ -207,29 +224,24 @@ Attempt attemptStore(FileSystem& files, AnsiCodec& codec, const StoreNames& name
         // A folder that refuses a new file goes on refusing it.
         return {written, written.fault == FileFault::Busy};
     }
-    const FileOutcome installed = files.replaceFile(names.temporary, target, names.backup);
-    if (installed.ok()) {
-        files.removeFile(names.backup);
-        for (const FolderEntry& entry : ours.entries) {
-            if (entry.ageSeconds >= kStaleTemporarySeconds) {
-                files.removeFile(entry.path);
-            }
-        }
-        return {installed, false};
+    const FileOutcome replaced = files.replaceFile(names.temporary, target, names.backup);
+    if (replaced.ok()) {
+        return installed(files, names, ours);
     }
     // A replace may have stopped half way: while the target is missing, the temporary file
     // is the kept copy, and the next attempt moves it into place.
-    if (files.exists(target) && !files.removeFile(names.temporary)) {
-        return {installed, false};
+    names.keptNewBytes = !files.exists(target);
+    if (!names.keptNewBytes && !files.removeFile(names.temporary)) {
+        return {replaced, false};
     }
-    return {installed, passing(installed)};
+    return {replaced, passing(replaced)};
 }
 
 // The whole store into one file, attempted again after transient faults.
 FileOutcome storeInto(FileSystem& files, AnsiCodec& codec, const std::string& target,
                       const SettingsChoice& choice, const MusicPathValues& path) {
     const std::string stem = target + "." + std::to_string(files.processId());
-    const StoreNames names{target, stem + std::string(kTemporarySuffix), stem + ".bak"};
+    StoreNames names{target, stem + std::string(kTemporarySuffix), stem + ".bak"};
     return withRetries(files, [&] { return attemptStore(files, codec, names, choice, path); })
         .outcome;
 }
@@ -256,8 +268,9 @@ PlaceRead readPlaceOnce(FileSystem& files, const std::string& target) {
     if (file.state == FileState::Read) {
         return {std::move(file.bytes), false};
     }
-    // A kept copy that has just been moved into place is read there next time.
-    return {std::nullopt, file.state == FileState::Missing || passing(file.outcome)};
+    // A file that is there is worth waiting for: what a load falls back to is older. A kept
+    // copy that has just been moved into place is read there next time.
+    return {std::nullopt, true};
 }
 
 // After a store beside the program: whether no per-user file or kept copy is left that the

@@ -84,6 +84,8 @@ class FakeFileSystem : public FileSystem {
     // whose number `faults` holds meets that fault instead of its normal outcome.
     std::vector<FileCall> calls;
     std::map<std::size_t, Fault> faults;
+    // Runs before each such call (another store acting at that moment, for instance).
+    std::function<void(FileCall)> beforeCall;
 
     WholeFile readFile(const std::string& path, std::size_t maxBytes) override {
         if (const std::optional<Fault> fault = nextCall(FileCall::Read)) {
@@ -289,6 +291,9 @@ class FakeFileSystem : public FileSystem {
         files.erase(from);
     }
     std::optional<Fault> nextCall(FileCall kind) {
+        if (beforeCall) {
+            beforeCall(kind);
+        }
         calls.push_back(kind);
         auto found = faults.find(calls.size() - 1);
         return found == faults.end() ? std::nullopt : std::optional<Fault>(found->second);

@@ -16,6 +16,8 @@ using test::FakeFileSystem;
 using test::kSjisFile;
 using test::kSjisKind;
 using test::kSjisRepeat;
+using test::Fault;
+using test::FileCall;
 using test::ReplaceAct;
 
 const std::string kFolder = "C:\\Saver";
@@ -417,6 +419,299 @@ TEST_F(StoreTest, AnOverlongFullPathIsCutWithoutSplittingACharacter) {
     files.files[cut] = "wav";
     load();
     EXPECT_EQ(loaded.file, cut);
+}
+
+// Sequences of two faults that once lost or hid the choice, or misreported it.
+TEST_F(StoreTest, AKeptCopyPerUserIsReadWhileItsTargetIsMissing) {
+    files.deniedFolders.insert(kFolder);
+    files.folders.insert(kUserFolder);
+    files.files[kUserIni] = kExisting;
+    // The target goes to the backup, then a scanner holds the kept copy past the retries.
+    files.replaceScripts[kUserIni] = {{ReplaceAct::UnableToMove2}, ReplaceAct::Busy};
+    EXPECT_EQ(store(1, 4, "").place, StorePlace::Nowhere);
+    EXPECT_FALSE(files.files.count(kUserIni));
+    load();
+    EXPECT_EQ(loaded.kind, 1);
+    EXPECT_EQ(loaded.repeat, 4);
+}
+
+TEST_F(StoreTest, AKeptCopyIsTheFileWhateverItsAge) {
+    files.userFolder.clear();
+    files.files[kIni] = kExisting;
+    files.replaceScripts[kIni] = {{ReplaceAct::UnableToMove2}, ReplaceAct::Busy};
+    EXPECT_EQ(store(1, 4, "").place, StorePlace::Nowhere);
+    // Two days later, or at once on a share whose clock runs behind.
+    files.writtenAtMs[kTemporary] = files.nowMs - 2 * FakeFileSystem::kDayMs;
+    load();
+    EXPECT_EQ(loaded.repeat, 4);
+    files.replaceScripts.clear();
+    EXPECT_EQ(store(1, 4, "").place, StorePlace::BesideProgram);
+    EXPECT_EQ(files.files.at(kIni), kExistingStored);
+    EXPECT_EQ(temporaries(), std::vector<std::string>());
+}
+
+TEST_F(StoreTest, ABusyPerUserCopyIsNotGone) {
+    const std::string previous = "[Section]\r\n" + kSjisRepeat + "= 3\r\n";
+    files.folders.insert(kUserFolder);
+    files.files[kUserIni] = previous;
+    // Held without read sharing past the retries: it can be neither removed nor rewritten.
+    files.locked.insert(kUserIni);
+    const StoreResult result = store(1, 4, "");
+    EXPECT_EQ(result.place, StorePlace::Nowhere);
+    const std::vector<std::pair<std::string, std::uint32_t>> busy = {
+        {kUserIni, FakeFileSystem::kSharingViolation}};
+    EXPECT_EQ(unwritten(result), busy);
+    files.locked.clear();
+    load();
+    EXPECT_EQ(loaded.repeat, 3) << "the result said so";
+
+    // Held for a moment: it is given the choice as well.
+    files.heldUntilMs[kUserIni] = files.nowMs + 300;
+    EXPECT_EQ(store(1, 4, "").place, StorePlace::PerUser);
+    load();
+    EXPECT_EQ(loaded.repeat, 4);
+}
+
+TEST_F(StoreTest, AFolderThatKeepsOurFilesGainsAtMostOne) {
+    // Files can be created there but not removed, nor replaced.
+    files.files[kIni] = kExisting;
+    files.failRemove = {kTemporary, kBackup};
+    files.replaceScripts[kIni] = {{}, ReplaceAct::Denied};
+    for (int click = 0; click < 3; ++click) {
+        EXPECT_EQ(store(1, 4, "").place, StorePlace::PerUser);
+    }
+    EXPECT_EQ(temporaries(), std::vector<std::string>{kTemporary});
+    EXPECT_EQ(files.pauses, std::vector<unsigned>()) << "the folder is not tried again";
+}
+
+TEST_F(StoreTest, AStoreThatReadsMissingLooksAgainForAKeptCopy) {
+    files.files[kIni] = kExisting;
+    // Store A, of another process, stops half way just before this store reads: its replace
+    // moved Velmora.ini to its backup and kept its new bytes.
+    const std::string storedA =
+        settingsFileAfterStore(codec, kExisting, SettingsChoice{0, 9, ""}, MusicPathValues{});
+    files.beforeCall = [&](FileCall call) {
+        if (call == FileCall::ReadWhole && files.files.count(kIni)) {
+            files.beforeCall = nullptr;
+            files.files[kIni + ".5151.tmp"] = storedA;
+            files.writtenAtMs[kIni + ".5151.tmp"] = files.nowMs;
+            files.files[kIni + ".5151.bak"] = files.files.at(kIni);
+            files.files.erase(kIni);
+        }
+    };
+    EXPECT_EQ(store(1, 4, "").place, StorePlace::BesideProgram);
+    // A tries again.
+    files.pid = 5151;
+    EXPECT_EQ(store(0, 9, "").place, StorePlace::BesideProgram);
+    EXPECT_EQ(files.files.at(kIni), storedA);
+}
+
+TEST_F(StoreTest, AReplaceThatMovedTheTargetLeavesNoOldFileBehind) {
+    files.files[kIni] = kExisting;
+    for (int click = 0; click < 3; ++click) {
+        files.replaceScripts[kIni] = {{ReplaceAct::UnableToMove2}, ReplaceAct::Replace};
+        EXPECT_EQ(store(1, 4, "").place, StorePlace::BesideProgram);
+    }
+    std::vector<std::string> inFolder;
+    for (const auto& [path, bytes] : files.files) {
+        inFolder.push_back(path);
+    }
+    EXPECT_EQ(inFolder, std::vector<std::string>{kIni});
+}
+
+TEST_F(StoreTest, OnlyTheFileThatWasNotWrittenIsNamed) {
+    files.folders.insert(kUserFolder);
+    files.files[kUserIni] = "[Section]\r\n";
+    files.failRemove.insert(kUserIni);
+    files.failReplace.insert(kUserIni);
+    const StoreResult result = store(1, 4, "");
+    EXPECT_EQ(result.place, StorePlace::Nowhere);
+    const std::vector<std::pair<std::string, std::uint32_t>> userAlone = {
+        {kUserIni, FakeFileSystem::kBroken}};
+    EXPECT_EQ(unwritten(result), userAlone);
+}
+
+// Every pair of faults: the first at each file call of a store, the second at each later
+// call of that store, the load after it, the next store and the load after that; beside the
+// program, and per user (where the program's folder refuses new files and still holds an
+// older choice). Choices by their repeat number: 9 older, 3 previous, 7 new, 5 next.
+class FaultPairSweep : public ::testing::Test {
+  protected:
+    // The faults each kind of call can meet.
+    static std::vector<Fault> faultsOf(FileCall call) {
+        switch (call) {
+            case FileCall::Read:
+            case FileCall::ReadWhole:
+                return {Fault::Busy, Fault::Denied, Fault::Missing, Fault::Broken};
+            case FileCall::Write:
+                return {Fault::Busy,  Fault::Denied, Fault::Missing, Fault::Full,
+                        Fault::Flush, Fault::Ahead,  Fault::Behind};
+            case FileCall::Replace:
+                return {Fault::Busy,   Fault::Denied,       Fault::Missing,       Fault::Broken,
+                        Fault::UnableToMove, Fault::UnableToMove2, Fault::UnableToRemove};
+            case FileCall::Move:
+                return {Fault::Busy, Fault::Denied, Fault::Missing, Fault::Broken};
+            case FileCall::Remove:
+                return {Fault::Denied};
+            case FileCall::List:
+                return {Fault::Busy, Fault::Denied};
+            case FileCall::MakeFolder:
+                return {Fault::Denied, Fault::Broken};
+        }
+        return {};
+    }
+    static const char* nameOf(FileCall call) {
+        static const char* const names[] = {"read",   "read whole", "write", "replace",
+                                            "move",   "remove",     "list",  "make folder"};
+        return names[static_cast<int>(call)];
+    }
+    static const char* nameOf(Fault fault) {
+        static const char* const names[] = {
+            "busy",         "denied",       "missing",     "broken",
+            "disk full",    "flush failed", "clock ahead", "clock behind",
+            "UNABLE_TO_MOVE_REPLACEMENT", "UNABLE_TO_MOVE_REPLACEMENT_2",
+            "UNABLE_TO_REMOVE_REPLACED"};
+        return names[static_cast<int>(fault)];
+    }
+
+    static std::string choiceText(int repeat) {
+        return "; hand-edited\n[Other]\nx=1\n[Section]\n" + kSjisKind + "= 1\n" + kSjisRepeat +
+               "= " + std::to_string(repeat) + "\n[Tail]\ny=2";
+    }
+    FakeFileSystem start(bool perUser) const {
+        FakeFileSystem fresh;
+        if (perUser) {
+            fresh.deniedFolders.insert(kFolder);
+            fresh.files[kIni] = choiceText(9);
+            fresh.folders.insert(kUserFolder);
+            fresh.files[kUserIni] = choiceText(3);
+        } else {
+            fresh.files[kIni] = choiceText(3);
+        }
+        return fresh;
+    }
+    static int storedRepeat(const FakeFileSystem& files, const std::string& path) {
+        auto found = files.files.find(path);
+        if (found == files.files.end()) {
+            return -1;
+        }
+        return std::atoi(readProfileValue(found->second, kSettingsSection, kSjisRepeat).c_str());
+    }
+    // Our temporary files, and our backups, in the folder of target.
+    static std::pair<int, int> leftovers(const FakeFileSystem& files, const std::string& target) {
+        std::pair<int, int> count{0, 0};
+        for (const auto& [path, bytes] : files.files) {
+            count.first += isSettingsTemporary(target, path);
+            count.second += isSettingsBackup(target, path);
+        }
+        return count;
+    }
+
+    struct Run {
+        std::vector<FileCall> calls;
+        std::size_t storeCalls = 0;  // calls of the first store
+        std::size_t secondStoreEnd = 0;
+    };
+
+    // One store of choice 7 and its load, then a store of 5 and its load, with the faults;
+    // every check names them.
+    Run run(bool perUser, const std::map<std::size_t, Fault>& faults, const std::string& pair) {
+        SCOPED_TRACE((perUser ? "per user, " : "beside the program, ") + pair);
+        FakeFileSystem files = start(perUser);
+        FakeCodec codec;
+        files.faults = faults;
+        Run seen;
+        const std::string home = perUser ? kUserIni : kIni;
+        int previous = 3;
+        for (const int choice : {7, 5}) {
+            const std::uint64_t pausedBefore = files.pausedMs();
+            const std::size_t firstCall = files.calls.size();
+            const StoreResult result =
+                storeSettings(files, codec, kFolder, SettingsChoice{1, std::int16_t(choice), ""});
+            const bool clean = faults.lower_bound(firstCall) == faults.lower_bound(files.calls.size());
+            if (choice == 7) {
+                seen.storeCalls = files.calls.size();
+            } else {
+                seen.secondStoreEnd = files.calls.size();
+            }
+            EXPECT_LE(files.pausedMs() - pausedBefore, 2000u) << "a second per place at most";
+            // The result and the message tell what happened.
+            bool programNamed = false;
+            for (const UnwrittenFile& file : result.unwritten) {
+                EXPECT_NE(file.systemError, 0u) << file.path;
+                programNamed |= file.path == kIni;
+            }
+            if (storedRepeat(files, kIni) == choice) {
+                EXPECT_FALSE(programNamed) << "the program's file was written";
+            }
+            if (result.place == StorePlace::BesideProgram) {
+                EXPECT_TRUE(result.unwritten.empty());
+                EXPECT_EQ(storedRepeat(files, kIni), choice);
+            } else if (result.place == StorePlace::PerUser) {
+                EXPECT_EQ(storedRepeat(files, kUserIni), choice);
+            } else {
+                EXPECT_FALSE(result.unwritten.empty());
+            }
+            // At most one temporary file and one backup of ours per folder.
+            for (const std::string& target : {kIni, kUserIni}) {
+                const std::pair<int, int> left = leftovers(files, target);
+                EXPECT_LE(left.first, 1) << target;
+                EXPECT_LE(left.second, 1) << target;
+                if (choice == 5 && clean) {
+                    EXPECT_EQ(left, std::make_pair(0, 0)) << "after a clean store: " << target;
+                }
+            }
+            // A load gives the new choice, or (after a failure) the previous one.
+            BgmSettings loaded;
+            loadSettings(files, codec, kFolder, loaded);
+            if (result.place != StorePlace::Nowhere) {
+                EXPECT_EQ(loaded.repeat, choice);
+            } else {
+                EXPECT_TRUE(loaded.repeat == choice || loaded.repeat == previous) << loaded.repeat;
+            }
+            previous = loaded.repeat;
+            // Other sections and comments survive in the file, or in its kept copy.
+            const KeptCopy kept = keptSettingsCopy(files, home);
+            const std::string& text = files.files[kept.path.value_or(home)];
+            for (const char* part : {"; hand-edited\n[Other]\nx=1\n", "[Tail]\ny=2"}) {
+                EXPECT_NE(text.find(part), std::string::npos) << text;
+            }
+        }
+        seen.calls = files.calls;
+        return seen;
+    }
+
+    void sweep(bool perUser) {
+        const Run clean = run(perUser, {}, "no fault");
+        int pairs = 0;
+        for (std::size_t first = 0; first < clean.storeCalls; ++first) {
+            for (const Fault one : faultsOf(clean.calls[first])) {
+                const std::string firstName = std::string(nameOf(clean.calls[first])) + " #" +
+                                              std::to_string(first) + " " + nameOf(one);
+                const Run single = run(perUser, {{first, one}}, firstName);
+                for (std::size_t second = first + 1; second < single.calls.size(); ++second) {
+                    for (const Fault two : faultsOf(single.calls[second])) {
+                        run(perUser, {{first, one}, {second, two}},
+                            firstName + ", then " + nameOf(single.calls[second]) + " #" +
+                                std::to_string(second) + " " + nameOf(two));
+                        ++pairs;
+                        if (HasFailure()) {
+                            return;  // the first pair that fails is named; the rest add noise
+                        }
+                    }
+                }
+            }
+        }
+        RecordProperty("pairs", pairs);
+    }
+};
+
+TEST_F(FaultPairSweep, BesideTheProgram) {
+    sweep(false);
+}
+
+TEST_F(FaultPairSweep, PerUser) {
+    sweep(true);
 }
 
 }  // namespace
