@@ -87,8 +87,8 @@ bool namedAfter(const std::string& target, const std::string& path, std::string_
         path.compare(path.size() - suffix.size(), suffix.size(), suffix) != 0) {
         return false;
     }
-    const std::string_view middle = std::string_view(path).substr(
-        prefix.size(), path.size() - prefix.size() - suffix.size());
+    const std::string_view middle =
+        std::string_view(path).substr(prefix.size(), path.size() - prefix.size() - suffix.size());
     const std::size_t dash = middle.find('-');
     if (dash == 0 || (dash != std::string_view::npos && dash + 1 == middle.size())) {
         return false;

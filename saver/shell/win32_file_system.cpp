@@ -82,8 +82,8 @@ WholeFile readUpTo(const std::string& path, std::size_t maxBytes, bool wholeOrNo
         return whole;
     }
     LARGE_INTEGER size{};
-    if (wholeOrNothing &&
-        (!GetFileSizeEx(file.get(), &size) || static_cast<std::uint64_t>(size.QuadPart) > maxBytes)) {
+    if (wholeOrNothing && (!GetFileSizeEx(file.get(), &size) ||
+                           static_cast<std::uint64_t>(size.QuadPart) > maxBytes)) {
         whole.state = FileState::Unreadable;
         whole.outcome = {FileFault::Other, ERROR_FILE_TOO_LARGE};
         return whole;
@@ -156,8 +156,12 @@ FileOutcome Win32FileSystem::replaceFile(const std::string& source, const std::s
     // With a backup name of ours, the old file never stays under a name the system chose,
     // and a replace that stopped half way leaves the target where it was or at the backup.
     if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        if (ReplaceFileW(to.c_str(), from.c_str(), utf8ToWide(backup).c_str(),
-                         REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr, nullptr)) {
+        // A backup an earlier store left under that name is no longer needed: its target is
+        // there, and a replace may refuse to write over it.
+        const std::wstring old = utf8ToWide(backup);
+        DeleteFileW(old.c_str());
+        if (ReplaceFileW(to.c_str(), from.c_str(), old.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
+                         nullptr, nullptr)) {
             return {};
         }
         const FileOutcome replaced = failure(GetLastError());

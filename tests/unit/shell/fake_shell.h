@@ -19,14 +19,14 @@ using EventLog = std::vector<std::string>;
 
 // What one ReplaceFileW call does, as its documentation gives the outcomes.
 enum class ReplaceAct {
-    Replace,          // success; with a backup name the old target is left under it
-    UnableToMove,     // ERROR_UNABLE_TO_MOVE_REPLACEMENT: with a backup name both keep their
-                      // names; without one the target is gone, the source under its name
-    UnableToMove2,    // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2: the target under the backup name
-                      // (or one of the system's choosing), the source under its own
-    UnableToRemove,   // ERROR_UNABLE_TO_REMOVE_REPLACED: both keep their names
-    Busy,             // ERROR_SHARING_VIOLATION
-    Denied,           // ERROR_ACCESS_DENIED
+    Replace,         // success; with a backup name the old target is left under it
+    UnableToMove,    // ERROR_UNABLE_TO_MOVE_REPLACEMENT: with a backup name both keep their
+                     // names; without one the target is gone, the source under its name
+    UnableToMove2,   // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2: the target under the backup name
+                     // (or one of the system's choosing), the source under its own
+    UnableToRemove,  // ERROR_UNABLE_TO_REMOVE_REPLACED: both keep their names
+    Busy,            // ERROR_SHARING_VIOLATION
+    Denied,          // ERROR_ACCESS_DENIED
 };
 
 // The file calls a fault can be injected into; Move is a replace onto a missing target.
@@ -36,8 +36,17 @@ enum class FileCall { Read, ReadWhole, Write, Replace, Move, Remove, List, MakeF
 // Flush all of them, Ahead and Behind succeed with the file's time stamp a day off the
 // local clock (a server's clock). Replace: the three half-way outcomes as above.
 enum class Fault {
-    Busy, Denied, Missing, Broken, Full, Flush, Ahead, Behind,
-    UnableToMove, UnableToMove2, UnableToRemove,
+    Busy,
+    Denied,
+    Missing,
+    Broken,
+    Full,
+    Flush,
+    Ahead,
+    Behind,
+    UnableToMove,
+    UnableToMove2,
+    UnableToRemove,
 };
 
 // A file system in memory with a clock of its own: pauses move the clock on; files record
@@ -221,8 +230,7 @@ class FakeFileSystem : public FileSystem {
             if (path.compare(0, pathPrefix.size(), pathPrefix) == 0 &&
                 folderOfPath(path) == folderOfPath(pathPrefix)) {
                 const std::uint64_t written = writtenAtMs.count(path) ? writtenAtMs.at(path) : 0;
-                found.entries.push_back(
-                    {path, written, (nowMs - std::min(written, nowMs)) / 1000});
+                found.entries.push_back({path, written, (nowMs - std::min(written, nowMs)) / 1000});
             }
         }
         return found;
@@ -320,7 +328,8 @@ class FakeFileSystem : public FileSystem {
     }
     FileOutcome failedWrite(const std::string& path, std::string_view bytes, Fault fault) {
         if (fault == Fault::Full || fault == Fault::Flush) {
-            files[path] = std::string(fault == Fault::Full ? bytes.substr(0, bytes.size() / 2) : bytes);
+            files[path] =
+                std::string(fault == Fault::Full ? bytes.substr(0, bytes.size() / 2) : bytes);
             writtenAtMs[path] = nowMs;
         }
         return outcomeOf(fault);

@@ -13,11 +13,11 @@ namespace {
 
 using test::FakeCodec;
 using test::FakeFileSystem;
+using test::Fault;
+using test::FileCall;
 using test::kSjisFile;
 using test::kSjisKind;
 using test::kSjisRepeat;
-using test::Fault;
-using test::FileCall;
 using test::ReplaceAct;
 
 const std::string kFolder = "C:\\Saver";
@@ -58,8 +58,10 @@ class StoreTest : public ::testing::Test {
         }
         return found;
     }
-    static std::vector<std::pair<std::string, std::uint32_t>> unwritten(const StoreResult& r) {
-        std::vector<std::pair<std::string, std::uint32_t>> named;
+    // The files a result names, with their reasons.
+    using Named = std::vector<std::pair<std::string, std::uint32_t>>;
+    static Named unwritten(const StoreResult& r) {
+        Named named;
         for (const UnwrittenFile& file : r.unwritten) {
             named.emplace_back(file.path, file.systemError);
         }
@@ -94,9 +96,13 @@ TEST_F(StoreTest, ARepeatedOutcomeOfAReplaceKeepsTheSettings) {
     };
     const Case cases[] = {
         {"both keep their names, for good", {}, ReplaceAct::UnableToMove, StorePlace::PerUser},
-        {"replaced file not removed, for good", {}, ReplaceAct::UnableToRemove,
+        {"replaced file not removed, for good",
+         {},
+         ReplaceAct::UnableToRemove,
          StorePlace::PerUser},
-        {"sharing violations, then success", {3, ReplaceAct::Busy}, ReplaceAct::Replace,
+        {"sharing violations, then success",
+         {3, ReplaceAct::Busy},
+         ReplaceAct::Replace,
          StorePlace::BesideProgram},
         {"access denied for good", {}, ReplaceAct::Denied, StorePlace::PerUser},
     };
@@ -192,8 +198,8 @@ TEST_F(StoreTest, AStoreRemovesOurTemporaryFilesOlderThanADay) {
     EXPECT_EQ(store(1, 4, "").place, StorePlace::BesideProgram);
     EXPECT_EQ(files.files.at(kIni), kExistingStored);
     for (const auto& [path, age] : before) {
-        const bool stale = age == 2 * day && (isSettingsTemporary(kIni, path) ||
-                                              isSettingsBackup(kIni, path));
+        const bool stale =
+            age == 2 * day && (isSettingsTemporary(kIni, path) || isSettingsBackup(kIni, path));
         EXPECT_EQ(files.files.count(path), stale ? 0u : 1u) << path;
     }
 }
@@ -206,9 +212,7 @@ TEST_F(StoreTest, BothPlacesFailingIsReportedWithTheirReasonsAndChangesNothing) 
     const auto before = files.files;
     const StoreResult result = store(2, 0, "");
     EXPECT_EQ(result.place, StorePlace::Nowhere);
-    const std::vector<std::pair<std::string, std::uint32_t>> bothBroken = {{kIni, 1117u},
-                                                                            {kUserIni, 1117u}};
-    EXPECT_EQ(unwritten(result), bothBroken);
+    EXPECT_EQ(unwritten(result), (Named{{kIni, 1117u}, {kUserIni, 1117u}}));
     expectNothingChanged(before);
 
     // Unreadable beside the program, the per-user folder blocked by a file of its name.
@@ -218,9 +222,7 @@ TEST_F(StoreTest, BothPlacesFailingIsReportedWithTheirReasonsAndChangesNothing) 
     const auto blocked = files.files;
     const StoreResult both = store(2, 0, "");
     EXPECT_EQ(both.place, StorePlace::Nowhere);
-    const std::vector<std::pair<std::string, std::uint32_t>> bothBlocked = {
-        {kIni, FakeFileSystem::kAccessDenied}, {kUserIni, 183u}};
-    EXPECT_EQ(unwritten(both), bothBlocked);
+    EXPECT_EQ(unwritten(both), (Named{{kIni, FakeFileSystem::kAccessDenied}, {kUserIni, 183u}}));
     EXPECT_EQ(files.pauses, std::vector<unsigned>()) << "a folder in the way is no passing fault";
     expectNothingChanged(blocked);
 
@@ -230,9 +232,7 @@ TEST_F(StoreTest, BothPlacesFailingIsReportedWithTheirReasonsAndChangesNothing) 
     files.failWrite.insert(kTemporary);
     const StoreResult alone = store(0, 0, "");
     EXPECT_EQ(alone.place, StorePlace::Nowhere);
-    const std::vector<std::pair<std::string, std::uint32_t>> programAlone = {
-        {kIni, FakeFileSystem::kDiskFull}};
-    EXPECT_EQ(unwritten(alone), programAlone);
+    EXPECT_EQ(unwritten(alone), (Named{{kIni, FakeFileSystem::kDiskFull}}));
     expectNothingChanged({});
 }
 
@@ -409,9 +409,7 @@ TEST_F(StoreTest, AKeptCopyIsTheFileWhateverItsAgeUntilTheNextStoreFinishesItsMo
     files.replaceScripts[kIni] = {{ReplaceAct::UnableToMove2}, ReplaceAct::Busy};
     const StoreResult result = store(1, 4, "");
     EXPECT_EQ(result.place, StorePlace::PerUser);
-    const std::vector<std::pair<std::string, std::uint32_t>> busy = {
-        {kIni, FakeFileSystem::kSharingViolation}};
-    EXPECT_EQ(unwritten(result), busy);
+    EXPECT_EQ(unwritten(result), (Named{{kIni, FakeFileSystem::kSharingViolation}}));
     EXPECT_FALSE(files.files.count(kIni));
     EXPECT_EQ(files.files.at(kTemporary), kExistingStored);
     EXPECT_EQ(files.files.at(kBackup), kExisting);
@@ -443,9 +441,7 @@ TEST_F(StoreTest, ABusyPerUserCopyIsNotGone) {
     files.locked.insert(kUserIni);
     const StoreResult result = store(1, 4, "");
     EXPECT_EQ(result.place, StorePlace::Nowhere);
-    const std::vector<std::pair<std::string, std::uint32_t>> busy = {
-        {kUserIni, FakeFileSystem::kSharingViolation}};
-    EXPECT_EQ(unwritten(result), busy);
+    EXPECT_EQ(unwritten(result), (Named{{kUserIni, FakeFileSystem::kSharingViolation}}));
     files.locked.clear();
     load();
     EXPECT_EQ(loaded.repeat, 3) << "the result said so";
@@ -511,9 +507,7 @@ TEST_F(StoreTest, OnlyTheFileThatWasNotWrittenIsNamed) {
     files.failReplace.insert(kUserIni);
     const StoreResult result = store(1, 4, "");
     EXPECT_EQ(result.place, StorePlace::Nowhere);
-    const std::vector<std::pair<std::string, std::uint32_t>> userAlone = {
-        {kUserIni, FakeFileSystem::kBroken}};
-    EXPECT_EQ(unwritten(result), userAlone);
+    EXPECT_EQ(unwritten(result), (Named{{kUserIni, FakeFileSystem::kBroken}}));
 }
 
 // Every pair of faults: the first at each file call of a store, the second at each later
@@ -532,8 +526,9 @@ class FaultPairSweep : public ::testing::Test {
                 return {Fault::Busy,  Fault::Denied, Fault::Missing, Fault::Full,
                         Fault::Flush, Fault::Ahead,  Fault::Behind};
             case FileCall::Replace:
-                return {Fault::Busy,   Fault::Denied,       Fault::Missing,       Fault::Broken,
-                        Fault::UnableToMove, Fault::UnableToMove2, Fault::UnableToRemove};
+                return {Fault::Busy,          Fault::Denied,       Fault::Missing,
+                        Fault::Broken,        Fault::UnableToMove, Fault::UnableToMove2,
+                        Fault::UnableToRemove};
             case FileCall::Move:
                 return {Fault::Busy, Fault::Denied, Fault::Missing, Fault::Broken};
             case FileCall::Remove:
@@ -546,16 +541,22 @@ class FaultPairSweep : public ::testing::Test {
         return {};
     }
     static const char* nameOf(FileCall call) {
-        static const char* const names[] = {"read",   "read whole", "write", "replace",
-                                            "move",   "remove",     "list",  "make folder"};
+        static const char* const names[] = {"read", "read whole", "write", "replace",
+                                            "move", "remove",     "list",  "make folder"};
         return names[static_cast<int>(call)];
     }
     static const char* nameOf(Fault fault) {
-        static const char* const names[] = {
-            "busy",         "denied",       "missing",     "broken",
-            "disk full",    "flush failed", "clock ahead", "clock behind",
-            "UNABLE_TO_MOVE_REPLACEMENT", "UNABLE_TO_MOVE_REPLACEMENT_2",
-            "UNABLE_TO_REMOVE_REPLACED"};
+        static const char* const names[] = {"busy",
+                                            "denied",
+                                            "missing",
+                                            "broken",
+                                            "disk full",
+                                            "flush failed",
+                                            "clock ahead",
+                                            "clock behind",
+                                            "UNABLE_TO_MOVE_REPLACEMENT",
+                                            "UNABLE_TO_MOVE_REPLACEMENT_2",
+                                            "UNABLE_TO_REMOVE_REPLACED"};
         return names[static_cast<int>(fault)];
     }
 
@@ -618,7 +619,8 @@ class FaultPairSweep : public ::testing::Test {
             const std::size_t firstCall = files.calls.size();
             const StoreResult result =
                 storeSettings(files, codec, kFolder, SettingsChoice{1, std::int16_t(choice), ""});
-            const bool clean = faults.lower_bound(firstCall) == faults.lower_bound(files.calls.size());
+            const bool clean =
+                faults.lower_bound(firstCall) == faults.lower_bound(files.calls.size());
             if (choice == 7) {
                 seen.storeCalls = files.calls.size();
             } else {
