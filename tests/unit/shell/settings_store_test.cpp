@@ -601,7 +601,6 @@ class FaultPairSweep : public ::testing::Test {
     struct Run {
         std::vector<FileCall> calls;
         std::size_t storeCalls = 0;  // calls of the first store
-        std::size_t secondStoreEnd = 0;
     };
 
     // One store of choice 7 and its load, then a store of 5 and its load, with the faults;
@@ -623,8 +622,6 @@ class FaultPairSweep : public ::testing::Test {
                 faults.lower_bound(firstCall) == faults.lower_bound(files.calls.size());
             if (choice == 7) {
                 seen.storeCalls = files.calls.size();
-            } else {
-                seen.secondStoreEnd = files.calls.size();
             }
             EXPECT_LE(files.pausedMs() - pausedBefore, 2000u) << "a second per place at most";
             // The result and the message tell what happened.
