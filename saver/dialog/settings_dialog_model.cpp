@@ -1,7 +1,6 @@
 // The settings dialog's logic.
 #include "settings_dialog_model.h"
 
-#include <algorithm>
 #include <cmath>
 
 #include "numeric_text.h"
@@ -31,23 +30,13 @@ int16_t parseRepeatText(const std::string& text) {
 
 std::string storeFailedMessage(const StoreResult& result,
                                const std::function<std::string(std::uint32_t)>& reasonOf) {
-    std::string text =
-        "設定を保存できませんでした。\n\n次のファイルに書き込めません:\n" + result.programFile;
-    if (!result.userFile.empty()) {
-        text += "\n" + result.userFile;
-    }
-    std::vector<std::string> reasons;
-    for (const std::uint32_t error : {result.programError, result.userError}) {
-        const std::string reason = error != 0 ? reasonOf(error) : std::string();
-        if (!reason.empty() && std::find(reasons.begin(), reasons.end(), reason) == reasons.end()) {
-            reasons.push_back(reason);
+    std::string text = "設定を保存できませんでした。\n\n次のファイルに書き込めません:";
+    for (const UnwrittenFile& file : result.unwritten) {
+        text += "\n" + file.path;
+        const std::string reason = file.systemError != 0 ? reasonOf(file.systemError) : "";
+        if (!reason.empty()) {
+            text += "\n理由: " + reason;
         }
-    }
-    if (!reasons.empty()) {
-        text += "\n";
-    }
-    for (const std::string& reason : reasons) {
-        text += "\n理由: " + reason;
     }
     return text + "\n\nファイルやフォルダーへの書き込みが許されているか確かめてください。";
 }

@@ -25,8 +25,8 @@ std::vector<std::string> repeatListEntries();
 // half to even; letters, an empty text or a number outside -32768..32767 give 0.
 int16_t parseRepeatText(const std::string& text);
 
-// The message when "設定" could store nowhere: the files tried, then under them each reason
-// the system gave (reasonOf turns an error number into its text), once.
+// The message when "設定" could store nowhere: only the files that could not be written,
+// each followed by the reason the system gave (reasonOf turns an error number into its text).
 std::string storeFailedMessage(const StoreResult& result,
                                const std::function<std::string(std::uint32_t)>& reasonOf);
 

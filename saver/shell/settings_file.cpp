@@ -49,11 +49,8 @@ std::string settingsPath(const std::string& programFolder) {
 
 std::string readIni(FileSystem& files, std::string_view section, std::string_view key,
                     const std::string& path) {
-    const std::optional<std::string> text = files.readFile(path, kSettingsReadLimit);
-    if (!text) {
-        return {};
-    }
-    return readProfileValue(*text, section, key);
+    const WholeFile file = files.readFile(path, kSettingsReadLimit);
+    return readProfileValue(file.bytes, section, key);
 }
 
 std::string formatSettingsNumber(int value) {
@@ -66,17 +63,10 @@ void loadSettings(FileSystem& files, AnsiCodec& codec, const std::string& progra
     const std::string userFile = userSettingsPath(files);
     std::optional<std::string> bytes;
     if (!userFile.empty()) {
-        bytes = files.readFile(userFile, kSettingsReadLimit);
-    }
-    const std::string programFile = settingsPath(programFolder);
-    if (!bytes) {
-        bytes = files.readFile(programFile, kSettingsReadLimit);
+        bytes = readSettingsPlace(files, userFile);
     }
     if (!bytes) {
-        // A store that could not finish its move left the new bytes under a temporary name.
-        if (const std::optional<std::string> pending = pendingSettingsFile(files, programFile)) {
-            bytes = files.readFile(*pending, kSettingsReadLimit);
-        }
+        bytes = readSettingsPlace(files, settingsPath(programFolder));
     }
     const SettingsDocument document = decodeSettingsFile(codec, bytes.value_or(std::string()));
     const SettingsKeyNames keys = settingsKeyNames(document);

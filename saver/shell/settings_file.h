@@ -30,35 +30,47 @@ struct FileOutcome {
     bool ok() const { return fault == FileFault::None; }
 };
 
-// A whole file as a store reads it before writing over it.
+// A file as read, told apart from a missing one and from one that cannot be read.
 enum class FileState { Missing, Read, Unreadable };
 struct WholeFile {
     FileState state = FileState::Missing;
     std::string bytes;
-    FileOutcome outcome;  // why it is Unreadable
+    FileOutcome outcome;  // why it is Missing or Unreadable
 };
 
-// A file found by the start of its path, with the time since it was last written.
+// A file found by the start of its path: when it was last written, by the file system's own
+// clock (milliseconds; comparable only with other such times), and how long ago that was by
+// the local clock (seconds; a server's clock may differ by a day or more).
 struct FolderEntry {
     std::string path;
+    std::uint64_t writtenAtMs = 0;
     std::uint64_t ageSeconds = 0;
+};
+
+// The files found, or why the folder could not be looked through (a missing folder holds none).
+struct FolderListing {
+    FileOutcome outcome;
+    std::vector<FolderEntry> entries;
 };
 
 // The file system as the settings need it. Paths are UTF-8.
 class FileSystem {
   public:
     virtual ~FileSystem() = default;
-    // At most maxBytes bytes from the start of the file, or nothing if it cannot be read.
-    virtual std::optional<std::string> readFile(const std::string& path, std::size_t maxBytes) = 0;
+    // At most maxBytes bytes from the start of the file.
+    virtual WholeFile readFile(const std::string& path, std::size_t maxBytes) = 0;
     // The whole file, told apart from a missing one and from one that cannot be read.
     virtual WholeFile readWholeFile(const std::string& path) = 0;
     // Creates or empties the file, writes the bytes and flushes them to the disk; on a fault
     // the file may hold part of the bytes.
     virtual FileOutcome writeFlushed(const std::string& path, std::string_view bytes) = 0;
-    // Puts source in the place of target (which may be missing) in one step. An Unfinished
-    // fault may leave target removed, or renamed to a name of the system's choosing, with
-    // source still under its own name; every other fault leaves both as they were.
-    virtual FileOutcome replaceFile(const std::string& source, const std::string& target) = 0;
+    // Puts source in the place of target (which may be missing) in one step; an existing
+    // target's old bytes go to backup (replaced if there). An Unfinished fault may leave
+    // target moved to backup, with source still under its own name; every other fault
+    // leaves all three as they were.
+    virtual FileOutcome replaceFile(const std::string& source, const std::string& target,
+                                    const std::string& backup) = 0;
+    // True when no file of that name is left (one that was not there counts).
     virtual bool removeFile(const std::string& path) = 0;
     // Succeeds when the folder exists afterwards.
     virtual FileOutcome makeFolder(const std::string& path) = 0;
@@ -67,7 +79,7 @@ class FileSystem {
     // True if a file or folder of that name is there, whether or not it can be opened.
     virtual bool exists(const std::string& path) = 0;
     // The files in the folder of pathPrefix whose full paths start with it.
-    virtual std::vector<FolderEntry> filesStartingWith(const std::string& pathPrefix) = 0;
+    virtual FolderListing filesStartingWith(const std::string& pathPrefix) = 0;
     // The short (8.3) name of an existing file, or nothing.
     virtual std::optional<std::string> shortPathName(const std::string& path) = 0;
     // The per-user settings folder (%APPDATA%\Velmora), or empty when it is unknown.
@@ -118,8 +130,9 @@ std::string readIni(FileSystem& files, std::string_view section, std::string_vie
 std::string formatSettingsNumber(int value);
 
 // LoadSettings: fills the shared settings from the per-user Velmora.ini when it can be
-// read, otherwise from programFolder\Velmora.ini, or, while that is missing, from the new
-// bytes a store left under a temporary name beside it.
+// read, otherwise from programFolder\Velmora.ini. While either is missing, the copy a store
+// kept in its folder (see settings_store.h) stands in for it. A file open elsewhere is
+// waited for as a store waits for it.
 void loadSettings(FileSystem& files, AnsiCodec& codec, const std::string& programFolder,
                   BgmSettings& settings);
 

@@ -78,25 +78,73 @@ std::optional<std::string> exactAnsi(AnsiCodec& codec, const std::string& text) 
     return ansi;
 }
 
-std::vector<FolderEntry> ourTemporaries(FileSystem& files, const std::string& target) {
+// Whether path is target, ".", the process id (or an older version's process id, "-" and
+// attempt), then suffix.
+bool namedAfter(const std::string& target, const std::string& path, std::string_view suffix) {
+    const std::string prefix = target + ".";
+    if (path.size() <= prefix.size() + suffix.size() ||
+        path.compare(0, prefix.size(), prefix) != 0 ||
+        path.compare(path.size() - suffix.size(), suffix.size(), suffix) != 0) {
+        return false;
+    }
+    const std::string_view middle =
+        std::string_view(path).substr(prefix.size(), path.size() - prefix.size() - suffix.size());
+    const std::size_t dash = middle.find('-');
+    if (dash == 0 || (dash != std::string_view::npos && dash + 1 == middle.size())) {
+        return false;
+    }
+    for (std::size_t i = 0; i < middle.size(); ++i) {
+        if (i != dash && (middle[i] < '0' || middle[i] > '9')) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// Our temporary files and backups beside target.
+FolderListing ourFiles(FileSystem& files, const std::string& target) {
+    FolderListing listing = files.filesStartingWith(target + ".");
     std::vector<FolderEntry> ours;
-    for (FolderEntry& entry : files.filesStartingWith(target + ".")) {
-        if (isSettingsTemporary(target, entry.path)) {
+    for (FolderEntry& entry : listing.entries) {
+        if (isSettingsTemporary(target, entry.path) || isSettingsBackup(target, entry.path)) {
             ours.push_back(std::move(entry));
         }
     }
-    return ours;
+    listing.entries = std::move(ours);
+    return listing;
 }
 
-// A temporary name no file has yet: the process id keeps other processes' stores apart,
-// the attempt number this process's own.
-std::string freshTemporaryName(FileSystem& files, const std::string& target, unsigned& attempt) {
-    const std::string stem = target + "." + std::to_string(files.processId()) + "-";
-    std::string name;
-    do {
-        name = stem + std::to_string(++attempt) + std::string(kTemporarySuffix);
-    } while (files.exists(name));
-    return name;
+// The newest temporary file among ours, by the file system's own time stamps.
+std::optional<std::string> newestTemporary(const std::string& target,
+                                           const std::vector<FolderEntry>& ours) {
+    const FolderEntry* newest = nullptr;
+    for (const FolderEntry& entry : ours) {
+        if (isSettingsTemporary(target, entry.path) &&
+            (!newest || entry.writtenAtMs > newest->writtenAtMs)) {
+            newest = &entry;
+        }
+    }
+    return newest ? std::optional<std::string>(newest->path) : std::nullopt;
+}
+
+// Faults a later attempt may not meet: a file open elsewhere, access denied on a file that
+// exists, a replace that stopped half way, a temporary file another store took away.
+bool passing(const FileOutcome& outcome) {
+    return outcome.fault == FileFault::Busy || outcome.fault == FileFault::Denied ||
+           outcome.fault == FileFault::Unfinished || outcome.fault == FileFault::Missing;
+}
+
+// Runs attempt until it is not worth retrying, with the pauses between; the last result.
+template <typename Try>
+auto withRetries(FileSystem& files, Try attempt) {
+    for (unsigned pauseMs : kRetryPausesMs) {
+        auto tried = attempt();
+        if (!tried.worthRetrying) {
+            return tried;
+        }
+        files.pause(pauseMs);
+    }
+    return attempt();
 }
 
 // One attempt of a store into one file, and whether another attempt may go better.
@@ -109,22 +157,46 @@ FileOutcome unreadable(const WholeFile& file) {
     return file.outcome.ok() ? FileOutcome{FileFault::Other, 0} : file.outcome;
 }
 
-// Faults a later attempt may not meet: a file open elsewhere, access denied on a file that
-// exists, a replace that stopped half way, a temporary file another store took away.
-bool passing(const FileOutcome& outcome) {
-    return outcome.fault == FileFault::Busy || outcome.fault == FileFault::Denied ||
-           outcome.fault == FileFault::Unfinished || outcome.fault == FileFault::Missing;
+// The names one store uses in target's folder, the same for all its attempts, and whether
+// an attempt left the new bytes as the kept copy.
+struct StoreNames {
+    std::string target;
+    std::string temporary;
+    std::string backup;
+    bool keptNewBytes = false;
+};
+
+// After the new bytes took the target's place: the backup goes, and every leftover of ours
+// old enough to belong to no store still running.
+Attempt installed(FileSystem& files, const StoreNames& names, const FolderListing& ours) {
+    files.removeFile(names.backup);
+    for (const FolderEntry& entry : ours.entries) {
+        if (entry.ageSeconds >= kStaleTemporarySeconds) {
+            files.removeFile(entry.path);
+        }
+    }
+    return {};
 }
 
-Attempt attemptStore(FileSystem& files, AnsiCodec& codec, const std::string& target,
-                     const SettingsChoice& choice, const MusicPathValues& path, unsigned& attempt) {
-    const std::vector<FolderEntry> ours = ourTemporaries(files, target);
-    // An earlier store that could not finish its move left the only copy of the file under a
-    // temporary name: finish that move first.
-    if (const std::optional<std::string> pending = pendingSettingsFile(files, target)) {
-        const FileOutcome finished = files.replaceFile(*pending, target);
-        if (!finished.ok()) {
-            return {finished, passing(finished)};
+Attempt attemptStore(FileSystem& files, AnsiCodec& codec, StoreNames& names,
+                     const SettingsChoice& choice, const MusicPathValues& path) {
+    const std::string& target = names.target;
+    const bool targetThere = files.exists(target);
+    const FolderListing ours = ourFiles(files, target);
+    if (!targetThere) {
+        // Without a look at the folder, a kept copy might be written over from nothing.
+        if (!ours.outcome.ok()) {
+            return {ours.outcome, true};
+        }
+        // An earlier store that could not finish its move kept the only copy: finish it.
+        if (const std::optional<std::string> kept = newestTemporary(target, ours.entries)) {
+            const FileOutcome finished = files.replaceFile(*kept, target, names.backup);
+            if (!finished.ok()) {
+                return {finished, passing(finished)};
+            }
+            if (*kept == names.temporary && names.keptNewBytes) {
+                return installed(files, names, ours);  // this store's own bytes
+            }
         }
     }
     const WholeFile existing = files.readWholeFile(target);
@@ -133,44 +205,79 @@ Attempt attemptStore(FileSystem& files, AnsiCodec& codec, const std::string& tar
         const FileOutcome outcome = unreadable(existing);
         return {outcome, outcome.fault == FileFault::Busy || outcome.fault == FileFault::Denied};
     }
+    if (existing.state == FileState::Missing) {
+        // Another store's replace may have just moved the target aside: look again.
+        const KeptCopy kept = keptSettingsCopy(files, target);
+        if (!kept.outcome.ok() || kept.path || files.exists(target)) {
+            return {kept.outcome.ok() ? existing.outcome : kept.outcome, true};
+        }
+    }
 
-    const std::string temporary = freshTemporaryName(files, target, attempt);
-    const FileOutcome written =
-        files.writeFlushed(temporary, settingsFileAfterStore(codec, existing.bytes, choice, path));
+    const FileOutcome written = files.writeFlushed(
+        names.temporary, settingsFileAfterStore(codec, existing.bytes, choice, path));
     if (!written.ok()) {
-        files.removeFile(temporary);  // part of the bytes at most; the target is untouched
+        // Part of the bytes at most; the target is untouched. A folder that keeps our own
+        // file is not tried again: every attempt would leave one more.
+        if (!files.removeFile(names.temporary)) {
+            return {written, false};
+        }
         // A folder that refuses a new file goes on refusing it.
         return {written, written.fault == FileFault::Busy};
     }
-    const FileOutcome installed = files.replaceFile(temporary, target);
-    if (installed.ok()) {
-        for (const FolderEntry& entry : ours) {
-            if (entry.ageSeconds >= kStaleTemporarySeconds) {
-                files.removeFile(entry.path);
-            }
-        }
-        return {installed, false};
+    const FileOutcome replaced = files.replaceFile(names.temporary, target, names.backup);
+    if (replaced.ok()) {
+        return installed(files, names, ours);
     }
     // A replace may have stopped half way: while the target is missing, the temporary file
-    // holds the only copy of the new bytes, and the next attempt moves it into place.
-    if (files.exists(target)) {
-        files.removeFile(temporary);
+    // is the kept copy, and the next attempt moves it into place.
+    names.keptNewBytes = !files.exists(target);
+    if (!names.keptNewBytes && !files.removeFile(names.temporary)) {
+        return {replaced, false};
     }
-    return {installed, passing(installed)};
+    return {replaced, passing(replaced)};
 }
 
 // The whole store into one file, attempted again after transient faults.
 FileOutcome storeInto(FileSystem& files, AnsiCodec& codec, const std::string& target,
                       const SettingsChoice& choice, const MusicPathValues& path) {
-    unsigned attempt = 0;
-    for (unsigned pauseMs : kRetryPausesMs) {
-        const Attempt tried = attemptStore(files, codec, target, choice, path, attempt);
-        if (tried.outcome.ok() || !tried.worthRetrying) {
-            return tried.outcome;
+    const std::string stem = target + "." + std::to_string(files.processId());
+    StoreNames names{target, stem + std::string(kTemporarySuffix), stem + ".bak"};
+    return withRetries(files, [&] { return attemptStore(files, codec, names, choice, path); })
+        .outcome;
+}
+
+// One look at one place for a load.
+struct PlaceRead {
+    std::optional<std::string> bytes;
+    bool worthRetrying = false;
+};
+
+PlaceRead readPlaceOnce(FileSystem& files, const std::string& target) {
+    WholeFile file = files.readFile(target, kSettingsReadLimit);
+    if (file.state == FileState::Missing) {
+        const KeptCopy kept = keptSettingsCopy(files, target);
+        if (!kept.outcome.ok()) {
+            return {std::nullopt, passing(kept.outcome)};
         }
-        files.pause(pauseMs);
+        if (!kept.path) {
+            // A target that is there after all was being replaced at that moment.
+            return {std::nullopt, files.exists(target)};
+        }
+        file = files.readFile(*kept.path, kSettingsReadLimit);
     }
-    return attemptStore(files, codec, target, choice, path, attempt).outcome;
+    if (file.state == FileState::Read) {
+        return {std::move(file.bytes), false};
+    }
+    // A file that is there is worth waiting for: what a load falls back to is older. A kept
+    // copy that has just been moved into place is read there next time.
+    return {std::nullopt, true};
+}
+
+// After a store beside the program: whether no per-user file or kept copy is left that the
+// next load would read first.
+bool perUserCopyGone(FileSystem& files, const std::string& userFile) {
+    const KeptCopy kept = keptSettingsCopy(files, userFile);
+    return kept.outcome.ok() && !kept.path && files.removeFile(userFile);
 }
 
 }  // namespace
@@ -263,80 +370,55 @@ std::string userSettingsPath(FileSystem& files) {
 }
 
 bool isSettingsTemporary(const std::string& target, const std::string& path) {
-    const std::string prefix = target + ".";
-    if (path.size() <= prefix.size() || path.compare(0, prefix.size(), prefix) != 0) {
-        return false;
-    }
-    const std::string_view rest = std::string_view(path).substr(prefix.size());
-    if (rest == "tmp") {
-        return true;  // the one name an older version used
-    }
-    if (rest.size() <= kTemporarySuffix.size() ||
-        rest.substr(rest.size() - kTemporarySuffix.size()) != kTemporarySuffix) {
-        return false;
-    }
-    const std::string_view middle = rest.substr(0, rest.size() - kTemporarySuffix.size());
-    const std::size_t dash = middle.find('-');
-    if (dash == std::string_view::npos || dash == 0 || dash + 1 == middle.size()) {
-        return false;
-    }
-    for (std::size_t i = 0; i < middle.size(); ++i) {
-        if (i != dash && (middle[i] < '0' || middle[i] > '9')) {
-            return false;
-        }
-    }
-    return true;
+    // "Velmora.ini.tmp": the one name the oldest version used.
+    return path == target + ".tmp" || namedAfter(target, path, kTemporarySuffix);
 }
 
-std::optional<std::string> pendingSettingsFile(FileSystem& files, const std::string& target) {
+bool isSettingsBackup(const std::string& target, const std::string& path) {
+    return namedAfter(target, path, ".bak");
+}
+
+KeptCopy keptSettingsCopy(FileSystem& files, const std::string& target) {
     if (files.exists(target)) {
-        return std::nullopt;
+        return {};
     }
-    std::optional<FolderEntry> newest;
-    for (FolderEntry& entry : ourTemporaries(files, target)) {
-        if (entry.ageSeconds < kStaleTemporarySeconds &&
-            (!newest || entry.ageSeconds < newest->ageSeconds)) {
-            newest = std::move(entry);
-        }
-    }
-    if (!newest) {
-        return std::nullopt;
-    }
-    return newest->path;
+    const FolderListing ours = ourFiles(files, target);
+    return {ours.outcome, newestTemporary(target, ours.entries)};
+}
+
+std::optional<std::string> readSettingsPlace(FileSystem& files, const std::string& target) {
+    return withRetries(files, [&] { return readPlaceOnce(files, target); }).bytes;
 }
 
 StoreResult storeSettings(FileSystem& files, AnsiCodec& codec, const std::string& programFolder,
                           const SettingsChoice& choice) {
     StoreResult result;
-    result.programFile = settingsPath(programFolder);
-    result.userFile = userSettingsPath(files);
+    const std::string programFile = settingsPath(programFolder);
+    const std::string userFile = userSettingsPath(files);
     // The dialog's chooser lets no unstorable path through; one from elsewhere is dropped.
     const MusicPathValues path =
         musicPathValues(files, codec, choice.file).value_or(MusicPathValues{});
 
-    const bool userStoreKnown = !result.userFile.empty();
-    const FileOutcome besideProgram = storeInto(files, codec, result.programFile, choice, path);
+    const FileOutcome besideProgram = storeInto(files, codec, programFile, choice, path);
     if (besideProgram.ok()) {
-        // A readable per-user file is read first: a copy left there would hide this store.
-        if (!userStoreKnown || !files.canOpenForReading(result.userFile) ||
-            files.removeFile(result.userFile)) {
+        if (userFile.empty() || perUserCopyGone(files, userFile)) {
             result.place = StorePlace::BesideProgram;
             return result;
         }
     } else {
-        result.programError = besideProgram.systemError;
-    }
-    if (!userStoreKnown) {
-        return result;
+        result.unwritten.push_back({programFile, besideProgram.systemError});
+        if (userFile.empty()) {
+            return result;
+        }
     }
     FileOutcome perUser = files.makeFolder(files.userSettingsFolder());
     if (perUser.ok()) {
-        perUser = storeInto(files, codec, result.userFile, choice, path);
+        perUser = storeInto(files, codec, userFile, choice, path);
     }
     if (perUser.ok()) {
         result.place = StorePlace::PerUser;
     } else {
-        result.userError = perUser.systemError;
+        result.unwritten.push_back({userFile, perUser.systemError});
     }
     return result;
 }

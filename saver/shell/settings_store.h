@@ -6,6 +6,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "settings_file.h"
 
@@ -67,47 +68,69 @@ std::string settingsFileAfterStore(AnsiCodec& codec, std::string_view current,
 // The per-user settings file, or empty when the per-user folder is unknown.
 std::string userSettingsPath(FileSystem& files);
 
-// A store's temporary files sit beside the target, named after it: "Velmora.ini.", the
-// process id, "-", the attempt, ".tmp" (an older version used "Velmora.ini.tmp"). Ours only.
+// A store's temporary file sits beside the target, named after it: "Velmora.ini.", the
+// process id, ".tmp"; the target's old bytes pass through a backup of the same name ending
+// in ".bak". Older versions used "Velmora.ini.<pid>-<attempt>.tmp" and "Velmora.ini.tmp".
+// Ours only.
 bool isSettingsTemporary(const std::string& target, const std::string& path);
-// The newest temporary file of ours beside target that is younger than a day, when target
-// is missing: a store that could not finish its move left the only copy there.
-std::optional<std::string> pendingSettingsFile(FileSystem& files, const std::string& target);
+bool isSettingsBackup(const std::string& target, const std::string& path);
+
+// A kept copy: while the target is missing, the newest temporary file of ours beside it,
+// whatever its age (a store that could not finish its move left the only copy there).
+// Kept copies are compared by their own time stamps, never with the local clock.
+struct KeptCopy {
+    FileOutcome outcome;  // why the folder could not be looked through
+    std::optional<std::string> path;
+};
+KeptCopy keptSettingsCopy(FileSystem& files, const std::string& target);
+
+// The settings as a load reads one place: the target, or while it is missing its kept copy;
+// nothing when neither can be read. A file open elsewhere is waited for, about 1 s in all.
+std::optional<std::string> readSettingsPlace(FileSystem& files, const std::string& target);
 
 enum class StorePlace { BesideProgram, PerUser, Nowhere };
 
+// A file the choice could not be written into, with the system's reason (0 when unknown).
+struct UnwrittenFile {
+    std::string path;
+    std::uint32_t systemError = 0;
+};
+
 struct StoreResult {
+    // Where the next load reads the choice from; Nowhere when it reads something else.
     StorePlace place = StorePlace::Nowhere;
-    std::string programFile;  // the two files tried, for the message when both fail
-    std::string userFile;
-    std::uint32_t programError = 0;  // the system's reason for each failure, 0 when none
-    std::uint32_t userError = 0;
+    // Only the files that could not be written, in the order they were tried.
+    std::vector<UnwrittenFile> unwritten;
 };
 
 // Stores into the file beside the program, or failing that into the per-user file, each
-// all or nothing. One store into one file:
-// - While the target is missing, an unfinished move of an earlier store (a temporary file
-//   of ours younger than a day) is finished first.
+// all or nothing. The same rule holds for both places. One store into one file:
+// - While the target is missing, its kept copy is the file: its move is finished before
+//   anything else. Nothing of ours is removed while its target is missing.
 // - The current bytes are read whole; a file that cannot be read whole is never written over.
-// - The new bytes go to a temporary file of ours in the same folder (a name no other store
-//   uses), are flushed, and then take the target's place in one step.
-// - Success: every temporary file of ours older than a day is removed.
+//   A read that says the target is missing looks again for a kept copy and for the target
+//   before a file is written from nothing.
+// - The new bytes go to one temporary file of ours in the same folder, the same name for
+//   every attempt of the store, are flushed, and then take the target's place in one step,
+//   the target's old bytes passing through a backup of ours.
+// - Success: the backup is removed, and so is every temporary file or backup of ours older
+//   than a day by the local clock. (A later store of the same process reuses both names.)
 // - A replace that failed is followed by a look at the disk. With the target still there
-//   (the replace changed nothing) the temporary file is removed. With the target gone
-//   (removed, or renamed by the system), the temporary file holds the only copy and stays:
-//   a temporary file is never removed while its target is missing.
+//   the temporary file is removed. With the target gone (moved to the backup), the temporary
+//   file is the kept copy and stays.
+// - A temporary file of ours that cannot be removed ends the attempts in that folder, so a
+//   store leaves at most one there, whatever fails.
 // - Transient faults are tried again with short pauses, about 1 s in all: a file open
 //   elsewhere (sharing or lock violation), access denied on a file that exists, a replace
-//   that stopped half way, a temporary file another store moved away. The next attempt
-//   finishes an unfinished move. Any other fault ends the attempts at once: a folder that
-//   refuses a new file, a folder in the target's place, a full disk.
-// - When every attempt failed: the target is as it was, or it is missing and its new bytes
-//   stay under the temporary name, where the next load and the next store find them.
-// After a store beside the program a per-user copy is removed so that the next load reads
-// what was stored (when that copy cannot be removed, the choice goes to the per-user file as
-// well). When the program's folder fails, the choice is stored per user the same way.
-// Nowhere carries the system's reasons; the settings a load reads are then as they were,
-// unless an unfinished move left the new bytes beside the program under a temporary name.
+//   that stopped half way, a temporary file another store moved away, a folder that could
+//   not be looked through. Any other fault ends the attempts at once: a folder that refuses
+//   a new file, a folder in the target's place, a full disk.
+// - When every attempt failed: the target is as it was, or it is missing and its kept copy
+//   holds the new bytes, where the next load and the next store find them.
+// After a store beside the program, a per-user file or kept copy would be read first: the
+// file is removed or, where that fails (or a kept copy is there), given the choice as well;
+// where both fail the result is Nowhere, naming the per-user file alone. When the program's
+// folder fails, the choice is stored per user the same way.
 StoreResult storeSettings(FileSystem& files, AnsiCodec& codec, const std::string& programFolder,
                           const SettingsChoice& choice);
 

@@ -68,37 +68,12 @@ constexpr FileOutcome kFolderInTheWay{FileFault::Other, ERROR_ACCESS_DENIED};
 
 }  // namespace
 
-std::optional<std::string> Win32FileSystem::readFile(const std::string& path,
-                                                     std::size_t maxBytes) {
-    FileHandle file(openForReading(path));
-    if (!file.valid()) {
-        return std::nullopt;
-    }
-    std::string bytes;
-    std::vector<char> chunk(64 * 1024);
-    while (bytes.size() < maxBytes) {
-        const DWORD wanted =
-            static_cast<DWORD>(std::min<std::size_t>(chunk.size(), maxBytes - bytes.size()));
-        DWORD read = 0;
-        if (!ReadFile(file.get(), chunk.data(), wanted, &read, nullptr)) {
-            return std::nullopt;
-        }
-        if (read == 0) {
-            break;
-        }
-        bytes.append(chunk.data(), read);
-    }
-    return bytes;
-}
+namespace {
 
-WholeFile Win32FileSystem::readWholeFile(const std::string& path) {
+// At most maxBytes bytes of the file; with wholeOrNothing, a file longer than maxBytes is
+// Unreadable rather than cut.
+WholeFile readUpTo(const std::string& path, std::size_t maxBytes, bool wholeOrNothing) {
     WholeFile whole;
-    // A folder of that name is no missing file: nothing may be put in its place.
-    if (isFolder(utf8ToWide(path))) {
-        whole.state = FileState::Unreadable;
-        whole.outcome = kFolderInTheWay;
-        return whole;
-    }
     FileHandle file(openForReading(path));
     if (!file.valid()) {
         whole.outcome = failure(GetLastError());
@@ -107,16 +82,18 @@ WholeFile Win32FileSystem::readWholeFile(const std::string& path) {
         return whole;
     }
     LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file.get(), &size) || size.QuadPart >= 0x7FFFFFFF) {
+    if (wholeOrNothing && (!GetFileSizeEx(file.get(), &size) ||
+                           static_cast<std::uint64_t>(size.QuadPart) > maxBytes)) {
         whole.state = FileState::Unreadable;
         whole.outcome = {FileFault::Other, ERROR_FILE_TOO_LARGE};
         return whole;
     }
-    // Read to its end, however long: what is written back must hold all of it.
     std::vector<char> chunk(64 * 1024);
-    for (;;) {
+    while (whole.bytes.size() < maxBytes) {
+        const DWORD wanted =
+            static_cast<DWORD>(std::min<std::size_t>(chunk.size(), maxBytes - whole.bytes.size()));
         DWORD read = 0;
-        if (!ReadFile(file.get(), chunk.data(), static_cast<DWORD>(chunk.size()), &read, nullptr)) {
+        if (!ReadFile(file.get(), chunk.data(), wanted, &read, nullptr)) {
             whole.outcome = failure(GetLastError());
             whole.state = FileState::Unreadable;
             whole.bytes.clear();
@@ -129,6 +106,24 @@ WholeFile Win32FileSystem::readWholeFile(const std::string& path) {
     }
     whole.state = FileState::Read;
     return whole;
+}
+
+}  // namespace
+
+WholeFile Win32FileSystem::readFile(const std::string& path, std::size_t maxBytes) {
+    return readUpTo(path, maxBytes, false);
+}
+
+WholeFile Win32FileSystem::readWholeFile(const std::string& path) {
+    // A folder of that name is no missing file: nothing may be put in its place.
+    if (isFolder(utf8ToWide(path))) {
+        WholeFile whole;
+        whole.state = FileState::Unreadable;
+        whole.outcome = kFolderInTheWay;
+        return whole;
+    }
+    // Read to its end, however long: what is written back must hold all of it.
+    return readUpTo(path, 0x7FFFFFFE, true);
 }
 
 FileOutcome Win32FileSystem::writeFlushed(const std::string& path, std::string_view bytes) {
@@ -150,16 +145,22 @@ FileOutcome Win32FileSystem::writeFlushed(const std::string& path, std::string_v
     return {};
 }
 
-FileOutcome Win32FileSystem::replaceFile(const std::string& source, const std::string& target) {
+FileOutcome Win32FileSystem::replaceFile(const std::string& source, const std::string& target,
+                                         const std::string& backup) {
     const std::wstring from = utf8ToWide(source);
     const std::wstring to = utf8ToWide(target);
     if (isFolder(to)) {
         return kFolderInTheWay;  // some systems would move a file over an empty folder
     }
     // ReplaceFileW keeps the target's attributes and security; it needs a target to exist.
-    // No backup name: the store looks at the disk after a replace that stopped half way.
+    // With a backup name of ours, the old file never stays under a name the system chose,
+    // and a replace that stopped half way leaves the target where it was or at the backup.
     if (GetFileAttributesW(to.c_str()) != INVALID_FILE_ATTRIBUTES) {
-        if (ReplaceFileW(to.c_str(), from.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
+        // A backup an earlier store left under that name is no longer needed: its target is
+        // there, and a replace may refuse to write over it.
+        const std::wstring old = utf8ToWide(backup);
+        DeleteFileW(old.c_str());
+        if (ReplaceFileW(to.c_str(), from.c_str(), old.c_str(), REPLACEFILE_IGNORE_MERGE_ERRORS,
                          nullptr, nullptr)) {
             return {};
         }
@@ -177,7 +178,10 @@ FileOutcome Win32FileSystem::replaceFile(const std::string& source, const std::s
 }
 
 bool Win32FileSystem::removeFile(const std::string& path) {
-    return DeleteFileW(utf8ToWide(path).c_str()) != FALSE;
+    if (DeleteFileW(utf8ToWide(path).c_str())) {
+        return true;
+    }
+    return failure(GetLastError()).fault == FileFault::Missing;
 }
 
 FileOutcome Win32FileSystem::makeFolder(const std::string& path) {
@@ -201,8 +205,8 @@ bool Win32FileSystem::exists(const std::string& path) {
     return GetFileAttributesW(utf8ToWide(path).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-std::vector<FolderEntry> Win32FileSystem::filesStartingWith(const std::string& pathPrefix) {
-    std::vector<FolderEntry> found;
+FolderListing Win32FileSystem::filesStartingWith(const std::string& pathPrefix) {
+    FolderListing found;
     const std::size_t slash = pathPrefix.find_last_of('\\');
     if (slash == std::string::npos) {
         return found;
@@ -211,6 +215,11 @@ std::vector<FolderEntry> Win32FileSystem::filesStartingWith(const std::string& p
     WIN32_FIND_DATAW entry{};
     HANDLE search = FindFirstFileW(utf8ToWide(pathPrefix + "*").c_str(), &entry);
     if (search == INVALID_HANDLE_VALUE) {
+        // No such file, or no such folder: nothing to find.
+        const FileOutcome outcome = failure(GetLastError());
+        if (outcome.fault != FileFault::Missing) {
+            found.outcome = outcome;
+        }
         return found;
     }
     FILETIME now{};
@@ -230,9 +239,14 @@ std::vector<FolderEntry> Win32FileSystem::filesStartingWith(const std::string& p
         const std::uint64_t written = ticks(entry.ftLastWriteTime);
         const std::uint64_t current = ticks(now);
         // FILETIME counts 100 ns.
-        found.push_back({std::move(path), current > written ? (current - written) / 10000000 : 0});
+        found.entries.push_back({std::move(path), written / 10000,
+                                 current > written ? (current - written) / 10000000 : 0});
     } while (FindNextFileW(search, &entry));
+    const DWORD ended = GetLastError();
     FindClose(search);
+    if (ended != ERROR_NO_MORE_FILES) {
+        found.outcome = failure(ended);
+    }
     return found;
 }
 

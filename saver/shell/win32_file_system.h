@@ -7,15 +7,16 @@ namespace velmora {
 
 class Win32FileSystem : public FileSystem {
   public:
-    std::optional<std::string> readFile(const std::string& path, std::size_t maxBytes) override;
+    WholeFile readFile(const std::string& path, std::size_t maxBytes) override;
     WholeFile readWholeFile(const std::string& path) override;
     FileOutcome writeFlushed(const std::string& path, std::string_view bytes) override;
-    FileOutcome replaceFile(const std::string& source, const std::string& target) override;
+    FileOutcome replaceFile(const std::string& source, const std::string& target,
+                            const std::string& backup) override;
     bool removeFile(const std::string& path) override;
     FileOutcome makeFolder(const std::string& path) override;
     bool canOpenForReading(const std::string& path) override;
     bool exists(const std::string& path) override;
-    std::vector<FolderEntry> filesStartingWith(const std::string& pathPrefix) override;
+    FolderListing filesStartingWith(const std::string& pathPrefix) override;
     std::optional<std::string> shortPathName(const std::string& path) override;
     std::string userSettingsFolder() override;
     std::uint32_t processId() override;

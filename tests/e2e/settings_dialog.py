@@ -455,8 +455,10 @@ def both_places_unwritable_shows_a_message_and_the_dialog_stays_open(world):
         for expected in ("設定を保存できませんでした", windows_path(os.path.join(folder, INI)),
                          "\\AppData\\Roaming\\Velmora\\" + INI, "理由: " + reason):
             check(expected in text, f"the message does not say {expected!r}: {text!r}")
-        check(text.index("理由") > text.index("\\AppData\\Roaming"),
-              f"the reason stands above the file names: {text!r}")
+        program_at = text.index(windows_path(os.path.join(folder, INI)))
+        user_at = text.index("\\AppData\\Roaming")
+        check(program_at < text.index("理由", program_at) < user_at < text.index("理由", user_at),
+              f"each file is not followed by its reason: {text!r}")
         world.hold_key("Return")  # its OK button
         wait_until(lambda: world.find_window("Velmora") is None, 5, "the message to close")
         holds_for(lambda: process.poll() is None and world.find_window(TITLE) is not None, 1.5,

@@ -142,34 +142,26 @@ TEST(SettingsDialogModel, StoreKeepsAnUnusableKindAsItWas) {
     EXPECT_NE(written.find(kSjisRepeat + "= 0"), std::string::npos) << written;
 }
 
-TEST(SettingsDialogModel, StoreFailedMessageNamesTheFilesThenEachReasonOnce) {
+TEST(SettingsDialogModel, StoreFailedMessageNamesEachUnwrittenFileWithItsReason) {
     StoreResult result;
-    result.programFile = "C:\\Saver\\Velmora.ini";
-    result.userFile = "C:\\Users\\u\\Velmora\\Velmora.ini";
-    result.programError = 5;
-    result.userError = 5;
+    result.unwritten = {{"C:\\Saver\\Velmora.ini", 5}, {"C:\\Users\\u\\Velmora\\Velmora.ini", 112}};
     const auto reason = [](std::uint32_t error) {
         return error == 5 ? std::string("アクセスが拒否されました。")
                           : "error " + std::to_string(error);
     };
-    const std::string files = "C:\\Saver\\Velmora.ini\nC:\\Users\\u\\Velmora\\Velmora.ini\n";
-    const std::string same = storeFailedMessage(result, reason);
-    EXPECT_NE(same.find(files + "\n理由: アクセスが拒否されました。\n\n"), std::string::npos)
-        << same;
-    EXPECT_EQ(same.find("理由", same.find("理由") + 1), std::string::npos) << "a reason twice";
-    EXPECT_EQ(same.rfind("設定を保存できませんでした。", 0), 0u);
-
-    result.userError = 112;
     const std::string two = storeFailedMessage(result, reason);
-    EXPECT_NE(two.find(files + "\n理由: アクセスが拒否されました。\n理由: error 112\n"),
+    EXPECT_EQ(two.rfind("設定を保存できませんでした。", 0), 0u);
+    EXPECT_NE(two.find(":\nC:\\Saver\\Velmora.ini\n理由: アクセスが拒否されました。\n"
+                       "C:\\Users\\u\\Velmora\\Velmora.ini\n理由: error 112\n\n"),
               std::string::npos)
         << two;
 
-    // No per-user folder and no reason the system could name: the one file alone.
-    result = StoreResult();
-    result.programFile = "C:\\Saver\\Velmora.ini";
+    // The per-user file alone, with no reason the system could name.
+    result.unwritten = {{"C:\\Users\\u\\Velmora\\Velmora.ini", 0}};
     const std::string bare = storeFailedMessage(result, reason);
-    EXPECT_NE(bare.find(":\nC:\\Saver\\Velmora.ini\n\nファイル"), std::string::npos) << bare;
+    EXPECT_NE(bare.find(":\nC:\\Users\\u\\Velmora\\Velmora.ini\n\nファイル"), std::string::npos)
+        << bare;
+    EXPECT_EQ(bare.find("Saver"), std::string::npos);
     EXPECT_EQ(bare.find("理由"), std::string::npos);
 }
 

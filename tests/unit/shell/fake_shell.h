@@ -17,14 +17,36 @@ namespace velmora::test {
 
 using EventLog = std::vector<std::string>;
 
-// What one ReplaceFileW call does, as its documentation gives the outcomes (no backup name).
+// What one ReplaceFileW call does, as its documentation gives the outcomes.
 enum class ReplaceAct {
-    Replace,         // success
-    TargetRemoved,   // ERROR_UNABLE_TO_MOVE_REPLACEMENT: target gone, source under its name
-    TargetRenamed,   // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2: target under another name
-    NothingChanged,  // ERROR_UNABLE_TO_REMOVE_REPLACED: both keep their names
+    Replace,         // success; with a backup name the old target is left under it
+    UnableToMove,    // ERROR_UNABLE_TO_MOVE_REPLACEMENT: with a backup name both keep their
+                     // names; without one the target is gone, the source under its name
+    UnableToMove2,   // ERROR_UNABLE_TO_MOVE_REPLACEMENT_2: the target under the backup name
+                     // (or one of the system's choosing), the source under its own
+    UnableToRemove,  // ERROR_UNABLE_TO_REMOVE_REPLACED: both keep their names
     Busy,            // ERROR_SHARING_VIOLATION
     Denied,          // ERROR_ACCESS_DENIED
+};
+
+// The file calls a fault can be injected into; Move is a replace onto a missing target.
+enum class FileCall { Read, ReadWhole, Write, Replace, Move, Remove, List, MakeFolder };
+
+// What an injected fault does to the one call it meets. Write: Full leaves half the bytes,
+// Flush all of them, Ahead and Behind succeed with the file's time stamp a day off the
+// local clock (a server's clock). Replace: the three half-way outcomes as above.
+enum class Fault {
+    Busy,
+    Denied,
+    Missing,
+    Broken,
+    Full,
+    Flush,
+    Ahead,
+    Behind,
+    UnableToMove,
+    UnableToMove2,
+    UnableToRemove,
 };
 
 // A file system in memory with a clock of its own: pauses move the clock on; files record
@@ -34,6 +56,8 @@ class FakeFileSystem : public FileSystem {
     static constexpr std::uint32_t kSharingViolation = 32;
     static constexpr std::uint32_t kAccessDenied = 5;
     static constexpr std::uint32_t kDiskFull = 112;
+    static constexpr std::uint32_t kBroken = 1117;  // ERROR_IO_DEVICE
+    static constexpr std::uint64_t kDayMs = 24ull * 3600 * 1000;
 
     std::map<std::string, std::string> files;  // path -> bytes
     std::set<std::string> locked;              // files that cannot be opened
@@ -65,14 +89,30 @@ class FakeFileSystem : public FileSystem {
     std::string writing;
     int writes = 0;
 
-    std::optional<std::string> readFile(const std::string& path, std::size_t maxBytes) override {
-        auto found = files.find(path);
-        if (found == files.end() || locked.count(path)) {
-            return std::nullopt;
+    // Injected faults: every call of the kinds above is numbered in `calls`, and the call
+    // whose number `faults` holds meets that fault instead of its normal outcome.
+    std::vector<FileCall> calls;
+    std::map<std::size_t, Fault> faults;
+    // Runs before each such call (another store acting at that moment, for instance).
+    std::function<void(FileCall)> beforeCall;
+
+    WholeFile readFile(const std::string& path, std::size_t maxBytes) override {
+        if (const std::optional<Fault> fault = nextCall(FileCall::Read)) {
+            return failedRead(*fault);
         }
-        return found->second.substr(0, maxBytes);
+        auto found = files.find(path);
+        if (found == files.end()) {
+            return {FileState::Missing, {}, {FileFault::Missing, 2}};
+        }
+        if (locked.count(path) || folders.count(path)) {
+            return {FileState::Unreadable, {}, {FileFault::Busy, kSharingViolation}};
+        }
+        return {FileState::Read, found->second.substr(0, maxBytes), {}};
     }
     WholeFile readWholeFile(const std::string& path) override {
+        if (const std::optional<Fault> fault = nextCall(FileCall::ReadWhole)) {
+            return failedRead(*fault);
+        }
         if (folders.count(path)) {
             return {FileState::Unreadable, {}, {FileFault::Other, kAccessDenied}};
         }
@@ -87,6 +127,10 @@ class FakeFileSystem : public FileSystem {
     }
     FileOutcome writeFlushed(const std::string& path, std::string_view bytes) override {
         ++writes;
+        const std::optional<Fault> fault = nextCall(FileCall::Write);
+        if (fault && *fault != Fault::Ahead && *fault != Fault::Behind) {
+            return failedWrite(path, bytes, *fault);
+        }
         if (deniedFolders.count(folderOfPath(path))) {
             return {FileFault::Denied, kAccessDenied};
         }
@@ -94,6 +138,9 @@ class FakeFileSystem : public FileSystem {
             return {FileFault::Missing, 3};
         }
         writtenAtMs[path] = nowMs;
+        if (fault) {
+            writtenAtMs[path] = *fault == Fault::Ahead ? nowMs + kDayMs : nowMs - kDayMs;
+        }
         if (failWrite.count(path)) {
             files[path] = std::string(bytes.substr(0, bytes.size() / 2));
             return {FileFault::Other, kDiskFull};
@@ -111,12 +158,28 @@ class FakeFileSystem : public FileSystem {
         }
         return failFlush.count(path) ? FileOutcome{FileFault::Other, kDiskFull} : FileOutcome{};
     }
-    FileOutcome replaceFile(const std::string& source, const std::string& target) override {
+    FileOutcome replaceFile(const std::string& source, const std::string& target,
+                            const std::string& backup) override {
+        const bool targetThere = files.count(target) != 0;
+        const std::optional<Fault> fault =
+            nextCall(targetThere ? FileCall::Replace : FileCall::Move);
+        if (fault) {
+            switch (*fault) {
+                case Fault::UnableToMove:
+                    return act(ReplaceAct::UnableToMove, source, target, backup);
+                case Fault::UnableToMove2:
+                    return act(ReplaceAct::UnableToMove2, source, target, backup);
+                case Fault::UnableToRemove:
+                    return act(ReplaceAct::UnableToRemove, source, target, backup);
+                default:
+                    return outcomeOf(*fault);
+            }
+        }
         if (folders.count(target)) {
             return {FileFault::Other, kAccessDenied};
         }
         if (failReplace.count(target)) {
-            return {FileFault::Other, 1117};  // ERROR_IO_DEVICE
+            return {FileFault::Other, kBroken};
         }
         if (!files.count(source)) {
             return {FileFault::Missing, 2};
@@ -124,53 +187,27 @@ class FakeFileSystem : public FileSystem {
         if (held(source) || held(target) || locked.count(target)) {
             return {FileFault::Busy, kSharingViolation};
         }
-        ReplaceAct act = ReplaceAct::Replace;
+        ReplaceAct scripted = ReplaceAct::Replace;
         auto script = replaceScripts.find(target);
         if (script != replaceScripts.end()) {
             ReplaceScript& s = script->second;
-            act = s.calls < s.first.size() ? s.first[s.calls] : s.then;
+            scripted = s.calls < s.first.size() ? s.first[s.calls] : s.then;
             ++s.calls;
         }
-        const bool targetThere = files.count(target) != 0;
-        switch (act) {
-            case ReplaceAct::Replace:
-                break;
-            case ReplaceAct::Busy:
-                return {FileFault::Busy, kSharingViolation};
-            case ReplaceAct::Denied:
-                return {FileFault::Denied, kAccessDenied};
-            case ReplaceAct::TargetRemoved:
-                if (!targetThere) {
-                    return {FileFault::Busy, kSharingViolation};
-                }
-                files.erase(target);
-                return {FileFault::Unfinished, 1176};
-            case ReplaceAct::TargetRenamed:
-                if (!targetThere) {
-                    return {FileFault::Busy, kSharingViolation};
-                }
-                files[renamedTargetPath(target)] = files[target];
-                files.erase(target);
-                return {FileFault::Unfinished, 1177};
-            case ReplaceAct::NothingChanged:
-                if (!targetThere) {
-                    return {FileFault::Busy, kSharingViolation};
-                }
-                return {FileFault::Unfinished, 1175};
-        }
-        files[target] = files[source];
-        writtenAtMs[target] = writtenAtMs[source];
-        files.erase(source);
-        replaced.push_back(source);
-        return {};
+        return act(scripted, source, target, backup);
     }
     bool removeFile(const std::string& path) override {
-        if (failRemove.count(path) || locked.count(path) || held(path)) {
-            return false;
+        if (nextCall(FileCall::Remove) || failRemove.count(path) || locked.count(path) ||
+            held(path)) {
+            return !files.count(path);
         }
-        return files.erase(path) != 0;
+        files.erase(path);
+        return true;
     }
     FileOutcome makeFolder(const std::string& path) override {
+        if (const std::optional<Fault> fault = nextCall(FileCall::MakeFolder)) {
+            return outcomeOf(*fault);
+        }
         if (files.count(path)) {
             return {FileFault::Other, 183};  // a file of that name is in the way
         }
@@ -183,13 +220,17 @@ class FakeFileSystem : public FileSystem {
     bool exists(const std::string& path) override {
         return files.count(path) != 0 || folders.count(path) != 0;
     }
-    std::vector<FolderEntry> filesStartingWith(const std::string& pathPrefix) override {
-        std::vector<FolderEntry> found;
+    FolderListing filesStartingWith(const std::string& pathPrefix) override {
+        FolderListing found;
+        if (const std::optional<Fault> fault = nextCall(FileCall::List)) {
+            found.outcome = outcomeOf(*fault);
+            return found;
+        }
         for (const auto& [path, bytes] : files) {
             if (path.compare(0, pathPrefix.size(), pathPrefix) == 0 &&
                 folderOfPath(path) == folderOfPath(pathPrefix)) {
                 const std::uint64_t written = writtenAtMs.count(path) ? writtenAtMs.at(path) : 0;
-                found.push_back({path, (nowMs - std::min(written, nowMs)) / 1000});
+                found.entries.push_back({path, written, (nowMs - std::min(written, nowMs)) / 1000});
             }
         }
         return found;
@@ -219,6 +260,79 @@ class FakeFileSystem : public FileSystem {
     // Where the system puts a target it renamed (a name of its own choosing, not ours).
     static std::string renamedTargetPath(const std::string& target) {
         return folderOfPath(target) + "\\~RF1a2b.TMP";
+    }
+    // One ReplaceFileW outcome, acted out on the files.
+    FileOutcome act(ReplaceAct what, const std::string& source, const std::string& target,
+                    const std::string& backup) {
+        const bool targetThere = files.count(target) != 0;
+        if (!targetThere && what != ReplaceAct::Replace && what != ReplaceAct::Denied) {
+            what = ReplaceAct::Busy;  // a move onto a missing target has no half way
+        }
+        switch (what) {
+            case ReplaceAct::Replace:
+                break;
+            case ReplaceAct::Busy:
+                return {FileFault::Busy, kSharingViolation};
+            case ReplaceAct::Denied:
+                return {FileFault::Denied, kAccessDenied};
+            case ReplaceAct::UnableToMove:
+                if (backup.empty()) {
+                    files.erase(target);
+                }
+                return {FileFault::Unfinished, 1176};
+            case ReplaceAct::UnableToMove2:
+                moveFile(target, backup.empty() ? renamedTargetPath(target) : backup);
+                return {FileFault::Unfinished, 1177};
+            case ReplaceAct::UnableToRemove:
+                return {FileFault::Unfinished, 1175};
+        }
+        if (targetThere && !backup.empty()) {
+            moveFile(target, backup);
+        }
+        moveFile(source, target);
+        replaced.push_back(source);
+        return {};
+    }
+    void moveFile(const std::string& from, const std::string& to) {
+        files[to] = files[from];
+        writtenAtMs[to] = writtenAtMs[from];
+        files.erase(from);
+    }
+    std::optional<Fault> nextCall(FileCall kind) {
+        if (beforeCall) {
+            beforeCall(kind);
+        }
+        calls.push_back(kind);
+        auto found = faults.find(calls.size() - 1);
+        return found == faults.end() ? std::nullopt : std::optional<Fault>(found->second);
+    }
+    static FileOutcome outcomeOf(Fault fault) {
+        switch (fault) {
+            case Fault::Busy:
+                return {FileFault::Busy, kSharingViolation};
+            case Fault::Denied:
+                return {FileFault::Denied, kAccessDenied};
+            case Fault::Missing:
+                return {FileFault::Missing, 3};
+            case Fault::Full:
+                return {FileFault::Other, kDiskFull};
+            default:
+                return {FileFault::Other, kBroken};
+        }
+    }
+    static WholeFile failedRead(Fault fault) {
+        const FileOutcome outcome = outcomeOf(fault);
+        return {outcome.fault == FileFault::Missing ? FileState::Missing : FileState::Unreadable,
+                {},
+                outcome};
+    }
+    FileOutcome failedWrite(const std::string& path, std::string_view bytes, Fault fault) {
+        if (fault == Fault::Full || fault == Fault::Flush) {
+            files[path] =
+                std::string(fault == Fault::Full ? bytes.substr(0, bytes.size() / 2) : bytes);
+            writtenAtMs[path] = nowMs;
+        }
+        return outcomeOf(fault);
     }
     bool held(const std::string& path) const {
         if (path == writing) {
