@@ -3,7 +3,8 @@ sizes whose mode the display refuses, the cover that takes its place."""
 
 from ball_shape import check_round_and_centred, lit_box
 from harness import check, run_scenarios, scenario, wait_until
-from velmora_scenarios import WS_CAPTION, WS_EX_TOPMOST, WS_POPUP, WS_THICKFRAME
+from velmora_scenarios import (WS_CAPTION, WS_CLIPCHILDREN, WS_CLIPSIBLINGS, WS_EX_TOPMOST,
+                               WS_POPUP, WS_THICKFRAME)
 
 RENDERER = "Velmora.dll"
 TITLE = "VelmoraVC"
@@ -60,15 +61,22 @@ def escape_ends_it(world, process, x, y):
 
 
 @scenario(screen="1024x768x16")
-def ball_glows_at_the_centre_and_tumbles(world):
+def granted_mode_is_covered_by_a_popup_with_the_ball_glowing_and_tumbling(world):
     process = world.wine(RENDERER)
-    window = world.wait_for_window(TITLE, process=process)
+    window = world.wait_for_window(TITLE, process=process, visible=True)
+    check(window["class"] == "GLWindow", f"window class {window['class']}")
+    check(window["rect"] == (0, 0, 1024, 768), f"window rectangle {window['rect']}")
+    style = window["style"]
+    check(style & WS_POPUP and not style & WS_CAPTION, f"not a popup window: {style:#x}")
+    check(style & WS_CLIPSIBLINGS and style & WS_CLIPCHILDREN, f"clip styles missing: {style:#x}")
+    check(window["exstyle"] & WS_EX_TOPMOST, f"not top-most: {window['exstyle']:#x}")
+    state = world.display_state()
+    check(state["mode"] == "1024x768x16", f"display mode {state['mode']}")
+    check(state["cursor_showing"] == "0", "the cursor shows over the shot")
     first = wait_until(lambda: ball_on_black(world, "ball"), 20, "the ball on a black screen")
     wait_until(lambda: ball_on_black(world, "ball_later").rgb != first.rgb, 10,
                "the ball to move")
-
-    left, top, right, bottom = window["rect"]
-    escape_ends_it(world, process, (left + right) // 2, (top + bottom) // 2)
+    escape_ends_it(world, process, 512, 384)
 
 
 def refused_mode_is_covered_borderless_with_the_ball_round(world, width, height):
