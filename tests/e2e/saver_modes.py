@@ -46,14 +46,6 @@ def an_escape_tap_ends_the_renderer_within_2_s(world):
 
 
 @scenario(screen="1024x768x16")
-def renderer_killed_from_outside_ends_the_run(world):
-    saver, _ = start_run(world)
-    code, _ = world.probe("kill", RENDERER_TITLE)
-    check(code == 0, "could not end the renderer")
-    expect_run_end(world, saver)
-
-
-@scenario(screen="1024x768x16")
 def second_start_during_a_run_ends_at_once(world):
     saver, renderer = start_run(world)
     folder = os.path.join(world.out_dir, "programs")
