@@ -1,10 +1,10 @@
-"""The saver never keeps a run alive for a stale window nor starts a preview for no window
-(every way a run ends, with its renderer: see monitors)."""
+"""The saver never keeps a run alive for a stale window nor starts a preview for no window,
+and a killed saver's renderer goes within 2 s (every other way a run ends: see monitors)."""
 
 from harness import check, run_scenarios, scenario
-from velmora_scenarios import (PREVIEW_TITLE, RENDERER_TITLE, ends_at_once_showing_nothing,
-                               expect_exit, press_escape, saver_folder, start_run, start_saver,
-                               wait_for_renderer)
+from velmora_scenarios import (PREVIEW_TITLE, RENDERER_TITLE, RUN_TITLE,
+                               ends_at_once_showing_nothing, expect_exit, press_escape,
+                               saver_folder, start_run, start_saver, wait_for_renderer)
 
 
 @scenario(screen="1024x768x16")
@@ -16,6 +16,17 @@ def stale_renderer_window_of_another_process_does_not_keep_a_run_alive(world):
     press_escape(world, wait_for_renderer(world, saver))
     expect_exit(world, saver, 6.0, "the saver after Esc")
     check(stale.poll() is None, "the stale window's program was ended")
+
+
+@scenario(screen="1024x768x16")
+def killing_the_saver_ends_the_renderer_within_2_s(world):
+    saver = start_run(world)
+    wait_for_renderer(world, saver)
+    code, _ = world.probe("kill", RUN_TITLE)  # as a task manager would
+    check(code == 0, "could not end the saver")
+    check(world.wait_until_gone(RENDERER_TITLE, world.left_of(2.0)),
+          "the renderer was still there 2 s after the saver had been ended")
+    check(world.wait_exit(saver, 5.0) is not None, "the saver's Wine process stayed")
 
 
 @scenario(screen="1024x768x16")
