@@ -1,4 +1,5 @@
-# Velmora: `make test` builds everything and runs every test; `make run` shows the screen saver;
+# Velmora: `make test` builds everything and runs every test; `make check` only the unit tests
+# of the three trees, for the edit-compile-test loop; `make run` shows the screen saver;
 # `make dist` makes the packages users install; `make install` installs the Linux hack for
 # XScreenSaver.
 NATIVE  := build/native
@@ -16,7 +17,7 @@ PREFIX  ?= /usr/local
 HACKDIR ?= /usr/libexec/xscreensaver
 CONFDIR ?= /usr/share/xscreensaver/config
 
-.PHONY: all deps native windows sanitize build test fuzz run dist install uninstall clean
+.PHONY: all deps native windows sanitize build test check fuzz run dist install uninstall clean
 
 all: build
 
@@ -40,6 +41,12 @@ sanitize: deps $(SANITIZE)/build.ninja
 	@cmake --build --preset sanitize
 
 build: native windows
+
+# The unit tests alone, native, sanitized and under Wine: no display, no end-to-end scenario.
+check: build sanitize
+	@ctest --test-dir $(NATIVE) -L unit --output-on-failure
+	@ctest --test-dir $(SANITIZE) -L unit --output-on-failure
+	@ctest --test-dir $(WINDOWS) -L unit --output-on-failure
 
 test: build sanitize
 	@ctest --test-dir $(NATIVE) --output-on-failure

@@ -2,7 +2,8 @@
 # Starts the screen saver under Wine. On an X display it runs until Esc. Without one it
 # runs on a virtual display (VELMORA_RUN_SCREEN, 1920x1080x24 unless set) until the ball
 # shows, leaves that screenshot in out/velmora-run.png and ends the run; it fails, saving
-# nothing, if the renderer's window or the ball never appears.
+# nothing, if the renderer's window or the ball never appears, and fails too if Esc does
+# not end the run.
 set -eu
 bin_dir=$1
 wine=/usr/lib/wine/wine64
@@ -99,6 +100,8 @@ height=${rest%%x*}
 xdotool mousemove $((width / 2)) $((height / 2)) keydown Escape sleep 0.2 keyup Escape \
     2>/dev/null || true
 saver_ended() { ! kill -0 "$saver" 2>/dev/null; }
-if wait_for saver_ended; then
-    saver=""
+if ! wait_for saver_ended; then
+    echo "Esc did not end the run within $limit s" >&2
+    exit 1
 fi
+saver=""

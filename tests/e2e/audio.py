@@ -12,7 +12,7 @@ import wave
 
 from harness import check, tool, wait_until
 from velmora_scenarios import (KEY_FILE, KEY_KIND, KEY_REPEAT, RENDERER_TITLE, SECTION,
-                               expect_exit, stand_in_folder)
+                               expect_exit, expect_run_end, stand_in_folder)
 from velmora_scenarios import start_run as start_saver_run
 
 RATE = 22050
@@ -158,12 +158,14 @@ def start_run(world, pulse, folder):
 
 
 def end_run(world, saver, kill=False):
+    """Closes the renderer's window or, with kill, ends its process: the saver follows."""
     if kill:
         code, _ = world.probe("kill", RENDERER_TITLE)
         check(code == 0, "could not end the renderer")
+        expect_run_end(world, saver)
     else:
         world.close_window(RENDERER_TITLE)
-    expect_exit(world, saver, 5, "the saver after the run")
+        expect_exit(world, saver, 5, "the saver after the run")
 
 
 def sound_span(levels, threshold=LOUD):

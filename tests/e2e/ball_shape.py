@@ -50,30 +50,15 @@ def check_boxes(boxes, area, facts):
     check(0.3 < tallest / height < 0.75, f"size {tallest} px is no share of the height, {facts}")
 
 
-def check_round_and_centred(world, window, width, height, when, ignore=(0, 0, 0, 0)):
-    """The ball's boxes over SHOTS pictures of the window (width x height) pass check_boxes.
-    Returns the last picture."""
-    boxes = []
-    for shot in range(SHOTS):
-        time.sleep(SPACING)
-        image = world.picture(f"proportions_{width}x{height}_{shot}", window)
-        check((image.width, image.height) == (width, height),
-              f"{when}: the picture is {image.width}x{image.height}")
-        box = lit_box(image, ignore=ignore)
-        check(box is not None, f"{when}: nothing lit")
-        boxes.append(box)
-    check_boxes(boxes, (0, 0, width, height), f"{when}: boxes {boxes} in {width}x{height}")
-    return image
-
-
-def check_round_and_centred_in(world, area, when, label):
-    """The same for a part of the screen (a monitor's place in a picture of the whole X
-    screen). Returns the pictures, for looks at the rest of the screen."""
+def check_round_and_centred(world, area, when, label, window="root", ignore=(0, 0, 0, 0)):
+    """The ball's boxes over SHOTS pictures of the screen (or of an X window) pass check_boxes
+    for area, a part of the picture (a monitor's place, or all of it), lit pixels in the ignore
+    box left out. Returns the pictures."""
     boxes, images = [], []
     for shot in range(SHOTS):
         time.sleep(SPACING)
-        image = world.picture(f"{label}_{shot}")
-        box = lit_box(image, area)
+        image = world.picture(f"{label}_{shot}", window)
+        box = lit_box(image, area, ignore)
         check(box is not None, f"{when}: nothing lit in {area}")
         boxes.append(box)
         images.append(image)

@@ -51,6 +51,11 @@ class ProbeFailure(RuntimeError):
 
 
 PROBE_NO_SUCH_WINDOW = 3  # velmora_probe's exit code when the window asked about is not there
+PROBE_STARTED = "velmora_probe: started"  # on its stderr, before it runs its command
+PROBE_HANG = 10  # seconds a probe command may take before it counts as hung
+PROBE_LOOK = 0.01  # seconds between two looks at a running probe
+OUR_PROGRAMS = (" velmora.scr", " velmora.dll")  # as the probe lists processes, lower case
+OUR_PROGRAMS_END = 5  # seconds our programs may take to end once a scenario is over
 
 
 def check(condition, message):
@@ -137,16 +142,45 @@ def hud_rates(path):
         return []
 
 
-def settled_hud_count(path, timeout=5):
-    """The number of frame counts in Mesa's dump once two looks in a row agree: a frame that
-    was under way when drawing stopped may still be counted."""
-    looks = [None]
+HUD_PERIOD = 0.5  # seconds: Mesa's heads-up display writes a frame count at most this often
+
+
+def settled_hud_count(path, timeout=10):
+    """The number of frame counts in Mesa's dump once it has not grown for one and a half of
+    the display's periods: while frames are drawn it grows at least once a period, and a frame
+    that was under way when drawing stopped may still be counted."""
+    last = {"count": None, "since": 0.0}
 
     def settled():
-        count = len(hud_rates(path))
-        same, looks[0] = count == looks[0], count
-        return (count,) if same else None
+        count, now = len(hud_rates(path)), time.monotonic()
+        if count != last["count"]:
+            last.update(count=count, since=now)
+        return (count,) if now - last["since"] >= 1.5 * HUD_PERIOD else None
     return wait_until(settled, timeout, "Mesa's frame count to settle")[0]
+
+
+UNSEEN_CPU_SHARE = 0.02  # of one core: what a program nobody can see may use
+
+
+def expect_unseen(process, rates_path, seconds, what, cpu_share=UNSEEN_CPU_SHARE):
+    """Over the next seconds the process runs on, Mesa counts none of its frames and (unless
+    cpu_share is None) it uses less than that share of a core. Returns the frame count it
+    held: expect_drawing_again's starting point."""
+    start_count = settled_hud_count(rates_path)
+    start_cpu, start_wall = cpu_seconds(process), time.monotonic()
+    holds_for(lambda: process.poll() is None and len(hud_rates(rates_path)) == start_count,
+              seconds, f"{what}: it runs on and Mesa counts no frames")
+    share = (cpu_seconds(process) - start_cpu) / (time.monotonic() - start_wall)
+    print(f"{what}: {share * 100:.2f} % of a core")
+    check(cpu_share is None or share < cpu_share, f"{what}: {share * 100:.2f} % of a core")
+    return start_count
+
+
+def expect_drawing_again(process, rates_path, unseen_count, timeout, what):
+    """Mesa counts a frame beyond unseen_count within timeout seconds (from the moment the
+    program could be seen again: pass what is left of the promise)."""
+    wait_until(lambda: len(hud_rates(rates_path)) > unseen_count, timeout,
+               f"{what}: frames counted again", process=process)
 
 
 # --- pictures ---------------------------------------------------------------------------
@@ -490,11 +524,17 @@ class DisplayWorld:
                               capture_output=True, text=True)
 
     def x_window(self, title, visible=False):
-        """The X window id of the top-level window named title (UTF-8), or None."""
+        """The X window id of the top-level window named title (UTF-8), or None. xdotool
+        says "none" by exiting 1 in silence; anything else is a failure of its own."""
         result = self.xdotool("search", *(["--onlyvisible"] if visible else []), "--name",
                               f"^{title}$", check=False)
         ids = result.stdout.split()
-        return int(ids[0]) if result.returncode == 0 and ids else None
+        if result.returncode == 1 and not ids and not result.stderr.strip():
+            return None
+        if result.returncode != 0 or not ids:
+            raise ProbeFailure(f"xdotool search for '{title}' failed with "
+                               f"{result.returncode}: {result.stderr.strip()!r}")
+        return int(ids[0])
 
     def key(self, *keys):
         self.xdotool("key", "--delay", "50", *keys)
@@ -600,6 +640,27 @@ class Scenario(DisplayWorld):
             raise
         return self
 
+    def __exit__(self, exc_type, *exc):
+        # A passed scenario leaves none of our programs behind, once they have had a moment
+        # to finish ending; the wineserver's end would hide them.
+        try:
+            if exc_type is None:
+                wait_until(self.nothing_of_ours_left, OUR_PROGRAMS_END,
+                           "our programs to have ended by the scenario's end")
+        finally:
+            self.cleanup()
+        return False
+
+    def nothing_of_ours_left(self):
+        """True when the prefix runs no Velmora.scr or Velmora.dll; a failure names them."""
+        code, output = self.probe("processes")
+        if code != 0:
+            raise ProbeFailure(f"velmora_probe processes failed with {code}: {output!r}")
+        left = [line for line in output.splitlines()
+                if line.lower().endswith(OUR_PROGRAMS)]
+        check(not left, f"still running: {left}")
+        return True
+
     def env(self):
         return wine_environment(self.display)
 
@@ -650,35 +711,57 @@ class Scenario(DisplayWorld):
         return self.spawn([tool("wine64"), path, *args], env=environment, **kwargs)
 
     def probe(self, *args):
-        """The probe's exit code and output. The probe says why whenever it fails; one that
-        ended non-zero having printed nothing was never started by Wine, and one that hangs
-        (seen once at a fresh wineserver's start, while the first program brought Wine up)
-        is ended after 10 s: either is started again, at most twice."""
-        for attempt in range(3):
-            try:
-                code, output = self.probe_once(args, timeout=10)
-            except subprocess.TimeoutExpired:
-                if attempt == 2:
-                    raise ProbeFailure(f"velmora_probe {' '.join(args)} hung three times")
-                print(f"velmora_probe {' '.join(args)} hung; started again", file=sys.stderr)
-                continue
-            if code == 0 or output or self.probe_errors or attempt == 2:
-                break
-            print(f"velmora_probe {' '.join(args)} ended with {code} having printed nothing; "
-                  "started again", file=sys.stderr)
-        return code, output
+        """The probe's exit code and output. The probe says on stderr that it has started
+        before it runs its command: one that never said so (Wine could not start it, as when
+        a fresh wineserver is still coming up) changed nothing and is started again, at most
+        twice, saying so; one that did is never started again, since its command (close,
+        kill, activate, ...) may change what it acts on. One that started and hangs fails.
+        probe_sent is when the probe was seen to start: time what the command promises from
+        there, not from the probe's end (activate waits for the window's answer)."""
+        command = f"velmora_probe {' '.join(args)}"
+        for attempt in range(1, 4):
+            code, output = self.probe_once(args)
+            if self.probe_sent is not None:
+                if code is None:
+                    raise ProbeFailure(f"{command} started and hung for {PROBE_HANG} s: "
+                                       f"{output!r} {self.probe_errors[-2000:]!r}")
+                return code, output
+            print(f"{command} never started (exit {code}, attempt {attempt}): "
+                  f"{self.probe_errors[-500:]!r}", file=sys.stderr)
+        raise ProbeFailure(f"{command} could not be started in three attempts")
 
-    def probe_once(self, args, timeout):
+    def probe_once(self, args):
+        """One start of the probe, ended after PROBE_HANG seconds: its exit code (None when
+        it had to be ended) and output; sets probe_errors and probe_sent."""
         # Output through a file, not a pipe: Wine's own helper processes may inherit a
         # pipe and keep it open long after the probe has ended.
+        self.probe_sent = None
         with tempfile.TemporaryFile("w+") as output, tempfile.TemporaryFile("w+") as errors:
-            result = subprocess.run([tool("wine64"), self.program("velmora_probe.exe"), *args],
-                                    env=self.env(), stdout=output, stderr=errors,
-                                    stdin=subprocess.DEVNULL, timeout=timeout)
+            process = subprocess.Popen(
+                [tool("wine64"), self.program("velmora_probe.exe"), *args], env=self.env(),
+                stdout=output, stderr=errors, stdin=subprocess.DEVNULL)
+            deadline = time.monotonic() + PROBE_HANG
+            while True:
+                code = process.poll()
+                if self.probe_sent is None:
+                    errors.seek(0)
+                    if PROBE_STARTED in errors.read():
+                        self.probe_sent = time.monotonic()
+                if code is not None:
+                    break
+                if time.monotonic() >= deadline:
+                    process.kill()
+                    process.wait()
+                    break
+                time.sleep(PROBE_LOOK)
             output.seek(0)
             errors.seek(0)
             self.probe_errors = errors.read()
-            return result.returncode, output.read()
+            return code, output.read()
+
+    def left_of(self, seconds):
+        """What is left of the given seconds since the last probe's command was sent."""
+        return seconds - (time.monotonic() - self.probe_sent)
 
     def probe_window(self, *args):
         """The output of a probe command about a window, or None when the window is not

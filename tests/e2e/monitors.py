@@ -3,10 +3,12 @@ and the display given back however a run ends (a dummy-driver X server, read fro
 through the probe and from X's side through xrandr)."""
 
 import subprocess
+import time
 
-from ball_shape import check_round_and_centred_in, lit_box
-from harness import (DummyScreen, Monitor, ScenarioFailure, check, holds_for, run_scenarios,
-                     scenario, tool, wait_until)
+from ball_shape import check_round_and_centred, lit_box
+from harness import (DummyScreen, Monitor, ScenarioFailure, check, expect_drawing_again,
+                     expect_unseen, holds_for, hud_counter, run_scenarios, scenario, tool,
+                     wait_until)
 from velmora_scenarios import (PROBE, RENDERER, RUN_TITLE, WS_EX_TOPMOST, WS_MINIMIZE,
                                expect_exit, press_escape, saver_folder, stand_in_folder,
                                start_renderer, start_run, wait_for_renderer)
@@ -21,6 +23,8 @@ TWO_MONITORS_REFUSING = DummyScreen([PRIMARY, SECOND], offers_1024x768=False)
 # the second monitor to the primary's new right edge).
 BEFORE = [((0, 0, 1920, 1080), "1920x1080", True), ((1920, 0, 3200, 1024), "1280x1024", False)]
 SWITCHED = [((0, 0, 1024, 768), "1024x768", True), ((1024, 0, 2304, 1024), "1280x1024", False)]
+UNSEEN_SECONDS = 5.0  # a minimised run is watched this long for frames and CPU
+RESUME_SECONDS = 2.0  # a run brought back switches the mode again and draws within this
 
 
 # --- reading the monitors from both sides --------------------------------------------------
@@ -115,8 +119,7 @@ def check_cover(world, monitors, label):
     primary = next(x_area(monitors, rect) for rect, _, first in monitors if first)
     wait_until(lambda: lit_box(world.picture(f"{label}_first"), primary), 30,
                "the ball on the primary monitor")
-    images = check_round_and_centred_in(world, primary, f"the ball on the primary {primary}",
-                                        label)
+    images = check_round_and_centred(world, primary, f"the ball on the primary {primary}", label)
     for rect, _, first in monitors:
         if not first:
             for image in (images[0], images[-1]):
@@ -126,26 +129,6 @@ def check_cover(world, monitors, label):
 # --- scenarios ----------------------------------------------------------------------------
 
 @scenario(screen=TWO_MONITORS)
-def granted_mode_on_two_monitors_covers_both_and_esc_gives_them_back(world):
-    wait_for_monitors(world, BEFORE, "the two monitors before the run")
-    process, window = start_renderer(world)
-    wait_for_monitors(world, SWITCHED, "the primary at 1024x768 during the run")
-    check_cover(world, SWITCHED, "granted")
-    end_with_escape(world, process, window)
-    wait_for_monitors(world, BEFORE, "both monitors back after Esc")
-
-
-@scenario(screen=DummyScreen([PRIMARY]))
-def display_mode_is_restored_after_the_run(world):
-    before = [((0, 0, 1920, 1080), "1920x1080", True)]
-    wait_for_monitors(world, before, "the monitor before the run")
-    process, window = start_renderer(world)
-    wait_for_monitors(world, [((0, 0, 1024, 768), "1024x768", True)], "the switched mode")
-    end_with_escape(world, process, window)
-    wait_for_monitors(world, before, "the mode back after the run")
-
-
-@scenario(screen=TWO_MONITORS)
 def a_start_failing_after_the_switch_gives_the_display_back_before_its_error_box(world):
     process = world.wine_at(world.program(RENDERER), env={"VELMORA_TEST_NO_PIXEL_FORMAT": "1"})
     world.wait_for_window("ERROR", process=process, visible=True)
@@ -153,7 +136,7 @@ def a_start_failing_after_the_switch_gives_the_display_back_before_its_error_box
     both_sides_show(world, BEFORE)
     world.close_window("ERROR")
     code = world.wait_exit(process, 10.0)
-    check(code not in (None, 0), f"a failed start ended with exit code {code}")
+    check(code == 1, f"a failed start ended with exit code {code}, not 1")
     both_sides_show(world, BEFORE)
 
 
@@ -199,70 +182,117 @@ def start_saver_run(world, renderer=RENDERER, env=None):
     return saver
 
 
-def run_and_end(world, end, renderer=RENDERER, env=None, within=10, saver_code=0):
-    """A run on two monitors ended by end(world, saver): switched during it, the saver ended
-    with saver_code (None: killed, any), both monitors back afterwards, read from both
-    sides."""
+def run_and_end(world, end, renderer=RENDERER, env=None, within=10, saver_code=0,
+                renderer_within=None, saver_after_renderer=None):
+    """A run on two monitors ended by end(world), which returns the moment (monotonic) of
+    its action: switched during the run; from that moment the renderer's window gone within
+    renderer_within seconds (by default `within`) and the saver ended within `within` (or
+    within saver_after_renderer of the renderer's window going) with saver_code (None:
+    killed, any); then the cursor shows and both monitors are back, read from both sides."""
     wait_for_monitors(world, BEFORE, "the two monitors before the run")
     saver = start_saver_run(world, renderer, env)
     wait_for_monitors(world, SWITCHED, "the primary at 1024x768 during the run")
-    end(world, saver)
+    ended = end(world)
+
+    def left(seconds):
+        return max(0.0, seconds - (time.monotonic() - ended))
+    bound = renderer_within or within
+    gone = world.wait_until_gone(TITLE, left(bound + 5))
+    check(gone and time.monotonic() - ended <= bound, f"the renderer's window went "
+          f"{time.monotonic() - ended:.1f} s after the run's end, not within {bound} s")
+    saver_left = left(within) if saver_after_renderer is None else saver_after_renderer
     if saver_code is None:
-        check(world.wait_exit(saver, within) is not None, "the killed saver is still running")
+        check(world.wait_exit(saver, saver_left) is not None, "the killed saver is still running")
     else:
-        expect_exit(world, saver, within, "the saver", saver_code)
-    check(world.wait_until_gone(TITLE, within), "the renderer outlived the run")
+        expect_exit(world, saver, saver_left, "the saver", saver_code)
     wait_for_monitors(world, BEFORE, "both monitors back after the run")
+    check(world.display_state()["cursor_showing"] == "1", "the cursor stayed hidden")
+
+
+def sent(world, *command):
+    """Runs a probe command that must succeed; returns when it was sent."""
+    code, output = world.probe(*command)
+    check(code == 0, f"velmora_probe {' '.join(command)} failed with {code}: {output!r}")
+    return world.probe_sent
 
 
 @scenario(screen=TWO_MONITORS)
-def a_run_ended_by_esc_gives_the_modes_back(world):
-    run_and_end(world, lambda w, _: press_escape(w, w.find_window(TITLE)))
+def a_granted_run_covers_both_monitors_and_esc_gives_the_modes_back(world):
+    # A single monitor's mode comes back the same way.
+    def escape(w):
+        check_cover(w, SWITCHED, "granted")
+        press_escape(w, w.find_window(TITLE))
+        return time.monotonic()
+    run_and_end(world, escape)
 
 
 @scenario(screen=TWO_MONITORS)
-def a_run_ended_by_closing_its_run_window_gives_the_modes_back(world):
-    run_and_end(world, lambda w, _: w.close_window(RUN_TITLE))
+def a_run_ended_by_closing_its_run_window_ends_the_renderer_too(world):
+    run_and_end(world, lambda w: sent(w, "close", RUN_TITLE), renderer_within=3.0,
+                saver_after_renderer=3.0)
 
 
 @scenario(screen=TWO_MONITORS)
 def a_run_whose_saver_is_killed_gives_the_modes_back(world):
-    def kill(w, _):
-        code, _ = w.probe("kill", RUN_TITLE)  # as a task manager would
-        check(code == 0, "could not end the saver")
-    run_and_end(world, kill, saver_code=None)
+    # As a task manager would end it (the renderer's 2 s: saver_lifecycle, without a switch).
+    run_and_end(world, lambda w: sent(w, "kill", RUN_TITLE), saver_code=None)
 
 
 @scenario(screen=TWO_MONITORS)
-def a_run_whose_renderer_hangs_gives_the_modes_back(world):
-    # A stand-in that switches the mode and then stops answering: only the saver is left
-    # to end it and give the display back (after its 5 s limit).
-    env = {"VELMORA_PROBE_RENDERER_SWITCH": "1", "VELMORA_PROBE_RENDERER_HANG_MS": "3000"}
-    run_and_end(world, lambda w, _: None, renderer=PROBE, env=env, within=20)
+def a_run_whose_renderer_hangs_ends_it_and_gives_the_modes_back(world):
+    # A stand-in that switches the mode and stops answering a second after its window shows:
+    # only the saver is left to end it and give the display back, within 7 s of the hang; the
+    # hung stand-in, a process of its own, is gone 2 s after that.
+    hang = 1.0
+    env = {"VELMORA_PROBE_RENDERER_SWITCH": "1", "VELMORA_PROBE_RENDERER_HANG_MS":
+           str(int(hang * 1000))}
+    run_and_end(world, lambda w: time.monotonic() + hang, renderer=PROBE, env=env,
+                within=7.0, renderer_within=9.0)
 
 
 @scenario(screen=TWO_MONITORS)
 def a_run_whose_renderer_crashes_gives_the_modes_back(world):
     # A stand-in that switches the mode and dies, when asked to close, with no teardown.
     env = {"VELMORA_PROBE_RENDERER_SWITCH": "1", "VELMORA_PROBE_RENDERER_CRASH_ON_CLOSE": "1"}
-    run_and_end(world, lambda w, _: w.close_window(TITLE), renderer=PROBE,
-                env=env)
+    run_and_end(world, lambda w: sent(w, "close", TITLE), renderer=PROBE, env=env)
+
+
+def renderer_minimised(world, minimised):
+    """The renderer's window once it is (or is no longer) minimised."""
+    def in_state():
+        window = world.find_window(TITLE)
+        check(window is not None, "the renderer's window is gone")
+        return window if bool(window["style"] & WS_MINIMIZE) == minimised else None
+    return wait_until(in_state, 10, f"the renderer {'' if minimised else 'un'}minimised")
 
 
 @scenario(screen=TWO_MONITORS)
-def another_program_taking_the_screen_gives_the_modes_back_until_the_run_is_back(world):
+def another_program_taking_the_screen_minimises_the_run_unseen_until_it_is_back(world):
+    # Meanwhile the modes are the user's, nothing is drawn and next to no CPU is used; back,
+    # it switches the mode again and draws within 2 s of being brought to the front (a run
+    # that only looks every 5 to 9 s while unseen misses that), in front.
     wait_for_monitors(world, BEFORE, "the two monitors before the run")
-    process, window = start_renderer(world)
+    hud_env, rates_path = hud_counter(world, "minimised")
+    process, _ = start_renderer(world, hud_env)
     wait_for_monitors(world, SWITCHED, "the primary at 1024x768 during the run")
     other = world.wine(PROBE, "box", "300", "200", "Other", log="other")
     world.wait_for_window("Other", process=other, visible=True)
     code, _ = world.probe("activate", "Other")
     check(code == 0, "could not activate the other program")
+    renderer_minimised(world, True)
     wait_for_monitors(world, BEFORE, "both monitors back while another program has the screen")
+    unseen_count = expect_unseen(process, rates_path, UNSEEN_SECONDS, "minimised")
     code, _ = world.probe("activate", TITLE)
     check(code == 0, "could not activate the renderer again")
+    expect_drawing_again(process, rates_path, unseen_count, world.left_of(RESUME_SECONDS),
+                         "restored")
+    window = renderer_minimised(world, False)
     wait_for_monitors(world, SWITCHED, "the primary switched again once the run is back")
-    end_with_escape(world, process, world.find_window(TITLE))
+    check(world.find_window(TITLE)["rect"] == (0, 0, 2304, 1024), "the cover is not back")
+    check(window["exstyle"] & WS_EX_TOPMOST, f"not top-most: {window['exstyle']:#x}")
+    wait_until(lambda: lit_box(world.picture("restored"), (0, 0, 1024, 768)), 5,
+               "the ball back on the primary")
+    end_with_escape(world, process, window)
     wait_for_monitors(world, BEFORE, "both monitors back after Esc")
 
 

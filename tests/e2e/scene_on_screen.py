@@ -1,7 +1,10 @@
-"""The running renderer's picture: the glowing ball at the centre of a black screen."""
+"""The running renderer's picture: the glowing ball at the centre of a black screen, and at
+sizes whose mode the display refuses, the cover that takes its place."""
 
-from ball_shape import check_round_and_centred
+from ball_shape import check_round_and_centred, lit_box
 from harness import check, run_scenarios, scenario, wait_until
+from velmora_scenarios import (WS_CAPTION, WS_CLIPCHILDREN, WS_CLIPSIBLINGS, WS_EX_TOPMOST,
+                               WS_POPUP, WS_THICKFRAME)
 
 RENDERER = "Velmora.dll"
 TITLE = "VelmoraVC"
@@ -58,39 +61,95 @@ def escape_ends_it(world, process, x, y):
 
 
 @scenario(screen="1024x768x16")
-def ball_glows_at_the_centre_and_tumbles(world):
+def granted_mode_is_covered_by_a_popup_with_the_ball_glowing_and_tumbling(world):
     process = world.wine(RENDERER)
-    window = world.wait_for_window(TITLE, process=process)
+    window = world.wait_for_window(TITLE, process=process, visible=True)
+    check(window["class"] == "GLWindow", f"window class {window['class']}")
+    check(window["rect"] == (0, 0, 1024, 768), f"window rectangle {window['rect']}")
+    style = window["style"]
+    check(style & WS_POPUP and not style & WS_CAPTION, f"not a popup window: {style:#x}")
+    check(style & WS_CLIPSIBLINGS and style & WS_CLIPCHILDREN, f"clip styles missing: {style:#x}")
+    check(window["exstyle"] & WS_EX_TOPMOST, f"not top-most: {window['exstyle']:#x}")
+    state = world.display_state()
+    check(state["mode"] == "1024x768x16", f"display mode {state['mode']}")
+    check(state["cursor_showing"] == "0", "the cursor shows over the shot")
     first = wait_until(lambda: ball_on_black(world, "ball"), 20, "the ball on a black screen")
     wait_until(lambda: ball_on_black(world, "ball_later").rgb != first.rgb, 10,
                "the ball to move")
-
-    left, top, right, bottom = window["rect"]
-    escape_ends_it(world, process, (left + right) // 2, (top + bottom) // 2)
+    escape_ends_it(world, process, 512, 384)
 
 
-def ball_round_and_centred_over_several_frames(world, width, height):
+def refused_mode_is_covered_borderless_with_the_ball_round(world, width, height):
+    """A mode the display refuses: the screen covered as it is, by a borderless top-most
+    popup with no cursor, and the ball drawn at the screen's own aspect."""
     process = world.wine(RENDERER)
     window = world.wait_for_window(TITLE, process=process, visible=True)
+    check(window["class"] == "GLWindow", f"window class {window['class']}")
     check(window["rect"] == (0, 0, width, height), f"window rectangle {window['rect']}")
+    style = window["style"]
+    check(style & WS_POPUP and not style & (WS_CAPTION | WS_THICKFRAME),
+          f"not a borderless popup: {style:#x}")
+    check(window["exstyle"] & WS_EX_TOPMOST, f"not top-most: {window['exstyle']:#x}")
+    state = world.display_state()
+    check(state["mode"].startswith(f"{width}x{height}x"),
+          f"display mode changed to {state['mode']}")
+    check(state["cursor_showing"] == "0", "the cursor shows over the covered screen")
     world.wait_for_frames()
     first = world.picture("first")
     # Drawn at the screen's own aspect the lump stays round: never a stretched ellipse.
-    last = check_round_and_centred(world, "root", width, height, f"{width} x {height}")
+    last = check_round_and_centred(world, (0, 0, width, height), f"{width} x {height}",
+                                   "proportions")[-1]
     check_black_corners(last, "the last frame")
     check(last.rgb != first.rgb, "the ball did not move")
-
     escape_ends_it(world, process, width // 2, height // 2)
+    check_shape_against_4_3(world, width, height)
+
+
+STILL = {"VELMORA_TEST_SCENE_TIME": "7.5"}  # every frame the same moment of the tumble
+REFERENCE = (1024, 768)  # the 4:3 screen the ball's shape is measured against
+
+
+def still_box(world, label, area):
+    """The lit box of the held frame within area, once two pictures in a row agree."""
+    boxes = [None]
+
+    def steady():
+        box = lit_box(world.picture(label), area)
+        same, boxes[0] = box == boxes[0], box
+        return box if same and box else None
+    return wait_until(steady, 30, f"{label}: the held frame of the ball")
+
+
+def check_shape_against_4_3(world, width, height):
+    """One moment of the tumble on the whole screen and in a 4:3 Wine desktop: the ball's
+    width over its height alike within 2 % (drawn at another aspect, it is stretched by the
+    ratio of the two: 6.7 % for 4:3 on a 5:4 screen)."""
+    process = world.wine_at(world.program(RENDERER), env=STILL)
+    world.wait_for_window(TITLE, process=process, visible=True)
+    full = still_box(world, "still_full", (0, 0, width, height))
+    escape_ends_it(world, process, width // 2, height // 2)
+    w, h = REFERENCE
+    desktop = world.wine_at("explorer", f"/desktop=velmora_4_3,{w}x{h}",
+                            world.program(RENDERER), env=STILL)
+    reference = still_box(world, "still_4_3", (0, 0, w, h))
+    world.move_mouse(w // 2, h // 2)
+    world.hold_key("Escape")
+    check(world.wait_exit(desktop, 10) is not None, "the 4:3 desktop stayed after Esc")
+    full_ratio = (full[2] - full[0]) / (full[3] - full[1])
+    reference_ratio = (reference[2] - reference[0]) / (reference[3] - reference[1])
+    check(abs(full_ratio / reference_ratio - 1) < 0.02,
+          f"the ball is {full_ratio:.3f} as wide as tall at {width}x{height} ({full}), "
+          f"{reference_ratio:.3f} at 4:3 ({reference})")
 
 
 @scenario(screen="1920x1080x24")
-def ball_is_round_and_centred_at_1920x1080(world):
-    ball_round_and_centred_over_several_frames(world, 1920, 1080)
+def refused_mode_at_1920x1080_is_covered_with_the_ball_round(world):
+    refused_mode_is_covered_borderless_with_the_ball_round(world, 1920, 1080)
 
 
 @scenario(screen="1280x1024x24")
-def ball_is_round_and_centred_at_1280x1024(world):
-    ball_round_and_centred_over_several_frames(world, 1280, 1024)
+def refused_mode_at_1280x1024_is_covered_with_the_ball_round(world):
+    refused_mode_is_covered_borderless_with_the_ball_round(world, 1280, 1024)
 
 
 run_scenarios(globals())

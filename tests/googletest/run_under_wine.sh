@@ -38,17 +38,19 @@ out=$(mktemp)
 err=$(mktemp)
 trap 'rm -f "$out" "$err"' EXIT
 trap 'exit 143' HUP INT TERM
-# A test program that ran prints GoogleTest's lines whatever its result; one that printed
-# nothing at all was never run (Wine could not start it, as when a lingering wineserver goes
-# away at that moment) and is started again, at most twice. A test that ran and failed is
-# never run again.
+# A test program that ran prints GoogleTest's lines whatever its result, and one that
+# crashed writes at least Wine's report of it to stderr. Only one that wrote nothing at all,
+# on either stream, provably never started (Wine could not start it, as when a lingering
+# wineserver goes away at that moment): it alone is started again, at most twice, saying so.
+# A program that started is never run again, whatever its end.
 for attempt in 1 2 3; do
     status=0
     "$wine" "$@" >"$out" 2>"$err" </dev/null || status=$?
-    if [ "$status" -eq 0 ] || [ -s "$out" ]; then
+    if [ "$status" -eq 0 ] || [ -s "$out" ] || [ -s "$err" ]; then
         break
     fi
-    echo "run_under_wine: $1 did not start (exit $status, attempt $attempt)" >&2
+    echo "run_under_wine: $1 never started (exit $status, nothing on stdout or stderr);" \
+        "attempt $attempt of 3" >&2
 done
 tr -d '\r' <"$out"
 tr -d '\r' <"$err" >&2

@@ -3,6 +3,8 @@
 #include <mmsystem.h>
 #include <tlhelp32.h>
 
+#include <cstdlib>
+
 #include "host/renderer_main.h"
 #include "host/velmora_animation.h"
 #include "host/win32/win32_render_window.h"
@@ -143,10 +145,38 @@ class Win32RendererPlatform final : public RendererPlatform {
     bool unpaced_ = unpacedTestRun();
 };
 
+// Set by the end-to-end tests to compare one frame at two screen shapes: every frame shows
+// the scene at VELMORA_TEST_SCENE_TIME seconds; no user ever sets it. Below zero when unset.
+double stillSceneTime() {
+    char value[32] = {};
+    if (GetEnvironmentVariableA("VELMORA_TEST_SCENE_TIME", value, sizeof value) == 0) {
+        return -1.0;
+    }
+    return std::atof(value);
+}
+
+// The animation held at one scene time.
+class StillAnimation final : public Animation {
+  public:
+    StillAnimation(Animation& moving, double sceneTime) : moving_(moving), time_(sceneTime) {}
+    void initAnimation() override { moving_.initAnimation(); }
+    void drawFrame(double) override { moving_.drawFrame(time_); }
+    void releaseAnimation() override { moving_.releaseAnimation(); }
+
+  private:
+    Animation& moving_;
+    double time_ = 0.0;
+};
+
 }  // namespace
 
 int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
     Win32RendererPlatform platform;
     VelmoraAnimation animation;
+    const double stillTime = stillSceneTime();
+    if (stillTime >= 0.0) {
+        StillAnimation still(animation, stillTime);
+        return runRenderer(platform, still);
+    }
     return runRenderer(platform, animation);
 }

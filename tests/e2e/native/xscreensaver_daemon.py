@@ -11,8 +11,8 @@ import xml.etree.ElementTree as ElementTree
 
 from native_harness import (ScenarioFailure, check, process_output, processes_running,
                             package_path, processes_with_environment, run_scenarios, scenario,
-                            temporary_directory, tool, wait_for_ball, wait_until, holds_for)
-from harness import hud_counter, hud_rates, settled_hud_count  # noqa: E402
+                            temporary_directory, tool, wait_for_ball, wait_until)
+from harness import expect_drawing_again, expect_unseen, hud_counter, hud_rates  # noqa: E402
 
 # XScreenSaver launches no hacks for root: a root test run drives it as this user.
 UNPRIVILEGED_USER = "nobody"
@@ -215,12 +215,10 @@ def drawing_on_the_root_stops_while_the_daemons_window_hides_it(world):
     wait_until(lambda: hud_rates(rates_path), 30, "Mesa's first frame count", process=process)
 
     check(command("-activate").returncode == 0, "-activate failed")
-    start_count = settled_hud_count(rates_path)
-    holds_for(lambda: process.poll() is None and len(hud_rates(rates_path)) == start_count,
-              3.0, "blanked: velmora runs on and Mesa counts no frames")
+    unseen_count = expect_unseen(process, rates_path, 3.0, "blanked", cpu_share=None)
     check(command("-deactivate").returncode == 0, "-deactivate failed")
-    wait_until(lambda: len(hud_rates(rates_path)) > start_count, 2.0,
-               "frames counted again once the daemon's window is gone", process=process)
+    expect_drawing_again(process, rates_path, unseen_count, 2.0,
+                         "once the daemon's window is gone")
     process.send_signal(signal.SIGTERM)
     check(world.wait_exit(process, 2) == 0, f"velmora ended badly: {process_output(process)!r}")
     command("-exit")

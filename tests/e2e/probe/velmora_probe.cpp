@@ -1,6 +1,7 @@
 // The end-to-end tests' eyes inside Wine: asks Windows what X11 tools cannot see
 // (window classes, rectangles, styles, parents, the display mode) and makes test windows.
 #include <windows.h>
+#include <tlhelp32.h>
 #include <winver.h>
 
 #include <algorithm>
@@ -25,8 +26,7 @@ int noSuchWindow() {
     return kNoSuchWindow;
 }
 
-// Every failure says which step failed: a probe that exits non-zero having printed nothing
-// was never started by Wine, and the scenarios start it again.
+// Every failure says which step failed.
 int failed(const char* step) {
     std::printf("failed=%s error=%lu\n", step, static_cast<unsigned long>(GetLastError()));
     return kFailed;
@@ -490,6 +490,22 @@ int versionCommand(const char* path) {
     return kDone;
 }
 
+// Every process of this Wine prefix by its program's name, one a line: what is left running.
+int processesCommand() {
+    HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0);
+    if (snapshot == INVALID_HANDLE_VALUE) {
+        return failed("CreateToolhelp32Snapshot");
+    }
+    PROCESSENTRY32 entry{};
+    entry.dwSize = sizeof(entry);
+    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+        std::printf("process=%lu %s\n", static_cast<unsigned long>(entry.th32ProcessID),
+                    entry.szExeFile);
+    }
+    CloseHandle(snapshot);
+    return kDone;
+}
+
 bool startedAsRenderer() {
     char path[MAX_PATH] = {};
     GetModuleFileNameA(nullptr, path, MAX_PATH);
@@ -506,7 +522,7 @@ int usage() {
         "       profile-write FILE SECTION KEYHEX VALUEHEX |\n"
         "       profile-write-w FILE SECTION KEYHEX VALUEHEX |\n"
         "       profile-read FILE SECTION KEYHEX | version FILE | hold FILE MS |\n"
-        "       error-text CODE\n");
+        "       error-text CODE | processes\n");
     return kUsage;
 }
 
@@ -516,6 +532,10 @@ int main(int argc, char** argv) {
     if (argc == 1 && startedAsRenderer()) {
         return slowRenderer();
     }
+    // The scenarios' proof that the command below was reached: a probe that never said this
+    // changed nothing and may be started again; one that said it never is.
+    std::fprintf(stderr, "velmora_probe: started\n");
+    std::fflush(stderr);
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "find" && argc == 3)
         return findCommand(argv[2]);
@@ -551,5 +571,7 @@ int main(int argc, char** argv) {
         return holdCommand(argv[2], argv[3]);
     if (command == "error-text" && argc == 3)
         return errorTextCommand(argv[2]);
+    if (command == "processes" && argc == 2)
+        return processesCommand();
     return usage();
 }
