@@ -5,8 +5,8 @@ through the probe and from X's side through xrandr)."""
 import subprocess
 
 from ball_shape import check_round_and_centred_in, lit_box
-from harness import (DummyScreen, Monitor, ScenarioFailure, check, holds_for, run_scenarios,
-                     scenario, tool, wait_until)
+from harness import (DummyScreen, Monitor, ScenarioFailure, check, holds_for, process_output,
+                     run_scenarios, scenario, tool, wait_until)
 from velmora_scenarios import (PROBE, RENDERER, RUN_TITLE, WS_EX_TOPMOST, WS_MINIMIZE,
                                expect_exit, press_escape, saver_folder, stand_in_folder,
                                start_renderer, start_run, wait_for_renderer)
@@ -16,6 +16,7 @@ PRIMARY = Monitor(1920, 1080, 0, 0, primary=True)
 SECOND = Monitor(1280, 1024, 1920, 0)
 TWO_MONITORS = DummyScreen([PRIMARY, SECOND])
 TWO_MONITORS_REFUSING = DummyScreen([PRIMARY, SECOND], offers_1024x768=False)
+TWO_MONITORS_WITHOUT_OPENGL = DummyScreen([PRIMARY, SECOND], glx=False)
 
 # What Windows reports for the two monitors before a run and during a granted one (Wine moves
 # the second monitor to the primary's new right edge).
@@ -145,15 +146,34 @@ def display_mode_is_restored_after_the_run(world):
     wait_for_monitors(world, before, "the mode back after the run")
 
 
-@scenario(screen=TWO_MONITORS)
-def a_start_failing_after_the_switch_gives_the_display_back_before_its_error_box(world):
-    process = world.wine_at(world.program(RENDERER), env={"VELMORA_TEST_NO_PIXEL_FORMAT": "1"})
-    world.wait_for_window("ERROR", process=process, visible=True)
-    # The box is up: the display must be the user's own again already.
+@scenario(screen=TWO_MONITORS_WITHOUT_OPENGL)
+def a_run_without_opengl_leaves_its_error_box_in_front_on_the_users_own_monitors(world):
+    # Through the saver, as a machine without a working OpenGL driver runs it: the renderer
+    # switches the mode, fails to find a pixel format and says so.
+    wait_for_monitors(world, BEFORE, "the two monitors before the run")
+    saver = start_run(world)
+    world.wait_for_window("ERROR", process=saver, visible=True)
+    holder = world.wine(PROBE, "exit-code", "ERROR", "30000", log="renderer_exit")
+    wait_until(lambda: "opened" in process_output(holder) or holder.poll() is not None, 10,
+               "the probe to hold the renderer's process")
+    check("opened" in process_output(holder), f"no hold: {process_output(holder)!r}")
+
+    def box_alone_in_front():
+        box = world.find_window("ERROR", visible=True)
+        return (box is not None and box["foreground"] == 1 and saver.poll() is None
+                and world.find_window(TITLE, visible=True) is None
+                and world.find_window(RUN_TITLE, visible=True) is None)
+    # The box is up: the display is the user's own already, nothing of ours covers the box,
+    # and the saver leaves it there for the user to read.
     both_sides_show(world, BEFORE)
-    world.close_window("ERROR")
-    code = world.wait_exit(process, 10.0)
-    check(code not in (None, 0), f"a failed start ended with exit code {code}")
+    holds_for(box_alone_in_front, 5.0, "the ERROR box in front, alone, on the user's monitors")
+    both_sides_show(world, BEFORE)
+    world.key("Return")
+    expect_exit(world, saver, 5.0, "the saver after the box was dismissed")
+    check(world.wait_exit(holder, 10.0) == 0, f"the renderer did not end: "
+          f"{process_output(holder)!r}")
+    check("exit=1\n" in process_output(holder),
+          f"the renderer's exit code: {process_output(holder)!r}")
     both_sides_show(world, BEFORE)
 
 
@@ -231,6 +251,10 @@ def a_run_whose_saver_is_killed_gives_the_modes_back(world):
         code, _ = w.probe("kill", RUN_TITLE)  # as a task manager would
         check(code == 0, "could not end the saver")
     run_and_end(world, kill, saver_code=None)
+    # A renderer that has stopped answering once its window showed goes all the same,
+    # within 5 s, and gives the monitors back.
+    run_and_end(world, kill, env={"VELMORA_TEST_HANG_AFTER_SHOW": "1"}, saver_code=None,
+                within=5)
 
 
 @scenario(screen=TWO_MONITORS)

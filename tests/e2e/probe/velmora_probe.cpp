@@ -341,6 +341,35 @@ int holdCommand(const char* file, const char* holdMs) {
     return kDone;
 }
 
+// Holds the process that owns the window titled title from outside (it may be a grandchild
+// nobody else has a handle of), says "opened", and once it has ended (within waitMs) prints
+// its exit code.
+int exitCodeCommand(const char* title, const char* waitMs) {
+    HWND window = windowByTitle(title);
+    if (window == nullptr) {
+        return noSuchWindow();
+    }
+    DWORD processId = 0;
+    GetWindowThreadProcessId(window, &processId);
+    HANDLE process =
+        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
+    if (process == nullptr) {
+        return failed("OpenProcess");
+    }
+    std::printf("opened\n");
+    std::fflush(stdout);
+    const DWORD waited =
+        WaitForSingleObject(process, static_cast<DWORD>(std::atoi(waitMs)));
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    if (waited != WAIT_OBJECT_0) {
+        return failed("WaitForSingleObject");
+    }
+    std::printf("exit=%lu\n", static_cast<unsigned long>(code));
+    return kDone;
+}
+
 // The system's text for an error number, as UTF-8 hex, in Japanese and in the system's own
 // language (empty when the system has none).
 int errorTextCommand(const char* code) {
@@ -506,7 +535,7 @@ int usage() {
         "       profile-write FILE SECTION KEYHEX VALUEHEX |\n"
         "       profile-write-w FILE SECTION KEYHEX VALUEHEX |\n"
         "       profile-read FILE SECTION KEYHEX | version FILE | hold FILE MS |\n"
-        "       error-text CODE\n");
+        "       error-text CODE | exit-code TITLE MS\n");
     return kUsage;
 }
 
@@ -551,5 +580,7 @@ int main(int argc, char** argv) {
         return holdCommand(argv[2], argv[3]);
     if (command == "error-text" && argc == 3)
         return errorTextCommand(argv[2]);
+    if (command == "exit-code" && argc == 4)
+        return exitCodeCommand(argv[2], argv[3]);
     return usage();
 }
