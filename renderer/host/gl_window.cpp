@@ -84,25 +84,17 @@ void GlWindow::takeDown() {
         cursorHidden_ = false;
     }
     cover_.giveBack();
-    if (contextMade_) {
-        system_.releaseContext();
-        contextMade_ = false;
-    }
-    if (deviceContextTaken_) {
-        system_.releaseDeviceContext();
-        deviceContextTaken_ = false;
-    }
-    if (noticesWatched_) {
-        system_.stopNotices();
-        noticesWatched_ = false;
-    }
-    if (windowMade_) {
-        system_.destroyWindow();
-        windowMade_ = false;
-    }
-    if (classRegistered_) {
-        system_.unregisterClass();
-        classRegistered_ = false;
+    undo(contextMade_, &WindowSystem::releaseContext);
+    undo(deviceContextTaken_, &WindowSystem::releaseDeviceContext);
+    undo(noticesWatched_, &WindowSystem::stopNotices);
+    undo(windowMade_, &WindowSystem::destroyWindow);
+    undo(classRegistered_, &WindowSystem::unregisterClass);
+}
+
+void GlWindow::undo(bool& made, void (WindowSystem::*step)()) {
+    if (made) {
+        (system_.*step)();
+        made = false;
     }
 }
 

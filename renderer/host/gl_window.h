@@ -84,6 +84,8 @@ class GlWindow final : public RenderSurface {
     // Undoes what was made, in reverse; the display is given back first, so that an error
     // box shown after it is on the user's own display.
     void takeDown();
+    // The teardown step, once, if made says its step was taken.
+    void undo(bool& made, void (WindowSystem::*step)());
 
     WindowSystem& system_;
     KeyTable& keys_;

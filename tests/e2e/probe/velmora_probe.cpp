@@ -244,17 +244,24 @@ int activateCommand(const char* title) {
     return SetForegroundWindow(window) ? kDone : failed("SetForegroundWindow");
 }
 
-// Ends the process that owns the window, as a task manager would.
-int killCommand(const char* title) {
+// Opens the process that owns the window titled title; kDone, or the exit code that says
+// why not.
+int openOwner(const char* title, DWORD access, HANDLE& process) {
     HWND window = windowByTitle(title);
     if (window == nullptr) {
         return noSuchWindow();
     }
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, processId);
-    if (process == nullptr) {
-        return failed("OpenProcess");
+    process = OpenProcess(access, FALSE, processId);
+    return process != nullptr ? kDone : failed("OpenProcess");
+}
+
+// Ends the process that owns the window, as a task manager would.
+int killCommand(const char* title) {
+    HANDLE process = nullptr;
+    if (const int code = openOwner(title, PROCESS_TERMINATE, process); code != kDone) {
+        return code;
     }
     if (!TerminateProcess(process, 9)) {
         const int code = failed("TerminateProcess");
@@ -345,16 +352,11 @@ int holdCommand(const char* file, const char* holdMs) {
 // nobody else has a handle of), says "opened", and once it has ended (within waitMs) prints
 // its exit code.
 int exitCodeCommand(const char* title, const char* waitMs) {
-    HWND window = windowByTitle(title);
-    if (window == nullptr) {
-        return noSuchWindow();
-    }
-    DWORD processId = 0;
-    GetWindowThreadProcessId(window, &processId);
-    HANDLE process =
-        OpenProcess(SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, FALSE, processId);
-    if (process == nullptr) {
-        return failed("OpenProcess");
+    HANDLE process = nullptr;
+    if (const int code =
+            openOwner(title, SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, process);
+        code != kDone) {
+        return code;
     }
     std::printf("opened\n");
     std::fflush(stdout);

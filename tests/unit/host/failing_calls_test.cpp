@@ -6,26 +6,11 @@
 #include <set>
 #include <string>
 
+#include "../fault_plan.h"
 #include "fake_platform.h"
 #include "host/gl_window.h"
 
 namespace {
-
-// Numbers the platform calls of one run and makes the failAt-th fail.
-struct FaultPlan {
-    int failAt = 0;  // 0: none fails
-    int calls = 0;
-    std::string failed;  // the name of the call that failed
-
-    bool fails(const char* name) {
-        ++calls;
-        if (calls != failAt) {
-            return false;
-        }
-        failed = name;
-        return true;
-    }
-};
 
 // The window system as Windows acts where it matters: a mode change, a restore included, is
 // announced to every window of the process, hidden ones too, while the window exists and

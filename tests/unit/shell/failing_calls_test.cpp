@@ -7,6 +7,7 @@
 
 #include <string>
 
+#include "../fault_plan.h"
 #include "../music/fake_mci.h"
 #include "fake_shell.h"
 #include "run_form.h"
@@ -16,30 +17,17 @@ namespace {
 
 using namespace velmora::test;
 
-// Numbers the platform calls of one run and makes the failAt-th fail.
-struct FaultPlan {
-    int failAt = 0;  // 0: none fails
-    int calls = 0;
-    std::string failed;
-
-    bool fails(const char* name) {
-        ++calls;
-        if (calls != failAt) {
-            return false;
-        }
-        failed = name;
-        return true;
-    }
-};
-
 enum class Renderer { EndsByEsc, FailsToStart, Hangs };
 
 // Milliseconds after the renderer's start.
 constexpr std::uint32_t kWindowShowsMs = 700;
-constexpr std::uint32_t kBoxShowsMs = 800;
+// A failing start: its window is there from 300 ms until the box shows (a start-up step
+// after the window failed), and the user reads the box for longer than any limit.
+constexpr std::uint32_t kFailingWindowMs = 300;
+constexpr std::uint32_t kBoxShowsMs = 1600;
 constexpr std::uint32_t kEscMs = 4000;
 constexpr std::uint32_t kEndsAfterEscMs = 300;
-constexpr std::uint32_t kBoxDismissedMs = 12000;
+constexpr std::uint32_t kBoxDismissedMs = 45000;
 constexpr std::uint32_t kHangsMs = 2000;
 
 // The renderer as the run form sees it, acting out its script on the timers' clock; a call
@@ -77,8 +65,12 @@ struct RendererWorld {
         }
     }
     bool windowShown() const {
-        return !ended && kind != Renderer::FailsToStart && timers.now >= kWindowShowsMs &&
-               (kind != Renderer::EndsByEsc || timers.now < kEscMs) && !closeRequested;
+        const std::uint32_t now = timers.now;
+        if (kind == Renderer::FailsToStart) {
+            return !ended && now >= kFailingWindowMs && now < kBoxShowsMs;
+        }
+        return !ended && now >= kWindowShowsMs && (kind != Renderer::EndsByEsc || now < kEscMs) &&
+               !closeRequested;
     }
     bool boxShown() const {
         return !ended && kind == Renderer::FailsToStart && timers.now >= kBoxShowsMs;
