@@ -118,9 +118,12 @@ class Win32ChildProcess : public ChildProcess {
 };
 
 // A job for the run's programs, so that ending the run ends everything they started;
-// nullptr if none can be made. Not killed when its last handle closes: a killed front-end
-// would take the renderer with it before it could give the display back. The renderer ends
-// itself when its front-end has gone.
+// nullptr if none can be made. Not killed when its last handle closes: the renderer watches
+// this process on a thread of its own and, when it has gone, ends within about 2 s, giving the
+// display back itself first, hung or not. A kill on close would end it before that, leaving
+// the mode switched where the system does not restore it for a dead process (Wine 8); where it
+// does (Windows) it would add only the end of a renderer whose watch could not start, on a
+// killed front-end.
 HANDLE createRunJob() {
     return CreateJobObjectW(nullptr, nullptr);
 }
