@@ -3,6 +3,7 @@ and the display given back however a run ends (a dummy-driver X server, read fro
 through the probe and from X's side through xrandr)."""
 
 import subprocess
+import time
 
 from ball_shape import check_round_and_centred_in, lit_box
 from harness import (DummyScreen, Monitor, ScenarioFailure, check, holds_for, process_output,
@@ -227,11 +228,13 @@ def run_and_end(world, end, renderer=RENDERER, env=None, within=10, saver_code=0
     saver = start_saver_run(world, renderer, env)
     wait_for_monitors(world, SWITCHED, "the primary at 1024x768 during the run")
     end(world, saver)
+    ended = time.monotonic()
     if saver_code is None:
         check(world.wait_exit(saver, within) is not None, "the killed saver is still running")
     else:
         expect_exit(world, saver, within, "the saver", saver_code)
-    check(world.wait_until_gone(TITLE, within), "the renderer outlived the run")
+    check(world.wait_until_gone(TITLE, within),
+          f"the renderer outlived the run: there {time.monotonic() - ended:.1f} s after its end")
     wait_for_monitors(world, BEFORE, "both monitors back after the run")
 
 

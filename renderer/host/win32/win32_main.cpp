@@ -112,6 +112,7 @@ HANDLE openFrontEnd() {
 class FrontEndWatch {
   public:
     static constexpr DWORD kQuitWaitMs = 2000;
+    static constexpr DWORD kRestoreWaitMs = 1000;
 
     FrontEndWatch()
         : frontEnd_(openFrontEnd()),
@@ -151,8 +152,19 @@ class FrontEndWatch {
         if (WaitForSingleObject(stop_, kQuitWaitMs) == WAIT_OBJECT_0) {
             return;
         }
-        ChangeDisplaySettingsA(nullptr, 0);
+        // The restore announces the change to every window, the hung one of this process
+        // too, and may wait on it: it runs on a thread of its own and has kRestoreWaitMs (the
+        // mode is changed before the announcement).
+        if (const HANDLE restorer =
+                CreateThread(nullptr, 0, &FrontEndWatch::restoreDisplay, nullptr, 0, nullptr)) {
+            WaitForSingleObject(restorer, kRestoreWaitMs);
+            CloseHandle(restorer);
+        }
         TerminateProcess(GetCurrentProcess(), kFailedRunExitCode);
+    }
+    static DWORD WINAPI restoreDisplay(void*) {
+        ChangeDisplaySettingsA(nullptr, 0);
+        return 0;
     }
 
     HANDLE frontEnd_ = nullptr;
