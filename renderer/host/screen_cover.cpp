@@ -34,9 +34,14 @@ ScreenCover::~ScreenCover() {
     }
 }
 
-void ScreenCover::giveBack() {
+void ScreenCover::releaseMode() {
     modeHeld_ = false;
     platform_.restoreRegistryMode();
+}
+
+void ScreenCover::giveBack() {
+    givenBack_ = true;
+    releaseMode();
 }
 
 const CoverLayout& ScreenCover::takeScreen() {
@@ -53,13 +58,13 @@ void ScreenCover::cover() {
 }
 
 void ScreenCover::onActivateApp(bool active) {
-    if (active == active_) {
+    if (givenBack_ || active == active_) {
         return;
     }
     active_ = active;
     if (!active) {
         // Inactive first: the mode change below announces itself as a display change.
-        giveBack();
+        releaseMode();
         platform_.minimise();
         return;
     }
@@ -70,13 +75,13 @@ void ScreenCover::onActivateApp(bool active) {
 
 void ScreenCover::onDisplayChange() {
     // A minimised renderer stays out of the way until it is activated again.
-    if (active_) {
+    if (active_ && !givenBack_) {
         cover();
     }
 }
 
 void ScreenCover::onMonitorCheck() {
-    if (!active_) {
+    if (!active_ || givenBack_) {
         return;
     }
     const CoverLayout now = coverLayout(platform_.monitors());

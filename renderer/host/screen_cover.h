@@ -88,6 +88,8 @@ class ScreenCover {
     const CoverLayout& layout() const { return layout_; }
 
     // The teardown's restore: back to the registry's mode whether or not it was switched.
+    // The claim on the screen ends with it: the display change that the restore announces to
+    // every window (hidden ones too), or any later notice, covers nothing again.
     void giveBack();
 
     void onActivateApp(bool active);
@@ -100,6 +102,7 @@ class ScreenCover {
     ViewportRect viewportFor(int32_t width, int32_t height) const;
 
   private:
+    void releaseMode();
     void cover();
 
     DisplayPlatform& platform_;
@@ -108,4 +111,5 @@ class ScreenCover {
     bool modeGranted_ = false;
     bool modeHeld_ = false;  // the display is at our mode and nobody has given it back yet
     bool active_ = true;
+    bool givenBack_ = false;  // the teardown has begun: the screen is the user's for good
 };

@@ -16,6 +16,11 @@ constexpr uint32_t kRemoteDisconnect = 4;
 constexpr uint32_t kSessionLock = 7;
 constexpr uint32_t kSessionUnlock = 8;
 
+// The session's lock flag and connection state when asked for them.
+constexpr int32_t kLockFlagLocked = 0;
+constexpr int32_t kLockFlagUnlocked = 1;
+constexpr int32_t kConnectStateDisconnected = 4;
+
 }  // namespace
 
 void Visibility::displayPowerChanged(uint32_t state) {
@@ -26,19 +31,38 @@ void Visibility::displayPowerChanged(uint32_t state) {
     }
 }
 
+void Visibility::sessionStarted(const SessionReport& report) {
+    if (report.lockFlag == kLockFlagLocked || report.lockFlag == kLockFlagUnlocked) {
+        locked_ = (report.lockFlag == kLockFlagLocked) != report.lockFlagInverted;
+    }
+    connected_ = report.connectState != kConnectStateDisconnected;
+}
+
 void Visibility::sessionChanged(uint32_t code) {
     switch (code) {
         case kConsoleDisconnect:
         case kRemoteDisconnect:
-        case kSessionLock:
-            sessionShown_ = false;
+            connected_ = false;
             break;
         case kConsoleConnect:
         case kRemoteConnect:
+            connected_ = true;
+            break;
+        case kSessionLock:
+            locked_ = true;
+            break;
         case kSessionUnlock:
-            sessionShown_ = true;
+            locked_ = false;
             break;
         default:
             break;
     }
+}
+
+bool hasSessionDisplayState(uint32_t major, uint32_t minor) {
+    return major > 6 || (major == 6 && minor >= 3);
+}
+
+bool reportsLockFlagInverted(uint32_t major, uint32_t minor) {
+    return major == 6 && minor == 1;
 }

@@ -31,7 +31,7 @@ bool RunForm::timerEnabled(RunTimer timer) const {
     return false;
 }
 
-void RunForm::setTimer(RunTimer timer, bool enabled) {
+bool RunForm::setTimer(RunTimer timer, bool enabled) {
     bool* flag = &timer3Enabled_;
     unsigned interval = kTimer3IntervalMs;
     if (timer == RunTimer::Timer1) {
@@ -42,14 +42,15 @@ void RunForm::setTimer(RunTimer timer, bool enabled) {
         interval = kTimer2IntervalMs;
     }
     if (*flag == enabled) {
-        return;
+        return true;
     }
     *flag = enabled;
-    if (enabled) {
-        services_.timers.start(timer, interval);
-    } else {
+    if (!enabled) {
         services_.timers.stop(timer);
+        return true;
     }
+    *flag = services_.timers.start(timer, interval);
+    return *flag;
 }
 
 std::string RunForm::fileKind() const {
@@ -64,8 +65,12 @@ std::string RunForm::fileKind() const {
 }
 
 void RunForm::formLoad() {
-    // The renderer watch runs from the load on.
-    setTimer(RunTimer::Timer3, true);
+    // The renderer watch runs from the load on. Without it nothing would end the run: the
+    // renderer is not started, and the run ends at once.
+    if (!setTimer(RunTimer::Timer3, true)) {
+        queryUnload();
+        return;
+    }
     rendererPath_ = rendererPath(programFolder_);
     renderer_ = services_.processes.start(rendererPath_);
     if (settings_.kind == kBgmCd) {
@@ -98,16 +103,38 @@ void RunForm::timer3Tick() {
     // Only a window of the renderer this run started counts: a stale one of an earlier run
     // or of another program does not keep the run alive.
     if (renderer_ != nullptr && renderer_->findWindow(kRendererTitle)) {
+        rendererWindowGone_ = false;
         checkAnswer();
         return;
     }
-    // No window: the run is over once the renderer's window has been seen, its process has
-    // ended or could not start, or it has had its time to show a window.
-    const bool processEnded = renderer_ == nullptr || renderer_->hasEnded();
-    if (rendererWindowSeen_ || processEnded || rendererChecks_ >= kRendererStartChecks) {
+    if (runIsOver()) {
         setTimer(RunTimer::Timer3, false);
         queryUnload();
     }
+}
+
+bool RunForm::runIsOver() {
+    if (renderer_ == nullptr || renderer_->hasEnded()) {
+        return true;  // ended, or could not start
+    }
+    // A failed start: the box says why, on the user's own display, until it is dismissed;
+    // the renderer ends then, and the next check ends the run.
+    if (renderer_->showsErrorBox()) {
+        rendererWindowGone_ = false;
+        return false;
+    }
+    if (!rendererWindowSeen_) {
+        // Still starting, unless it has had its time to show a window.
+        return rendererChecks_ >= kRendererStartChecks;
+    }
+    // Its window has gone: it is ending, or about to show its box.
+    const std::uint32_t now = services_.timers.nowMs();
+    if (!rendererWindowGone_) {
+        rendererWindowGone_ = true;
+        windowGoneMs_ = now;
+    }
+    rendererHadItsTime_ = now - windowGoneMs_ >= kRendererCloseWaitMs;
+    return rendererHadItsTime_;
 }
 
 void RunForm::checkAnswer() {
@@ -140,7 +167,7 @@ void RunForm::endRenderer(bool closeRequested) {
         // A renderer asked to close, or whose window has gone, is on its way out: give it
         // the time to restore the display itself. One that never showed a window is ended
         // at once.
-        const bool ending = closeRequested || rendererWindowSeen_;
+        const bool ending = closeRequested || (rendererWindowSeen_ && !rendererHadItsTime_);
         if (!ending || !renderer_->waitForEnd(kRendererCloseWaitMs)) {
             renderer_->terminate();
             services_.display.restoreRegistryMode();

@@ -16,6 +16,8 @@ namespace velmora {
 
 inline constexpr const char* kRunFormTitle = "Velmora_Main";
 inline constexpr const char* kRendererTitle = "VelmoraVC";
+// The caption of the renderer's message box for a failed start.
+inline constexpr const char* kErrorBoxTitle = "ERROR";
 
 constexpr unsigned kTimer1IntervalMs = 1000;  // MP3 loop check
 constexpr unsigned kTimer2IntervalMs = 200;   // CD poll
@@ -27,7 +29,8 @@ constexpr int kRendererStartChecks = 60;
 constexpr unsigned kRendererAnswerTimeoutMs = 1000;
 constexpr std::uint32_t kRendererHangLimitMs = 5000;
 // How long a renderer asked to close, or ending by itself, may take to restore the display
-// and end before it is ended from here.
+// and end (or, once its window has gone, to show its "ERROR" box) before it is ended from
+// here. A renderer showing its "ERROR" box is left alone until the box is dismissed.
 constexpr unsigned kRendererCloseWaitMs = 2000;
 
 // The renderer's full path: the program's folder and "\Velmora.dll".
@@ -61,9 +64,12 @@ class RunForm {
     const std::string& rendererPathText() const { return rendererPath_; }
 
   private:
-    void setTimer(RunTimer timer, bool enabled);
+    // False when a timer to be enabled could not start (it stays disabled).
+    bool setTimer(RunTimer timer, bool enabled);
     // The renderer's window is there: does it still answer? Ends a hung renderer and the run.
     void checkAnswer();
+    // No renderer window at this check: whether the run is over.
+    bool runIsOver();
     // Ends the renderer if it has not ended by itself or on the close request.
     void endRenderer(bool closeRequested);
     std::string fileKind() const;
@@ -79,6 +85,9 @@ class RunForm {
     bool timer2Enabled_ = false;
     bool timer3Enabled_ = false;
     bool rendererWindowSeen_ = false;
+    bool rendererWindowGone_ = false;  // seen and then gone, the process still running
+    std::uint32_t windowGoneMs_ = 0;
+    bool rendererHadItsTime_ = false;  // to end after its window went: ended at once
     int rendererChecks_ = 0;
     std::uint32_t lastAnswerMs_ = 0;
 };

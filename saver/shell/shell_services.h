@@ -28,6 +28,9 @@ class ChildProcess {
     virtual bool findWindow(const std::string& title) = 0;
     // Whether the kept window answers a message within timeoutMs; a hung one does not.
     virtual bool windowAnswers(unsigned timeoutMs) = 0;
+    // Whether it shows its "ERROR" message box: a visible top-level window of this process
+    // titled kErrorBoxTitle. Such a renderer has failed and waits for the user to read why.
+    virtual bool showsErrorBox() = 0;
     // Finds the window as findWindow does and posts it a close request; false if none.
     virtual bool closeWindow(const std::string& title) = 0;
     // Waits up to timeoutMs for the end; true once it has ended.
@@ -51,7 +54,8 @@ enum class RunTimer { Timer1 = 1, Timer2 = 2, Timer3 = 3 };
 class TimerHost {
   public:
     virtual ~TimerHost() = default;
-    virtual void start(RunTimer timer, unsigned intervalMs) = 0;
+    // False when the system has no timer left to give.
+    virtual bool start(RunTimer timer, unsigned intervalMs) = 0;
     virtual void stop(RunTimer timer) = 0;
     // Milliseconds since an arbitrary origin; wraps around after 2^32.
     virtual std::uint32_t nowMs() = 0;

@@ -1,9 +1,12 @@
 // The front-end's system services on Windows: see win32_services.h.
 #include "win32_services.h"
 
+#include <cstdint>
+#include <string>
 #include <vector>
 
 #include "command_line.h"
+#include "run_form.h"
 #include "win32_text.h"
 
 namespace velmora {
@@ -45,20 +48,11 @@ class Win32ChildProcess : public ChildProcess {
     }
 
     bool findWindow(const std::string& title) override {
-        const std::wstring wideTitle = utf8ToWide(title);
-        window_ = nullptr;
-        for (HWND found = FindWindowExW(nullptr, nullptr, nullptr, wideTitle.c_str());
-             found != nullptr;
-             found = FindWindowExW(nullptr, found, nullptr, wideTitle.c_str())) {
-            DWORD owner = 0;
-            GetWindowThreadProcessId(found, &owner);
-            if (owner == processId_) {
-                window_ = found;
-                return true;
-            }
-        }
-        return false;
+        window_ = ownWindow(title, false);
+        return window_ != nullptr;
     }
+
+    bool showsErrorBox() override { return ownWindow(kErrorBoxTitle, true) != nullptr; }
 
     bool windowAnswers(unsigned timeoutMs) override {
         DWORD_PTR result = 0;
@@ -102,6 +96,21 @@ class Win32ChildProcess : public ChildProcess {
   private:
     static constexpr unsigned kTerminateWaitMs = 2000;
 
+    // A top-level window of this process with this title (shown, if asked); null if none.
+    HWND ownWindow(const std::string& title, bool shownOnly) const {
+        const std::wstring wideTitle = utf8ToWide(title);
+        for (HWND found = FindWindowExW(nullptr, nullptr, nullptr, wideTitle.c_str());
+             found != nullptr;
+             found = FindWindowExW(nullptr, found, nullptr, wideTitle.c_str())) {
+            DWORD owner = 0;
+            GetWindowThreadProcessId(found, &owner);
+            if (owner == processId_ && (!shownOnly || IsWindowVisible(found))) {
+                return found;
+            }
+        }
+        return nullptr;
+    }
+
     KernelHandle process_;
     DWORD processId_;
     KernelHandle job_;
@@ -109,12 +118,74 @@ class Win32ChildProcess : public ChildProcess {
 };
 
 // A job for the run's programs, so that ending the run ends everything they started;
-// nullptr if none can be made. Not killed when its last handle closes: a killed front-end
-// would take the renderer with it before it could give the display back. The renderer ends
-// itself when its front-end has gone.
+// nullptr if none can be made. Not killed when its last handle closes: the renderer watches
+// this process on a thread of its own and, when it has gone, ends within about 2 s, giving the
+// display back itself first, hung or not. A kill on close would end it before that, leaving
+// the mode switched where the system does not restore it for a dead process (Wine 8); where it
+// does (Windows) it would add only the end of a renderer whose watch could not start, on a
+// killed front-end.
 HANDLE createRunJob() {
     return CreateJobObjectW(nullptr, nullptr);
 }
+
+// A handle of this process that the renderer inherits, and the one handle it inherits: the
+// renderer watches it for this process's end instead of looking its parent up by id (ids are
+// reused). Named in the renderer's environment under kFrontEndHandleVariable.
+class HandedDownSelf {
+  public:
+    HandedDownSelf() : self_(inheritableSelf()) {
+        handle_ = self_.get();
+        if (handle_ == nullptr) {
+            return;
+        }
+        SIZE_T bytes = 0;
+        InitializeProcThreadAttributeList(nullptr, 1, 0, &bytes);
+        list_.resize(bytes);
+        auto* list = reinterpret_cast<LPPROC_THREAD_ATTRIBUTE_LIST>(list_.data());
+        if (bytes == 0 || !InitializeProcThreadAttributeList(list, 1, 0, &bytes)) {
+            return;
+        }
+        attributes_ = list;
+        if (!UpdateProcThreadAttribute(list, 0, PROC_THREAD_ATTRIBUTE_HANDLE_LIST, &handle_,
+                                       sizeof(handle_), nullptr, nullptr)) {
+            return;
+        }
+        handedDown_ = SetEnvironmentVariableW(
+            kFrontEndHandleVariable,
+            std::to_wstring(reinterpret_cast<std::uintptr_t>(handle_)).c_str()) != FALSE;
+    }
+    ~HandedDownSelf() {
+        if (handedDown_) {
+            SetEnvironmentVariableW(kFrontEndHandleVariable, nullptr);
+        }
+        if (attributes_ != nullptr) {
+            DeleteProcThreadAttributeList(attributes_);
+        }
+    }
+    HandedDownSelf(const HandedDownSelf&) = delete;
+    HandedDownSelf& operator=(const HandedDownSelf&) = delete;
+
+    // The attribute list for CreateProcessW, or null when nothing is handed down.
+    LPPROC_THREAD_ATTRIBUTE_LIST attributes() const { return handedDown_ ? attributes_ : nullptr; }
+
+  private:
+    static HANDLE inheritableSelf() {
+        const HANDLE me = GetCurrentProcess();
+        HANDLE handle = nullptr;
+        DuplicateHandle(me, me, me, &handle, SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION,
+                        TRUE, 0);
+        return handle;
+    }
+
+    // Read by the renderer; the name is the renderer's.
+    static constexpr const wchar_t* kFrontEndHandleVariable = L"VELMORA_FRONT_END";
+
+    KernelHandle self_;
+    HANDLE handle_ = nullptr;
+    std::vector<char> list_;
+    LPPROC_THREAD_ATTRIBUTE_LIST attributes_ = nullptr;
+    bool handedDown_ = false;
+};
 
 }  // namespace
 
@@ -128,14 +199,18 @@ std::unique_ptr<ChildProcess> Win32ProcessLauncher::start(const std::string& com
     const std::wstring path = utf8ToWide(commandLine);
     std::vector<wchar_t> writable(path.begin(), path.end());
     writable.push_back(L'\0');
-    STARTUPINFOW startup{};
-    startup.cb = sizeof(startup);
-    startup.dwFlags = STARTF_USESHOWWINDOW;
-    startup.wShowWindow = SW_SHOWNORMAL;
+    STARTUPINFOEXW startup{};
+    startup.StartupInfo.cb = sizeof(startup);
+    startup.StartupInfo.dwFlags = STARTF_USESHOWWINDOW;
+    startup.StartupInfo.wShowWindow = SW_SHOWNORMAL;
+    const HandedDownSelf self;
+    startup.lpAttributeList = self.attributes();
+    const BOOL inherits = startup.lpAttributeList != nullptr ? TRUE : FALSE;
+    const DWORD flags = CREATE_SUSPENDED | (inherits ? EXTENDED_STARTUPINFO_PRESENT : 0);
     PROCESS_INFORMATION process{};
     // Suspended until it sits in the job, so that nothing it starts escapes the job.
-    if (!CreateProcessW(path.c_str(), writable.data(), nullptr, nullptr, FALSE, CREATE_SUSPENDED,
-                        nullptr, nullptr, &startup, &process)) {
+    if (!CreateProcessW(path.c_str(), writable.data(), nullptr, nullptr, inherits, flags, nullptr,
+                        nullptr, &startup.StartupInfo, &process)) {
         return nullptr;
     }
     KernelHandle job(createRunJob());
@@ -164,8 +239,8 @@ void Win32Program::endProgram() {
     ExitProcess(0);
 }
 
-void Win32WindowTimers::start(RunTimer timer, unsigned intervalMs) {
-    SetTimer(window_, static_cast<UINT_PTR>(timer), intervalMs, nullptr);
+bool Win32WindowTimers::start(RunTimer timer, unsigned intervalMs) {
+    return SetTimer(window_, static_cast<UINT_PTR>(timer), intervalMs, nullptr) != 0;
 }
 
 void Win32WindowTimers::stop(RunTimer timer) {

@@ -40,7 +40,7 @@ class Win32Program : public ProgramControl {
 class Win32WindowTimers : public TimerHost {
   public:
     explicit Win32WindowTimers(HWND window) : window_(window) {}
-    void start(RunTimer timer, unsigned intervalMs) override;
+    bool start(RunTimer timer, unsigned intervalMs) override;
     void stop(RunTimer timer) override;
     std::uint32_t nowMs() override;
 

@@ -253,7 +253,8 @@ class DummyScreen:
     """A real X server (Xorg's dummy video driver) whose outputs DUMMY0..15 are monitors that
     Wine enumerates and whose modes really change, unlike Xvfb's one screen. The first monitor
     given is DUMMY0; offers_1024x768 puts the renderer's mode among the primary's modes (a
-    granted switch) or leaves it out, and out of the sync range too (a refused one)."""
+    granted switch) or leaves it out, and out of the sync range too (a refused one); glx=False
+    starts the server without OpenGL, as a machine without a working OpenGL driver."""
 
     FIRST_DISPLAY = 40  # display numbers tried from here on, well clear of Xvfb's
     CONFIG = """Section "Device"
@@ -284,9 +285,10 @@ Section "ServerFlags"
 EndSection
 """
 
-    def __init__(self, monitors, offers_1024x768=True):
+    def __init__(self, monitors, offers_1024x768=True, glx=True):
         self.monitors = monitors
         self.offers_1024x768 = offers_1024x768
+        self.glx = glx
 
     def __str__(self):
         return " + ".join(f"{m.width}x{m.height}+{m.x}+{m.y}" for m in self.monitors)
@@ -328,7 +330,8 @@ EndSection
             server = world.spawn(
                 [tool("Xorg"), display, "-config", config, "-noreset", "-nolisten", "tcp",
                  "-novtswitch", "-sharevts", "-logfile",
-                 os.path.join(world.out_dir, "xorg.log")],
+                 os.path.join(world.out_dir, "xorg.log"),
+                 *([] if self.glx else ["-extension", "GLX"])],
                 env=dict(os.environ), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
             try:
                 # Another server took the number first: it ends at once; try the next one.

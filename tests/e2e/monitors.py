@@ -7,8 +7,8 @@ import time
 
 from ball_shape import check_round_and_centred, lit_box
 from harness import (DummyScreen, Monitor, ScenarioFailure, check, expect_drawing_again,
-                     expect_unseen, holds_for, hud_counter, run_scenarios, scenario, tool,
-                     wait_until)
+                     expect_unseen, holds_for, hud_counter, process_output, run_scenarios,
+                     scenario, tool, wait_until)
 from velmora_scenarios import (PROBE, RENDERER, RUN_TITLE, WS_EX_TOPMOST, WS_MINIMIZE,
                                expect_exit, press_escape, saver_folder, stand_in_folder,
                                start_renderer, start_run, wait_for_renderer)
@@ -18,6 +18,7 @@ PRIMARY = Monitor(1920, 1080, 0, 0, primary=True)
 SECOND = Monitor(1280, 1024, 1920, 0)
 TWO_MONITORS = DummyScreen([PRIMARY, SECOND])
 TWO_MONITORS_REFUSING = DummyScreen([PRIMARY, SECOND], offers_1024x768=False)
+TWO_MONITORS_WITHOUT_OPENGL = DummyScreen([PRIMARY, SECOND], glx=False)
 
 # What Windows reports for the two monitors before a run and during a granted one (Wine moves
 # the second monitor to the primary's new right edge).
@@ -128,15 +129,34 @@ def check_cover(world, monitors, label):
 
 # --- scenarios ----------------------------------------------------------------------------
 
-@scenario(screen=TWO_MONITORS)
-def a_start_failing_after_the_switch_gives_the_display_back_before_its_error_box(world):
-    process = world.wine_at(world.program(RENDERER), env={"VELMORA_TEST_NO_PIXEL_FORMAT": "1"})
-    world.wait_for_window("ERROR", process=process, visible=True)
-    # The box is up: the display must be the user's own again already.
+@scenario(screen=TWO_MONITORS_WITHOUT_OPENGL)
+def a_run_without_opengl_leaves_its_error_box_in_front_on_the_users_own_monitors(world):
+    # Through the saver, as a machine without a working OpenGL driver runs it: the renderer
+    # switches the mode, fails to find a pixel format and says so.
+    wait_for_monitors(world, BEFORE, "the two monitors before the run")
+    saver = start_run(world)
+    world.wait_for_window("ERROR", process=saver, visible=True)
+    holder = world.wine(PROBE, "exit-code", "ERROR", "30000", log="renderer_exit")
+    wait_until(lambda: "opened" in process_output(holder) or holder.poll() is not None, 10,
+               "the probe to hold the renderer's process")
+    check("opened" in process_output(holder), f"no hold: {process_output(holder)!r}")
+
+    def box_alone_in_front():
+        box = world.find_window("ERROR", visible=True)
+        return (box is not None and box["foreground"] == 1 and saver.poll() is None
+                and world.find_window(TITLE, visible=True) is None
+                and world.find_window(RUN_TITLE, visible=True) is None)
+    # The box is up: the display is the user's own already, nothing of ours covers the box,
+    # and the saver leaves it there for the user to read.
     both_sides_show(world, BEFORE)
-    world.close_window("ERROR")
-    code = world.wait_exit(process, 10.0)
-    check(code == 1, f"a failed start ended with exit code {code}, not 1")
+    holds_for(box_alone_in_front, 5.0, "the ERROR box in front, alone, on the user's monitors")
+    both_sides_show(world, BEFORE)
+    world.key("Return")
+    expect_exit(world, saver, 5.0, "the saver after the box was dismissed")
+    check(world.wait_exit(holder, 10.0) == 0, f"the renderer did not end: "
+          f"{process_output(holder)!r}")
+    check("exit=1\n" in process_output(holder),
+          f"the renderer's exit code: {process_output(holder)!r}")
     both_sides_show(world, BEFORE)
 
 
@@ -236,6 +256,10 @@ def a_run_ended_by_closing_its_run_window_ends_the_renderer_too(world):
 def a_run_whose_saver_is_killed_gives_the_modes_back(world):
     # As a task manager would end it (the renderer's 2 s: saver_lifecycle, without a switch).
     run_and_end(world, lambda w: sent(w, "kill", RUN_TITLE), saver_code=None)
+    # A renderer that has stopped answering once its window showed goes all the same,
+    # within 5 s, and gives the monitors back.
+    run_and_end(world, lambda w: sent(w, "kill", RUN_TITLE),
+                env={"VELMORA_TEST_HANG_AFTER_SHOW": "1"}, saver_code=None, within=5)
 
 
 @scenario(screen=TWO_MONITORS)

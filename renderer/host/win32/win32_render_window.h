@@ -1,49 +1,32 @@
 // The renderer's full-screen OpenGL window on Win32 (class "GLWindow"), top-most over every
-// monitor.
+// monitor: the window system's steps and the window procedure around the portable window.
 #pragma once
 
 #include <windows.h>
 
-#include "host/frame_loop.h"
+#include "host/gl_window.h"
 #include "host/key_table.h"
 #include "host/renderer_main.h"
-#include "host/screen_cover.h"
-#include "host/visibility.h"
 #include "host/win32/win32_display.h"
-#include "host/win32/win32_visibility_notices.h"
 
 class RenderWindow final : public RenderSurface {
   public:
-    // Throws one of the seven failure texts; whatever was made before stays in place.
-    RenderWindow(const WindowRequest& request, KeyTable& keys);
-    ~RenderWindow() override;
-    RenderWindow(const RenderWindow&) = delete;
-    RenderWindow& operator=(const RenderWindow&) = delete;
+    // Throws one of the seven failure texts; a failed start leaves nothing behind.
+    RenderWindow(const WindowRequest& request, KeyTable& keys)
+        : display_(&RenderWindow::windowProcedure), window_(display_, request, keys) {}
 
     void swapBuffers() override;
-    int32_t refreshRateHz() const override { return refreshRateHz_; }
-    bool seen() const override { return visibility_.seen(); }
+    int32_t refreshRateHz() const override { return window_.refreshRateHz(); }
+    bool seen() const override { return window_.seen(); }
 
   private:
     static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam,
                                             LPARAM lParam);
-    void onKeyDown(WPARAM virtualKey);
-    void onKeyUp(WPARAM virtualKey);
-    void onSize(WPARAM kind, int32_t width, int32_t height);
-    void onActivateApp(bool active);
-    void onDisplayChange();
-    void onPowerBroadcast(WPARAM event, LPARAM data);
-    void onSessionChange(WPARAM code);
-    void onTimer(WPARAM timer);
+    // One handler per message that the window answers; owner is the window's.
+    static void onMessage(GlWindow& owner, UINT message, WPARAM wParam, LPARAM lParam);
 
-    HWND window_ = nullptr;
-    HDC deviceContext_ = nullptr;
-    HGLRC glContext_ = nullptr;
-    int32_t refreshRateHz_ = 0;  // VREFRESH: 0 or 1 when the display does not know
-    KeyTable& keys_;
     Win32Display display_;
-    ScreenCover cover_;
-    bool fullScreen_ = false;  // covering every monitor, cursor hidden
-    Visibility visibility_;
-    VisibilityNotices notices_;
+    GlWindow window_;
+    bool hangsForTest_ = false;  // set on the first swap
+    bool firstSwapDone_ = false;
 };

@@ -1,6 +1,7 @@
 // The system's notices that say whether the renderer can be seen: the display's power state
-// and our session's changes (locked, switched away, disconnected). Both registrations are
-// looked up at run time, so that a system without them runs as if always seen.
+// (of our own session's display where the system knows it, else the console's) and our
+// session's changes (locked, switched away, disconnected), and the session's state at the
+// start. All are looked up at run time, so that a system without them runs as if always seen.
 #pragma once
 
 #include <windows.h>
@@ -14,8 +15,8 @@ class VisibilityNotices {
     VisibilityNotices(const VisibilityNotices&) = delete;
     VisibilityNotices& operator=(const VisibilityNotices&) = delete;
 
-    // Asks for both notices to the window.
-    void attach(HWND window);
+    // Asks for both notices to the window; the session's state as it is now.
+    SessionReport attach(HWND window);
     // Before the window is destroyed: the session notices are bound to it.
     void release();
 
@@ -23,6 +24,8 @@ class VisibilityNotices {
     static bool readDisplayState(WPARAM event, LPARAM data, uint32_t& state);
 
   private:
+    SessionReport querySession();
+
     HWND window_ = nullptr;
     HMODULE sessionLibrary_ = nullptr;
     HANDLE powerNotice_ = nullptr;  // HPOWERNOTIFY

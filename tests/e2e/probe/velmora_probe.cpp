@@ -244,17 +244,24 @@ int activateCommand(const char* title) {
     return SetForegroundWindow(window) ? kDone : failed("SetForegroundWindow");
 }
 
-// Ends the process that owns the window, as a task manager would.
-int killCommand(const char* title) {
+// Opens the process that owns the window titled title; kDone, or the exit code that says
+// why not.
+int openOwner(const char* title, DWORD access, HANDLE& process) {
     HWND window = windowByTitle(title);
     if (window == nullptr) {
         return noSuchWindow();
     }
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
-    HANDLE process = OpenProcess(PROCESS_TERMINATE, FALSE, processId);
-    if (process == nullptr) {
-        return failed("OpenProcess");
+    process = OpenProcess(access, FALSE, processId);
+    return process != nullptr ? kDone : failed("OpenProcess");
+}
+
+// Ends the process that owns the window, as a task manager would.
+int killCommand(const char* title) {
+    HANDLE process = nullptr;
+    if (const int code = openOwner(title, PROCESS_TERMINATE, process); code != kDone) {
+        return code;
     }
     if (!TerminateProcess(process, 9)) {
         const int code = failed("TerminateProcess");
@@ -338,6 +345,30 @@ int holdCommand(const char* file, const char* holdMs) {
     CloseHandle(held);
     std::printf("store_seen=%d\nreleased\n", seen ? 1 : 0);
     std::fflush(stdout);
+    return kDone;
+}
+
+// Holds the process that owns the window titled title from outside (it may be a grandchild
+// nobody else has a handle of), says "opened", and once it has ended (within waitMs) prints
+// its exit code.
+int exitCodeCommand(const char* title, const char* waitMs) {
+    HANDLE process = nullptr;
+    if (const int code =
+            openOwner(title, SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, process);
+        code != kDone) {
+        return code;
+    }
+    std::printf("opened\n");
+    std::fflush(stdout);
+    const DWORD waited =
+        WaitForSingleObject(process, static_cast<DWORD>(std::atoi(waitMs)));
+    DWORD code = STILL_ACTIVE;
+    GetExitCodeProcess(process, &code);
+    CloseHandle(process);
+    if (waited != WAIT_OBJECT_0) {
+        return failed("WaitForSingleObject");
+    }
+    std::printf("exit=%lu\n", static_cast<unsigned long>(code));
     return kDone;
 }
 
@@ -522,7 +553,7 @@ int usage() {
         "       profile-write FILE SECTION KEYHEX VALUEHEX |\n"
         "       profile-write-w FILE SECTION KEYHEX VALUEHEX |\n"
         "       profile-read FILE SECTION KEYHEX | version FILE | hold FILE MS |\n"
-        "       error-text CODE | processes\n");
+        "       error-text CODE | processes | exit-code TITLE MS\n");
     return kUsage;
 }
 
@@ -573,5 +604,7 @@ int main(int argc, char** argv) {
         return errorTextCommand(argv[2]);
     if (command == "processes" && argc == 2)
         return processesCommand();
+    if (command == "exit-code" && argc == 4)
+        return exitCodeCommand(argv[2], argv[3]);
     return usage();
 }

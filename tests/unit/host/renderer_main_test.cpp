@@ -90,23 +90,8 @@ TEST_F(RendererRun, OtherKeysDoNotEndTheRun) {
     EXPECT_EQ(animation.frameTimes.size(), 4u);
 }
 
-TEST_F(RendererRun, FailingWindowIsShownInTheErrorBoxAndTheRunEndsAsFailed) {
-    platform.windowFailure = "Create GL Context failed";
-    EXPECT_EQ(run(), kFailedRunExitCode);
-    const EventLog expected{"create window failed", "error box: Create GL Context failed"};
-    EXPECT_EQ(platform.log, expected);
-}
-
-// The window gives the display back as it goes: the box must come after it, on the user's
-// own display, and the front-end must learn that the run failed.
-TEST_F(RendererRun, FailingStartUpReleasesAndTearsDownTheWindowBeforeTheErrorBox) {
-    animation.initFailure = "Out of memory for the scene mesh";
-    EXPECT_EQ(run(), kFailedRunExitCode);
-    const EventLog expected{"create window", "init", "release", "destroy window",
-                            "error box: Out of memory for the scene mesh"};
-    EXPECT_EQ(platform.log, expected);
-}
-
+// Every failing platform call in turn: failing_calls_test.cpp. An exception of any other kind
+// also tears the window down before the box, and ends the run as failed.
 TEST_F(RendererRun, AnyOtherExceptionAlsoTearsDownTheWindowAndEndsAsFailed) {
     animation.initThrowsBadAlloc = true;
     EXPECT_EQ(run(), kFailedRunExitCode);
@@ -171,6 +156,26 @@ TEST_F(RendererRun, NoFrameIsDrawnWhileAnyOfTheThreeSaysUnseen) {
                                 "destroy window"};
         EXPECT_EQ(platform.log, expected) << hide.name;
     }
+}
+
+// A session locked before the renderer registered for its notices (a lock that fired with
+// the saver's own timeout) is unseen from the first frame; a Remote Desktop connection to it
+// does not undo the lock, nor does an unlock undo a disconnection.
+TEST_F(RendererRun, ASessionLockedAtTheStartStaysUnseenUntilUnlockedAndConnected) {
+    platform.visibility.sessionStarted({0, 0, false});
+    platform.pump.drains = {{},
+                            {sessionChange(platform, 3)},
+                            {sessionChange(platform, 2)},
+                            {sessionChange(platform, kSessionUnlock)},
+                            {sessionChange(platform, 1)},
+                            {quit()}};
+    run();
+    const EventLog expected{
+        "create window", "init",  "wait",          "dispatch session 3", "wait",
+        "dispatch session 2", "wait", "dispatch session 8", "wait", "dispatch session 1",
+        "frame",         "swap",  "dispatch quit", "frame",              "swap",
+        "release",       "destroy window"};
+    EXPECT_EQ(platform.log, expected);
 }
 
 TEST_F(RendererRun, TwoCausesMustBothBeUndoneBeforeDrawingAgain) {

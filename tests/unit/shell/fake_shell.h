@@ -466,6 +466,7 @@ struct FakeProgramState {
     bool answers = true;            // its window answers messages
     bool endsOnClose = true;        // after a close request it ends, as soon as it is waited for
     bool closing = false;
+    bool errorBox = false;          // shows its "ERROR" box
 };
 
 class FakeProcess : public ChildProcess {
@@ -482,6 +483,7 @@ class FakeProcess : public ChildProcess {
         log_.push_back("ask " + std::to_string(timeoutMs));
         return state_->answers;
     }
+    bool showsErrorBox() override { return state_->errorBox; }
     bool closeWindow(const std::string& title) override {
         log_.push_back("close " + title);
         if (state_->windows.count(title) == 0) {
@@ -544,10 +546,11 @@ class FakeTimers : public TimerHost {
     explicit FakeTimers(EventLog& log) : log_(log) {}
     std::map<RunTimer, unsigned> running;
     std::uint32_t now = 0;  // milliseconds; the test moves it on
-    void start(RunTimer timer, unsigned intervalMs) override {
+    bool start(RunTimer timer, unsigned intervalMs) override {
         log_.push_back("timer" + std::to_string(static_cast<int>(timer)) + " on " +
                        std::to_string(intervalMs));
         running[timer] = intervalMs;
+        return true;
     }
     void stop(RunTimer timer) override {
         log_.push_back("timer" + std::to_string(static_cast<int>(timer)) + " off");

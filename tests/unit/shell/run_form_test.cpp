@@ -159,15 +159,28 @@ TEST_F(RunFormTest, EndShowsTheCursorAgainOnlyForTheSSwitch) {
     EXPECT_EQ(log, (EventLog{"end"}));
 }
 
-TEST_F(RunFormTest, RunEndsAtTheFirstCheckAfterTheRendererWindowHasGone) {
+TEST_F(RunFormTest, RunEndsAtTheFirstCheckAfterTheRendererHasGone) {
     load();
     launcher.program->windows.insert("VelmoraVC");
     EXPECT_EQ(watch(10), 10);
     EXPECT_FALSE(program.ended);
     launcher.program->windows.clear();
+    launcher.program->ended = true;
     EXPECT_EQ(watch(10), 1);
     EXPECT_TRUE(program.ended);
     EXPECT_FALSE(form.timerEnabled(RunTimer::Timer3));
+}
+
+// Its window gone, the renderer is ending or about to show its "ERROR" box: it has 2 s for
+// either, and is then ended without another wait.
+TEST_F(RunFormTest, RendererWhoseWindowHasGoneButWhichStaysIsEndedAfter2Seconds) {
+    load();
+    launcher.program->windows.insert("VelmoraVC");
+    watch(2);
+    launcher.program->windows.clear();
+    log.clear();
+    EXPECT_EQ(watch(10), 5);
+    EXPECT_EQ(EventLog(log.end() - 3, log.end()), (EventLog{"terminate", "registry mode", "end"}));
 }
 
 TEST_F(RunFormTest, SlowRendererKeepsTheRunAliveWhileItsProcessRuns) {
@@ -177,6 +190,7 @@ TEST_F(RunFormTest, SlowRendererKeepsTheRunAliveWhileItsProcessRuns) {
     launcher.program->windows.insert("VelmoraVC");
     watch(3);
     launcher.program->windows.clear();
+    launcher.program->ended = true;
     EXPECT_EQ(watch(10), 1);
     EXPECT_TRUE(program.ended);
 }
