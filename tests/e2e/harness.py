@@ -3,8 +3,9 @@
 Every scenario gets a fresh Xvfb display of its own size and on the way out ends every process
 it started, by PID, whether it passed or not. Scenarios wait for conditions (a window, a file,
 an exit code, a picture) with a deadline, through wait_until, never for a fixed time. The Wine
-world (the Windows programs in the test run's one Wine prefix) is here; the native world is the
-thin layer native/native_harness.py. Scenario files declare their scenarios with @scenario and
+world (the Windows programs in its test slot's copy of the run's Wine prefix, so that scenarios
+of different slots run side by side) is here; the native world is the thin layer
+native/native_harness.py. Scenario files declare their scenarios with @scenario and
 end with run_scenarios(...); `python3 FILE --list` names them for CTest.
 
 Tools come from CTest's environment as VELMORA_TOOL_<NAME>=path (found by CMake); a script run
