@@ -41,14 +41,10 @@ sanitize: deps $(SANITIZE)/build.ninja
 
 build: native windows
 
-# The three trees build side by side (each tree's configure step and its last links, which
-# keep one core busy, overlap with the others' compiles; each tree's output comes whole).
-# Then tests run side by side, one per core; the Wine scenarios each in a test slot of their
-# own that CTest hands out from the tree's test-resources.json.
+# Tests run side by side, one per core; the Wine scenarios each in a test slot of their own
+# that CTest hands out from the tree's test-resources.json.
 JOBS ?= $(shell nproc)
-test:
-	@CMAKE_BUILD_PARALLEL_LEVEL=$(JOBS) $(MAKE) --no-print-directory -j3 --output-sync=target \
-	    native windows sanitize
+test: build sanitize
 	@ctest --test-dir $(NATIVE) --output-on-failure -j $(JOBS)
 	@ctest --test-dir $(SANITIZE) -L unit --output-on-failure -j $(JOBS)
 	@ctest --test-dir $(WINDOWS) --output-on-failure -j $(JOBS) \
