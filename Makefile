@@ -42,16 +42,21 @@ sanitize: deps $(SANITIZE)/build.ninja
 
 build: native windows
 
+# Tests run side by side, one per core; the Wine scenarios each in a test slot of their own
+# that CTest hands out from the tree's test-resources.json.
+JOBS ?= $(shell nproc)
+
 # The unit tests alone, native, sanitized and under Wine: no display, no end-to-end scenario.
 check: build sanitize
-	@ctest --test-dir $(NATIVE) -L unit --output-on-failure
-	@ctest --test-dir $(SANITIZE) -L unit --output-on-failure
-	@ctest --test-dir $(WINDOWS) -L unit --output-on-failure
+	@ctest --test-dir $(NATIVE) -L unit --output-on-failure -j $(JOBS)
+	@ctest --test-dir $(SANITIZE) -L unit --output-on-failure -j $(JOBS)
+	@ctest --test-dir $(WINDOWS) -L unit --output-on-failure -j $(JOBS)
 
 test: build sanitize
-	@ctest --test-dir $(NATIVE) --output-on-failure
-	@ctest --test-dir $(SANITIZE) -L unit --output-on-failure
-	@ctest --test-dir $(WINDOWS) --output-on-failure
+	@ctest --test-dir $(NATIVE) --output-on-failure -j $(JOBS)
+	@ctest --test-dir $(SANITIZE) -L unit --output-on-failure -j $(JOBS)
+	@ctest --test-dir $(WINDOWS) --output-on-failure -j $(JOBS) \
+	    --resource-spec-file $(abspath $(WINDOWS))/test-resources.json
 
 # Any byte string as a texture program, for FUZZ_SECONDS, under ASan and UBSan (clang).
 # Up to 64 bytes (7 steps): every step costs a full pass, and short programs already hold

@@ -9,10 +9,22 @@ clang libclang-rt-14-dev
 g++-mingw-w64-x86-64 binutils-mingw-w64-x86-64
 wine64 fonts-wine xvfb xdotool imagemagick x11-utils fonts-ipafont-gothic
 libx11-dev libxrandr-dev valgrind strace xscreensaver xscreensaver-data
-xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils
+xserver-xorg-core xserver-xorg-video-dummy x11-xserver-utils xcvt
 pulseaudio pulseaudio-utils lame gstreamer1.0-plugins-good
 dpkg-dev lintian
 "
+
+# Commands the tests run, each with the package above that brings it: one that came only as
+# another package's recommendation is missing where recommends are off.
+check_commands() {
+    for pair in cvt:xcvt Xorg:xserver-xorg-core Xvfb:xvfb xrandr:x11-xserver-utils \
+            xdotool:xdotool pactl:pulseaudio-utils lame:lame; do
+        if ! command -v "${pair%%:*}" >/dev/null 2>&1; then
+            echo "install-deps: ${pair%%:*} is missing; the tests need it (package ${pair#*:})" >&2
+            exit 1
+        fi
+    done
+}
 
 missing=""
 for package in $PACKAGES; do
@@ -22,7 +34,10 @@ for package in $PACKAGES; do
         *) missing="$missing $package" ;;
     esac
 done
-[ -z "$missing" ] && exit 0
+if [ -z "$missing" ]; then
+    check_commands
+    exit 0
+fi
 
 echo "installing:$missing"
 if [ "$(id -u)" -eq 0 ]; then sudo=""; else sudo="sudo"; fi
@@ -30,3 +45,4 @@ export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -qq
 # shellcheck disable=SC2086
 $sudo apt-get install -y -qq $missing >/dev/null
+check_commands

@@ -3,15 +3,19 @@
 Every scenario gets a fresh Xvfb display of its own size and on the way out ends every process
 it started, by PID, whether it passed or not. Scenarios wait for conditions (a window, a file,
 an exit code, a picture) with a deadline, through wait_until, never for a fixed time. The Wine
-world (the Windows programs in the test run's one Wine prefix) is here; the native world is the
-thin layer native/native_harness.py. Scenario files declare their scenarios with @scenario and
+world (the Windows programs in its test slot's copy of the run's Wine prefix, so that scenarios
+of different slots run side by side) is here; the native world is the thin layer
+native/native_harness.py. Scenario files declare their scenarios with @scenario and
 end with run_scenarios(...); `python3 FILE --list` names them for CTest.
 
 Tools come from CTest's environment as VELMORA_TOOL_<NAME>=path (found by CMake); a script run
 by hand looks them up on PATH.
 """
 
+import fcntl
+import hashlib
 import os
+import select
 import shutil
 import signal
 import subprocess
@@ -256,7 +260,6 @@ class DummyScreen:
     granted switch) or leaves it out, and out of the sync range too (a refused one); glx=False
     starts the server without OpenGL, as a machine without a working OpenGL driver."""
 
-    FIRST_DISPLAY = 40  # display numbers tried from here on, well clear of Xvfb's
     CONFIG = """Section "Device"
     Identifier "dummy"
     Driver "dummy"
@@ -318,33 +321,44 @@ EndSection
 
     def start(self, world):
         """Starts the server for world (recording it by PID), sets its monitors up with
-        xrandr and returns the display name."""
+        xrandr and returns the display name. Xorg picks a free display number itself and
+        tells it through a pipe, as Xvfb does: parallel scenarios never race for one."""
         config = os.path.join(world.out_dir, "xorg.conf")
         with open(config, "w") as out:
             out.write(self.config())
-        for number in range(self.FIRST_DISPLAY, self.FIRST_DISPLAY + 40):
-            if os.path.exists(f"/tmp/.X{number}-lock") or os.path.exists(
-                    f"/tmp/.X11-unix/X{number}"):
-                continue
-            display = f":{number}"
-            server = world.spawn(
-                [tool("Xorg"), display, "-config", config, "-noreset", "-nolisten", "tcp",
-                 "-novtswitch", "-sharevts", "-logfile",
-                 os.path.join(world.out_dir, "xorg.log"),
-                 *([] if self.glx else ["-extension", "GLX"])],
-                env=dict(os.environ), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
-            try:
-                # Another server took the number first: it ends at once; try the next one.
-                wait_until(lambda: server.poll() is not None or self.answers(display), 30,
-                           f"Xorg on {display} to answer")
-            except ScenarioFailure:
-                world.end_process(server)
-                raise
-            if server.poll() is None:
-                self.arrange(display)
-                return display
-            world.processes.remove(server)
-        raise ScenarioFailure("no free X display number for Xorg")
+        errors = world.output_file("xorg-stderr")
+        read_end, write_end = os.pipe()
+        server = world.spawn(
+            [tool("Xorg"), "-displayfd", str(write_end), "-config", config, "-noreset",
+             "-nolisten", "tcp", "-novtswitch", "-sharevts", "-logfile",
+             os.path.join(world.out_dir, "xorg.log"),
+             *([] if self.glx else ["-extension", "GLX"])],
+            env=dict(os.environ), pass_fds=(write_end,), stdin=subprocess.DEVNULL,
+            stdout=subprocess.DEVNULL, stderr=errors)
+        os.close(write_end)
+        with os.fdopen(read_end) as announced:
+            # The number comes once the server is up; the pipe closes early if it ends.
+            ready, _, _ = select.select([announced], [], [], 30)
+            number = announced.readline().strip() if ready else ""
+        if not number.isdigit():
+            errors.seek(0)
+            raise ScenarioFailure(self.why_not_started(errors.read()))
+        display = f":{number}"
+        wait_until(lambda: self.answers(display), 30, f"Xorg on {display} to answer",
+                   process=server)
+        self.arrange(display)
+        return display
+
+    @staticmethod
+    def why_not_started(errors):
+        """What to tell when Xorg gave no display number, from what it wrote to stderr."""
+        said = errors.strip()[-2000:]
+        if os.geteuid() != 0:
+            return (f"Xorg did not start for this user, who is not root (uid {os.geteuid()}): "
+                    f"{said!r}. Debian's Xorg.wrap lets only root and console users run it: "
+                    "run the tests as root, or set allowed_users=anybody and "
+                    "needs_root_rights=yes in /etc/X11/Xwrapper.config")
+        return f"Xorg did not start: {said!r} (see xorg.log in the out dir)"
 
     @staticmethod
     def answers(display):
@@ -602,15 +616,71 @@ def run_world(make_world):
 
 # --- the Wine world ---------------------------------------------------------------------
 
-def prefix_dir():
+PREFIX_STAMP = ".velmora-ready"  # in a prepared prefix: what it was prepared from
+
+
+def prepared_prefix_dir():
+    """The Wine prefix prepare_prefix.py makes; each test slot runs in a copy of it."""
     return os.path.join(work_dir(), "prefix")
 
 
-def wine_environment(display=None):
+def slot():
+    """The test slot CTest gave this scenario (resource "slot", see tests/e2e/CMakeLists.txt),
+    else 0. Scenarios in different slots run side by side, each with a Wine prefix, and so a
+    wineserver, of its own."""
+    for group in range(int(os.environ.get("CTEST_RESOURCE_GROUP_COUNT", "0"))):
+        allocation = os.environ.get(f"CTEST_RESOURCE_GROUP_{group}_SLOT")
+        if allocation:  # "id:1,slots:1"
+            return dict(item.split(":") for item in allocation.split(","))["id"]
+    return "0"
+
+
+def slot_count():
+    return int(os.environ.get("VELMORA_E2E_SLOTS", "1"))
+
+
+def prefix_dir(slot_id=None):
+    """The Wine prefix of a test slot (this scenario's by default)."""
+    return os.path.join(work_dir(), f"prefix-slot{slot() if slot_id is None else slot_id}")
+
+
+def hold_slot(slot_id=None):
+    """Waits until no other process uses the slot's prefix, and keeps it until this process
+    ends (or the returned file is closed): two test runs started by hand without CTest's
+    slots still never share a wineserver."""
+    lock = open(prefix_dir(slot_id) + ".lock", "w")
+    fcntl.flock(lock, fcntl.LOCK_EX)
+    return lock
+
+
+def prefix_stamp():
+    """What a prepared prefix is made from: this Wine and the script that prepares it. A
+    prefix stamped otherwise holds another Wine's files or other settings, and is made anew."""
+    version = subprocess.run([tool("wine64"), "--version"], capture_output=True, text=True,
+                             env=wine_environment(None)).stdout.strip()
+    with open(os.path.join(os.path.dirname(os.path.abspath(__file__)), "prepare_prefix.py"),
+              "rb") as script:
+        digest = hashlib.sha256(script.read()).hexdigest()
+    return f"wine {version}\nprepare_prefix.py {digest}\n"
+
+
+def read_stamp(prefix):
+    try:
+        with open(os.path.join(prefix, PREFIX_STAMP)) as stamp:
+            return stamp.read()
+    except OSError:
+        return None
+
+
+def wine_environment(display=None, prefix=None):
     env = dict(os.environ)
-    env["WINEPREFIX"] = prefix_dir()
+    env["WINEPREFIX"] = prefix or prefix_dir()
     env["WINEDEBUG"] = "-all"
     env["WINEDLLOVERRIDES"] = "mscoree,mshtml="
+    # Wine takes its ANSI code page from the locale: C is English, code page 1252, which the
+    # scenarios' texts are written in, whatever the host's language.
+    env["LC_ALL"] = env["LANG"] = "C.UTF-8"
+    env.pop("LANGUAGE", None)
     env.pop("WAYLAND_DISPLAY", None)
     if display is None:
         env.pop("DISPLAY", None)
@@ -626,6 +696,11 @@ class Scenario(DisplayWorld):
         super().__init__(name, screen, os.path.join(work_dir(), "out", name))
 
     def __enter__(self):
+        self.slot_lock = hold_slot()
+        stamp = read_stamp(prefix_dir())
+        check(stamp is not None and stamp == prefix_stamp(),
+              f"the Wine prefix {prefix_dir()} is missing or was prepared from another Wine or "
+              f"another prepare_prefix.py ({stamp!r}): run e2e.prepare_prefix, which makes it anew")
         super().__enter__()
         # The wineserver binds its desktop to the display of its first client: start afresh.
         # The new one stays up for the whole scenario (a lingering server that goes away just

@@ -11,6 +11,10 @@ shift 3
 export WINEPREFIX="$prefix"
 export WINEDEBUG=-all
 export WINEDLLOVERRIDES="mscoree,mshtml="
+# Wine takes its ANSI code page from the locale: C is English, code page 1252, whatever the
+# host's language.
+export LC_ALL=C.UTF-8 LANG=C.UTF-8
+unset LANGUAGE
 unset DISPLAY WAYLAND_DISPLAY
 
 if [ ! -f "$prefix/.velmora-ready" ]; then

@@ -6,6 +6,7 @@ import os
 import pwd
 import shutil
 import signal
+import stat
 import subprocess
 import xml.etree.ElementTree as ElementTree
 
@@ -56,6 +57,15 @@ def as_user(base):
     (a home, or the tree that holds one)."""
     if os.geteuid() != 0:
         return []
+    folder = os.path.dirname(os.path.abspath(base))
+    while True:  # every folder above base must let another user pass
+        mode = os.stat(folder).st_mode
+        check(mode & stat.S_IXOTH, f"{UNPRIVILEGED_USER}, who runs the daemon, cannot reach "
+              f"{base}: {folder} (mode {stat.S_IMODE(mode):o}) is closed to other users; "
+              "run the tests from a checkout every user can read")
+        if folder == os.path.dirname(folder):
+            break
+        folder = os.path.dirname(folder)
     shutil.chown(base, UNPRIVILEGED_USER)
     for root, dirs, files in os.walk(base):
         for name in dirs + files:
