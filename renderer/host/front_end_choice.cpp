@@ -1,6 +1,8 @@
 // Which process is the renderer's screen saver: see front_end_choice.h.
 #include "host/front_end_choice.h"
 
+#include "common/whole_number.h"
+
 namespace {
 
 bool endsInScr(const std::string& fileName) {
@@ -23,15 +25,5 @@ bool isOwnScreenSaver(const std::string& exeFile, uint64_t createdAt, uint64_t s
 }
 
 uint64_t frontEndHandleValue(const std::string& text) {
-    if (text.empty() || text.size() > 19) {
-        return 0;
-    }
-    uint64_t value = 0;
-    for (const char c : text) {
-        if (c < '0' || c > '9') {
-            return 0;
-        }
-        value = value * 10 + static_cast<uint64_t>(c - '0');
-    }
-    return value;
+    return velmora::parseWholeInteger<uint64_t>(text, 0, UINT64_MAX).value_or(0);
 }
