@@ -42,8 +42,9 @@ struct RendererRun : ::testing::Test {
     int run() { return runRenderer(platform, animation); }
 };
 
+// Releasing Esc after it stopped the loop changes nothing: that drain is never taken.
 TEST_F(RendererRun, EscHeldBeforeTheFirstPassStillRendersAndSwapsOneFrame) {
-    platform.pump.drains = {{keyDown(platform, 27)}};
+    platform.pump.drains = {{keyDown(platform, 27)}, {keyUp(platform, 27)}};
     EXPECT_EQ(run(), 0);
     const EventLog expected{"create window", "init",    "dispatch keydown 27", "frame",
                             "swap",          "release", "destroy window"};
@@ -78,12 +79,6 @@ TEST_F(RendererRun, OtherKeysTappedOrHeldAndCodesAbove255DoNotEndTheRun) {
                             {quit()}};
     run();
     EXPECT_EQ(animation.frameTimes.size(), 6u);
-}
-
-TEST_F(RendererRun, ReleasingEscAfterItStoppedTheLoopChangesNothing) {
-    platform.pump.drains = {{keyDown(platform, 27)}, {keyUp(platform, 27)}};
-    run();
-    EXPECT_EQ(animation.frameTimes.size(), 1u);
 }
 
 // Every failing platform call in turn: failing_calls_test.cpp. An exception of any other kind

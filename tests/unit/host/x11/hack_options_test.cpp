@@ -91,7 +91,7 @@ INSTANTIATE_TEST_SUITE_P(
         RejectedCase{{"--window-id", " 12"}, "' 12'"},
         RejectedCase{{"--window-id", "0x-1"}, "'0x-1'"}));
 
-TEST(ResolveAdoptedWindow, RootPrefersTheScreenSaversWindow) {
+TEST(ResolveAdoptedWindow, RootPrefersTheScreenSaversWindowAndRejectsABadOne) {
     HackOptions options;
     options.target = DrawTarget::kRootWindow;
     uint32_t window = 99;
@@ -100,13 +100,6 @@ TEST(ResolveAdoptedWindow, RootPrefersTheScreenSaversWindow) {
     EXPECT_EQ(window, 0x2a00003u);
     ASSERT_TRUE(resolveAdoptedWindow(options, nullptr, window, error));
     EXPECT_EQ(window, 0u);  // the root window
-}
-
-TEST(ResolveAdoptedWindow, ABadScreenSaverWindowIsAnError) {
-    HackOptions options;
-    options.target = DrawTarget::kRootWindow;
-    uint32_t window = 0;
-    std::string error;
     EXPECT_FALSE(resolveAdoptedWindow(options, "garbage", window, error));
     EXPECT_NE(error.find("XSCREENSAVER_WINDOW"), std::string::npos);
 }
