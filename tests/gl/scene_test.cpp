@@ -104,10 +104,10 @@ TEST_F(SceneFrames, BallGlowsAtTheCentreOverBlackCorners) {
     for (double t : kTimes) {
         SCOPED_TRACE(t);
         const std::vector<uint8_t> frame = frameAt(t);
-        EXPECT_EQ(blockLight(frame, 0, 0, kCorner, kCorner).peak, 0);
-        EXPECT_EQ(blockLight(frame, kWidth - kCorner, 0, kCorner, kCorner).peak, 0);
-        EXPECT_EQ(blockLight(frame, 0, kHeight - kCorner, kCorner, kCorner).peak, 0);
-        EXPECT_EQ(blockLight(frame, kWidth - kCorner, kHeight - kCorner, kCorner, kCorner).peak, 0);
+        for (const auto& [x, y] : {std::pair{0, 0}, {kWidth - kCorner, 0}, {0, kHeight - kCorner},
+                                   {kWidth - kCorner, kHeight - kCorner}}) {
+            EXPECT_EQ(blockLight(frame, x, y, kCorner, kCorner).peak, 0) << x << "," << y;
+        }
         // The ball always covers the middle eighth of the frame; the ripple of the glow may
         // darken single pixels there, never the whole block.
         const BlockLight centre =

@@ -149,7 +149,6 @@ class FakePlatform final : public RendererPlatform {
     EventLog log;
     FakeClock clock;
     FakePump pump{log};
-    const char* windowFailure = nullptr;
     KeyTable* keys = nullptr;
     int32_t refreshHz = 0;
     Visibility visibility;  // the window's, as its window procedure keeps it
@@ -159,10 +158,6 @@ class FakePlatform final : public RendererPlatform {
     std::unique_ptr<RenderSurface> createWindow(const WindowRequest& /*request*/,
                                                 KeyTable& keyTable) override {
         keys = &keyTable;
-        if (windowFailure != nullptr) {
-            log.push_back("create window failed");
-            throw windowFailure;
-        }
         log.push_back("create window");
         return std::make_unique<FakeSurface>(log, refreshHz, &visibility);
     }
@@ -177,15 +172,11 @@ class FakePlatform final : public RendererPlatform {
 class FakeAnimation final : public Animation {
   public:
     explicit FakeAnimation(EventLog& log) : log_(log) {}
-    const char* initFailure = nullptr;
     bool initThrowsBadAlloc = false;
     std::vector<double> frameTimes;
 
     void initAnimation() override {
         log_.push_back("init");
-        if (initFailure != nullptr) {
-            throw initFailure;
-        }
         if (initThrowsBadAlloc) {
             throw std::bad_alloc();
         }

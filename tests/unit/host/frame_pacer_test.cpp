@@ -125,11 +125,7 @@ TEST_F(PacedPasses, NoSleepIsLongerThanOnePeriod) {
 
 // The whole loop, paced: a fast frame is followed by its sleep before the next drain, and
 // an Esc taken during the drain after a sleep ends the run after one more frame.
-TEST(PacedLoop, SleepsBetweenSwapAndNextDrainAndStopsWithoutASleep) {
-    EventLog log;
-    FakeClock clock;
-    SecondsClock seconds(clock);
-    FakeSleeper sleeper(clock, log);
+TEST_F(PacedPasses, TheLoopSleepsBetweenSwapAndNextDrainAndStopsWithoutASleep) {
     FakePump pump(log);
     KeyTable keys;
     pump.drains = {{}, {{"keydown 27", [&keys] { keys.press(27); }},

@@ -14,16 +14,13 @@ MonitorInfo monitor(int32_t left, int32_t top, int32_t width, int32_t height,
     return {{left, top, left + width, top + height}, primary};
 }
 
+// One monitor, at its own mode or at the granted one: a plain full-screen window.
 TEST(CoverLayout, OneMonitorIsCoveredAndTheShotFillsIt) {
-    const CoverLayout layout = coverLayout({monitor(0, 0, 1920, 1080, true)});
-    EXPECT_EQ(layout.window, (ScreenRect{0, 0, 1920, 1080}));
-    EXPECT_EQ(layout.viewport, (ViewportRect{0, 0, 1920, 1080}));
-}
-
-TEST(CoverLayout, GrantedModeOnOneMonitorDrawsAsAPlainFullScreenWindow) {
-    const CoverLayout layout = coverLayout({monitor(0, 0, 1024, 768, true)});
-    EXPECT_EQ(layout.window, (ScreenRect{0, 0, 1024, 768}));
-    EXPECT_EQ(layout.viewport, (ViewportRect{0, 0, 1024, 768}));
+    for (const auto& [width, height] : {std::pair{1920, 1080}, {1024, 768}}) {
+        const CoverLayout layout = coverLayout({monitor(0, 0, width, height, true)});
+        EXPECT_EQ(layout.window, (ScreenRect{0, 0, width, height}));
+        EXPECT_EQ(layout.viewport, (ViewportRect{0, 0, width, height}));
+    }
 }
 
 TEST(CoverLayout, TwoSideBySideAreOneWindowWithTheShotOnThePrimary) {
@@ -185,26 +182,23 @@ TEST_F(ScreenCoverTest, ViewportForAClientThatIsNotTheCoverIsTheWholeClient) {
 }
 
 // The switched mode is owned: the display comes back however the renderer leaves.
-TEST(ScreenCoverOwnsTheMode, LeavingAfterAGrantedSwitchGivesTheDisplayBack) {
-    // A start-up step that fails after the switch: only the cover's own end runs.
-    FakeDisplay display;
-    {
-        ScreenCover cover(display, {1024, 768, 16});
-        cover.takeScreen();
-        ASSERT_TRUE(display.modeChanged);
+// A start-up step that fails after the switch runs only the cover's own end; a teardown's
+// restore is the only one.
+TEST(ScreenCoverOwnsTheMode, LeavingAfterAGrantedSwitchGivesTheDisplayBackOnce) {
+    for (const bool tornDown : {false, true}) {
+        FakeDisplay display;
+        {
+            ScreenCover cover(display, {1024, 768, 16});
+            cover.takeScreen();
+            ASSERT_TRUE(display.modeChanged);
+            if (tornDown) {
+                cover.giveBack();
+            }
+        }
+        EXPECT_FALSE(display.modeChanged);
+        EXPECT_EQ(display.calls, (std::vector<std::string>{"mode 1024x768x16", "registry mode"}))
+            << tornDown;
     }
-    EXPECT_FALSE(display.modeChanged);
-    EXPECT_EQ(display.calls, (std::vector<std::string>{"mode 1024x768x16", "registry mode"}));
-}
-
-TEST(ScreenCoverOwnsTheMode, TheTeardownsRestoreIsTheOnlyOne) {
-    FakeDisplay display;
-    {
-        ScreenCover cover(display, {1024, 768, 16});
-        cover.takeScreen();
-        cover.giveBack();
-    }
-    EXPECT_EQ(display.calls, (std::vector<std::string>{"mode 1024x768x16", "registry mode"}));
 }
 
 TEST(ScreenCoverOwnsTheMode, ARefusedOrAlreadyGivenBackModeIsNotRestoredAgain) {

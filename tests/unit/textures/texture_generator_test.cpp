@@ -103,24 +103,6 @@ TEST(TextureGenerator, ImageIsACopyOfLayerZeroRowZeroFirst) {
     TextureGenerator generator;
     const auto image = build(generator, program(kNoiseSteps));
     EXPECT_EQ(std::memcmp(image->pixels.data(), generator.layer(0).data(), kLayerBytes), 0);
-    // pixel (x, y) is element 256 y + x: bytes 3 (256 y + x) to + 2.
-    const Rgb pixel = pixelAt(generator.layer(0), 7, 3);
-    EXPECT_EQ(image->pixels[3 * (256 * 3 + 7) + 2], pixel.b);
-}
-
-TEST(TextureGenerator, IdentityWarpsLeaveTheLayerUnchanged) {
-    TextureGenerator generator;
-    build(generator, program(kNoiseSteps));
-    const Layer before = generator.layer(0);
-    const std::array<uint8_t, 9> identities[] = {
-        {0x21, 0x00, 0, 0, 0, 0, 0, 0, 0},      // Shift by (0, 0)
-        {0x22, 0x00, 3, 7, 0, 0, 11, 200, 0},   // Ripple with zero amplitudes
-        {0x22, 0x00, 0, 0, 255, 255, 0, 0, 0},  // Ripple with sin(0) = 0
-    };
-    for (const auto& identity : identities) {
-        build(generator, program(noiseThen(identity)));
-        EXPECT_TRUE(sameLayers(generator.layer(0), before)) << int{identity[0]};
-    }
 }
 
 TEST(TextureGenerator, ShiftShowsTheOldPixelAtXPlusP1YPlusP2WithWrapAround) {
@@ -161,78 +143,107 @@ TEST(TextureGenerator, RadialFullIsWhiteOnlyAtTheCentreAndBlackFrom127AndAHalfOn
     EXPECT_EQ(pixelAt(generator.layer(0), 129, 129).b, 253);  // 255 - trunc(2.83)
 }
 
-TEST(TextureGenerator, BrightnessNeverLeavesAPixelAsItIs) {
+// One step on layer 0 filled with one colour, layer 1 = (100, 200, 255) beside it:
+// Brightness never leaves a pixel as it is; HeatRamp spreads the sum over the channels in
+// P1's order; Grey is the truncated mean; the combiners (P1 = layer 1) work channel by
+// channel: Add saturates, Subtract stops at 0, Multiply gives 200 * 100 / 255 = 78.
+TEST(TextureGenerator, EachColourOpcodeGivesItsColour) {
     struct Case {
-        uint8_t p1;
-        uint8_t before;
-        uint8_t after;
+        uint8_t r0, g0, b0, opcode, p1, r, g, b;
     };
     const Case cases[] = {
-        {127, 100, 99}, {128, 100, 101}, {0, 200, 0},     {255, 1, 255},
-        {127, 0, 0},    {128, 255, 255}, {200, 100, 245}, {50, 100, 0},
+        {100, 100, 100, 0x11, 127, 99, 99, 99}, {100, 100, 100, 0x11, 128, 101, 101, 101},
+        {200, 200, 200, 0x11, 0, 0, 0, 0}, {1, 1, 1, 0x11, 255, 255, 255, 255},
+        {0, 0, 0, 0x11, 127, 0, 0, 0}, {255, 255, 255, 0x11, 128, 255, 255, 255},
+        {100, 100, 100, 0x11, 200, 245, 245, 245}, {100, 100, 100, 0x11, 50, 0, 0, 0},
+        {50, 50, 50, 0x12, 0, 150, 0, 0}, {120, 120, 120, 0x12, 0, 255, 105, 0},
+        {200, 200, 200, 0x12, 0, 255, 255, 90}, {120, 120, 120, 0x12, 1, 255, 0, 105},
+        {120, 120, 120, 0x12, 2, 105, 255, 0}, {200, 200, 200, 0x12, 3, 90, 255, 255},
+        {120, 120, 120, 0x12, 3, 0, 255, 105}, {120, 120, 120, 0x12, 4, 105, 0, 255},
+        {120, 120, 120, 0x12, 5, 0, 105, 255}, {200, 200, 200, 0x12, 5, 90, 255, 255},
+        {255, 255, 255, 0x12, 5, 255, 255, 255}, {0, 0, 0, 0x12, 5, 0, 0, 0},
+        {10, 20, 32, 0x13, 0, 20, 20, 20}, {200, 100, 0, 0x31, 0x10, 255, 255, 255},
+        {200, 100, 0, 0x32, 0x10, 100, 0, 0}, {200, 100, 0, 0x33, 0x10, 78, 78, 0},
+        {200, 100, 0, 0x34, 0x10, 100, 100, 0}, {200, 100, 0, 0x35, 0x10, 200, 200, 255},
+        {200, 100, 0, 0x36, 0x10, 100, 200, 255},
     };
     TextureGenerator generator;
     for (const Case& c : cases) {
-        build(generator, program(fillThen(c.before, c.before, c.before,
-                                          {{0x11, 0x00, c.p1, 0, 0, 0, 0, 0, 0}})));
+        SCOPED_TRACE("opcode " + std::to_string(c.opcode) + " P1 " + std::to_string(c.p1) + " on " +
+                     std::to_string(c.r0) + "," + std::to_string(c.g0) + "," +
+                     std::to_string(c.b0));
+        build(generator, program(fillThen(c.r0, c.g0, c.b0,
+                                          {{0x01, 0x10, 100, 0, 0, 0, 0, 0, 0},
+                                           {0x01, 0x11, 200, 0, 0, 0, 0, 0, 0},
+                                           {0x01, 0x12, 255, 0, 0, 0, 0, 0, 0},
+                                           {c.opcode, 0x00, c.p1, 0, 0, 0, 0, 0, 0}})));
         const Rgb pixel = onlyColour(generator);
-        EXPECT_EQ(pixel.r, c.after) << "P1 " << int{c.p1} << " on " << int{c.before};
-        EXPECT_EQ(pixel.b, c.after) << "P1 " << int{c.p1} << " on " << int{c.before};
+        EXPECT_EQ(pixel.r, c.r);
+        EXPECT_EQ(pixel.g, c.g);
+        EXPECT_EQ(pixel.b, c.b);
     }
 }
 
-TEST(TextureGenerator, HeatRampSpreadsTheSumOverTheChannelsInP1sOrder) {
-    struct Case {
-        uint8_t p1;
-        uint8_t grey;  // r = g = b before
-        Rgb after;
-    };
-    const auto rgb = [](uint8_t r, uint8_t g, uint8_t b) {
-        Rgb pixel;
-        pixel.set(r, g, b);
-        return pixel;
-    };
-    const Case cases[] = {
-        {0, 50, rgb(150, 0, 0)},     {0, 120, rgb(255, 105, 0)},   {0, 200, rgb(255, 255, 90)},
-        {1, 120, rgb(255, 0, 105)},  {2, 120, rgb(105, 255, 0)},   {3, 200, rgb(90, 255, 255)},
-        {3, 120, rgb(0, 255, 105)},  {4, 120, rgb(105, 0, 255)},   {5, 120, rgb(0, 105, 255)},
-        {5, 200, rgb(90, 255, 255)}, {5, 255, rgb(255, 255, 255)}, {5, 0, rgb(0, 0, 0)},
-    };
+// A program shorter than its step count stops after the last whole step; bytes after the
+// last step are ignored.
+TEST(TextureGenerator, OnlyWholeStepsWithinTheStepCountRun) {
     TextureGenerator generator;
-    for (const Case& c : cases) {
-        build(generator,
-              program(fillThen(c.grey, c.grey, c.grey, {{0x12, 0x00, c.p1, 0, 0, 0, 0, 0, 0}})));
-        const Rgb pixel = onlyColour(generator);
-        EXPECT_EQ(pixel.r, c.after.r) << "P1 " << int{c.p1} << " grey " << int{c.grey};
-        EXPECT_EQ(pixel.g, c.after.g) << "P1 " << int{c.p1} << " grey " << int{c.grey};
-        EXPECT_EQ(pixel.b, c.after.b) << "P1 " << int{c.p1} << " grey " << int{c.grey};
-    }
+    Bytes bytes = program({{0x01, 0x00, 50, 0, 0, 0, 0, 0, 0}, {0x01, 0x01, 60, 0, 0, 0, 0, 0, 0}});
+    bytes[0] = 200;                                              // claims 200 steps
+    bytes.insert(bytes.end(), {0x01, 0x02, 70, 0, 0, 0, 0, 0});  // 8 of 9 bytes
+    build(generator, bytes);
+    const Rgb pixel = onlyColour(generator);
+    EXPECT_EQ(pixel.r, 50);
+    EXPECT_EQ(pixel.g, 60);
+    EXPECT_EQ(pixel.b, 0);
+    bytes = program({{0x01, 0x00, 50, 0, 0, 0, 0, 0, 0}});
+    bytes.insert(bytes.end(), {0x01, 0x01, 60, 0, 0, 0, 0, 0, 0});
+    build(generator, bytes);
+    EXPECT_EQ(onlyColour(generator).g, 0);
 }
 
-TEST(TextureGenerator, HeatRampAboveFiveChangesNothing) {
+// Steps that must leave a noise layer exactly as it was.
+TEST(TextureGenerator, IdentityAndHarmlessStepsLeaveTheLayerUnchanged) {
+    const std::array<uint8_t, 9> harmless[] = {
+        {0x21, 0x00, 0, 0, 0, 0, 0, 0, 0},      // Shift by (0, 0)
+        {0x22, 0x00, 3, 7, 0, 0, 11, 200, 0},   // Ripple with zero amplitudes
+        {0x22, 0x00, 0, 0, 255, 255, 0, 0, 0},  // Ripple with sin(0) = 0
+        {0x12, 0x00, 6, 0, 0, 0, 0, 0, 0},      // HeatRamp above 5
+        {0x12, 0x00, 7, 0, 0, 0, 0, 0, 0},
+        {0x12, 0x00, 128, 0, 0, 0, 0, 0, 0},
+        {0x12, 0x00, 255, 0, 0, 0, 0, 0, 0},
+        {0x01, 0x40, 200, 0, 0, 0, 0, 0, 0},   // Fill, layer 4
+        {0x01, 0xF0, 200, 0, 0, 0, 0, 0, 0},   // Fill, layer 15
+        {0x01, 0x03, 200, 0, 0, 0, 0, 0, 0},   // Fill, channel 3
+        {0x02, 0x0F, 0, 0, 0, 0, 0, 0, 0},     // Noise, channel 15
+        {0x03, 0x53, 255, 0, 0, 0, 0, 0, 0},   // Radial, layer 5 channel 3
+        {0x11, 0x40, 255, 0, 0, 0, 0, 0, 0},   // Brightness, layer 4
+        {0x12, 0x80, 0, 0, 0, 0, 0, 0, 0},     // HeatRamp, layer 8
+        {0x21, 0x40, 3, 3, 0, 0, 0, 0, 0},     // Shift, layer 4
+        {0x22, 0xF0, 1, 1, 9, 9, 0, 0, 0},     // Ripple, layer 15
+        {0x31, 0x40, 0x00, 0, 0, 0, 0, 0, 0},  // Add into layer 4
+        {0x36, 0x00, 0x40, 0, 0, 0, 0, 0, 0},  // Copy from layer 4
+        {0x36, 0x00, 0xF0, 0, 0, 0, 0, 0, 0},  // Copy from layer 15
+        {0x00, 0x00, 0, 0, 0, 0, 0, 0, 0},     // unknown opcodes
+        {0x37, 0x00, 0x10, 0, 0, 0, 0, 0, 0},
+        {0xFF, 0x00, 0, 0, 0, 0, 0, 0, 0},
+    };
     TextureGenerator generator;
     build(generator, program(kNoiseSteps));
     const Layer before = generator.layer(0);
-    for (const uint8_t p1 : {6, 7, 128, 255}) {
-        build(generator, program(noiseThen({0x12, 0x00, p1, 0, 0, 0, 0, 0, 0})));
-        EXPECT_TRUE(sameLayers(generator.layer(0), before)) << int{p1};
+    for (const auto& step : harmless) {
+        build(generator, program(noiseThen(step)));
+        EXPECT_TRUE(sameLayers(generator.layer(0), before))
+            << std::hex << int{step[0]} << " " << int{step[1]} << " " << int{step[2]};
     }
-}
-
-TEST(TextureGenerator, GreyIsTheTruncatedMean) {
-    TextureGenerator generator;
-    build(generator, program(fillThen(10, 20, 32, {{0x13, 0x00, 0, 0, 0, 0, 0, 0, 0}})));
-    const Rgb pixel = onlyColour(generator);
-    EXPECT_EQ(pixel.r, 20);
-    EXPECT_EQ(pixel.g, 20);
-    EXPECT_EQ(pixel.b, 20);
 }
 
 TEST(TextureGenerator, NoiseRepeatsForTheSameSeedAndUsesTheRowByRowOrder) {
     TextureGenerator generator;
-    build(generator, program({{0x02, 0x00, 0, 0, 0, 0, 0, 0, 42},
-                              {0x02, 0x01, 0, 0, 0, 0, 0, 0, 42},
-                              {0x02, 0x02, 0, 0, 0, 0, 0, 0, 43}}));
+    const Bytes noise = program({{0x02, 0x00, 0, 0, 0, 0, 0, 0, 42},
+                                 {0x02, 0x01, 0, 0, 0, 0, 0, 0, 42},
+                                 {0x02, 0x02, 0, 0, 0, 0, 0, 0, 43}});
+    build(generator, noise);
     const Layer first = generator.layer(0);
     bool bDiffers = false;
     for (const Rgb& pixel : first) {
@@ -241,17 +252,12 @@ TEST(TextureGenerator, NoiseRepeatsForTheSameSeedAndUsesTheRowByRowOrder) {
         bDiffers = bDiffers || pixel.b != pixel.r;
     }
     EXPECT_TRUE(bDiffers);
-    build(generator, program({{0x02, 0x00, 0, 0, 0, 0, 0, 0, 42},
-                              {0x02, 0x01, 0, 0, 0, 0, 0, 0, 42},
-                              {0x02, 0x02, 0, 0, 0, 0, 0, 0, 43}}));
+    build(generator, noise);
     EXPECT_TRUE(sameLayers(generator.layer(0), first));
     // Pixel (x, y) takes the (256 y + x + 1)-th number after the seed.
     seedTextureRandom(42);
-    for (int32_t i = 0; i < 256 + 3; ++i) {
-        const int32_t expected = nextTextureRandom() % 255;
-        if (i == 0 || i == 256 + 2) {
-            EXPECT_EQ(first[static_cast<size_t>(i)].r, expected) << i;
-        }
+    for (size_t i = 0; i < 256 + 3; ++i) {
+        EXPECT_EQ(first[i].r, nextTextureRandom() % 255) << i;
     }
 }
 
@@ -266,34 +272,6 @@ TEST(TextureGenerator, NoiseNeverGives255) {
     }
     EXPECT_EQ(seen.size(), 255u);
     EXPECT_EQ(*seen.rbegin(), 254);
-}
-
-TEST(TextureGenerator, CombinersWorkChannelByChannel) {
-    // Layer 0 = (200, 100, 0), layer 1 = (100, 200, 255); the combiner writes layer 0.
-    struct Case {
-        uint8_t opcode;
-        uint8_t r, g, b;
-    };
-    const Case cases[] = {
-        {0x31, 255, 255, 255},  // Add saturates
-        {0x32, 100, 0, 0},      // Subtract stops at 0
-        {0x33, 78, 78, 0},      // Multiply: 200 * 100 / 255 = 78
-        {0x34, 100, 100, 0},    // Darken
-        {0x35, 200, 200, 255},  // Lighten
-        {0x36, 100, 200, 255},  // Copy
-    };
-    TextureGenerator generator;
-    for (const Case& c : cases) {
-        build(generator, program(fillThen(200, 100, 0,
-                                          {{0x01, 0x10, 100, 0, 0, 0, 0, 0, 0},
-                                           {0x01, 0x11, 200, 0, 0, 0, 0, 0, 0},
-                                           {0x01, 0x12, 255, 0, 0, 0, 0, 0, 0},
-                                           {c.opcode, 0x00, 0x10, 0, 0, 0, 0, 0, 0}})));
-        const Rgb pixel = onlyColour(generator);
-        EXPECT_EQ(pixel.r, c.r) << std::hex << int{c.opcode};
-        EXPECT_EQ(pixel.g, c.g) << std::hex << int{c.opcode};
-        EXPECT_EQ(pixel.b, c.b) << std::hex << int{c.opcode};
-    }
 }
 
 TEST(TextureGenerator, MultiplyByWhiteKeepsAndSubtractFromItselfClears) {
@@ -348,33 +326,6 @@ TEST(TextureGenerator, VectorBilinearPixelMatchesTheChannelFormula) {
     }
 }
 
-TEST(TextureGenerator, StepsNamingMissingLayersOrChannelsDoNothing) {
-    const std::array<uint8_t, 9> harmless[] = {
-        {0x01, 0x40, 200, 0, 0, 0, 0, 0, 0},   // Fill, layer 4
-        {0x01, 0xF0, 200, 0, 0, 0, 0, 0, 0},   // Fill, layer 15
-        {0x01, 0x03, 200, 0, 0, 0, 0, 0, 0},   // Fill, channel 3
-        {0x02, 0x0F, 0, 0, 0, 0, 0, 0, 0},     // Noise, channel 15
-        {0x03, 0x53, 255, 0, 0, 0, 0, 0, 0},   // Radial, layer 5 channel 3
-        {0x11, 0x40, 255, 0, 0, 0, 0, 0, 0},   // Brightness, layer 4
-        {0x12, 0x80, 0, 0, 0, 0, 0, 0, 0},     // HeatRamp, layer 8
-        {0x21, 0x40, 3, 3, 0, 0, 0, 0, 0},     // Shift, layer 4
-        {0x22, 0xF0, 1, 1, 9, 9, 0, 0, 0},     // Ripple, layer 15
-        {0x31, 0x40, 0x00, 0, 0, 0, 0, 0, 0},  // Add into layer 4
-        {0x36, 0x00, 0x40, 0, 0, 0, 0, 0, 0},  // Copy from layer 4
-        {0x36, 0x00, 0xF0, 0, 0, 0, 0, 0, 0},  // Copy from layer 15
-        {0x00, 0x00, 0, 0, 0, 0, 0, 0, 0},     // unknown opcodes
-        {0x37, 0x00, 0x10, 0, 0, 0, 0, 0, 0}, {0xFF, 0x00, 0, 0, 0, 0, 0, 0, 0},
-    };
-    TextureGenerator generator;
-    build(generator, program(kNoiseSteps));
-    const Layer before = generator.layer(0);
-    for (const auto& step : harmless) {
-        build(generator, program(noiseThen(step)));
-        EXPECT_TRUE(sameLayers(generator.layer(0), before))
-            << std::hex << int{step[0]} << " " << int{step[1]} << " " << int{step[2]};
-    }
-}
-
 TEST(TextureGenerator, EveryStepSetsItsSeedEvenWhenItDoesNothing) {
     TextureGenerator generator;
     build(generator, program({{0x01, 0x40, 0, 0, 0, 0, 0, 0, 77},     // bad layer, seed 77
@@ -382,27 +333,6 @@ TEST(TextureGenerator, EveryStepSetsItsSeedEvenWhenItDoesNothing) {
     const int32_t afterBuild = nextTextureRandom();
     seedTextureRandom(99);
     EXPECT_EQ(afterBuild, nextTextureRandom());
-}
-
-TEST(TextureGenerator, ProgramShorterThanItsStepCountStopsAfterTheLastWholeStep) {
-    TextureGenerator generator;
-    Bytes twoSteps =
-        program({{0x01, 0x00, 50, 0, 0, 0, 0, 0, 0}, {0x01, 0x01, 60, 0, 0, 0, 0, 0, 0}});
-    twoSteps[0] = 200;                                                 // claims 200 steps
-    twoSteps.insert(twoSteps.end(), {0x01, 0x02, 70, 0, 0, 0, 0, 0});  // 8 of 9 bytes
-    build(generator, twoSteps);
-    const Rgb pixel = onlyColour(generator);
-    EXPECT_EQ(pixel.r, 50);
-    EXPECT_EQ(pixel.g, 60);
-    EXPECT_EQ(pixel.b, 0);
-}
-
-TEST(TextureGenerator, ExtraBytesAfterTheLastStepAreIgnored) {
-    TextureGenerator generator;
-    Bytes oneStep = program({{0x01, 0x00, 50, 0, 0, 0, 0, 0, 0}});
-    oneStep.insert(oneStep.end(), {0x01, 0x01, 60, 0, 0, 0, 0, 0, 0});
-    build(generator, oneStep);
-    EXPECT_EQ(onlyColour(generator).g, 0);
 }
 
 TEST(GlowTexture, IsABlueCyanWhiteGlowWithBlackCorners) {

@@ -138,44 +138,34 @@ TEST(HackMessagePump, EventsBeforeTheWindowExistsChangeNothing) {
     EXPECT_EQ(resizes, 0);
 }
 
-// The shared loop over this pump: a tap whose press and release reach one drain (between two
-// slow frames, or during a pacing sleep) ends the run after one more frame.
-TEST(HackMessagePump, AnEscTapEndsTheSharedLoop) {
+// The shared loop over this pump, with the frames it draws.
+struct SharedLoop : PumpTest {
     EventLog log;
-    FakeEventSource source;
-    volatile std::sig_atomic_t stop = 0;
-    KeyTable keys;
-    HackMessagePump pump(source, stop, [](int32_t, int32_t) {});
-    Visibility visibility;
-    pump.attach(keys, visibility, 640, 480);
-    source.drains = {{}, {of(Kind::kEscapePressed), of(Kind::kEscapeReleased)}};
     FakeClock clock;
-    SecondsClock seconds(clock);
-    FakeAnimation animation(log);
-    FrameRenderer frames(seconds, animation);
-    FakeSurface surface(log);
-    runMainLoop(pump, keys, frames, surface, nullptr);
-    EXPECT_EQ(log, (EventLog{"frame", "swap", "frame", "swap"}));
+    SecondsClock seconds{clock};
+    FakeAnimation animation{log};
+    FrameRenderer frames{seconds, animation};
+
+    // The log as the loop left it, before the surface goes.
+    EventLog run(const Visibility* seenBy) {
+        FakeSurface surface(log, 0, seenBy);
+        runMainLoop(pump, keys, frames, surface, nullptr);
+        return log;
+    }
+};
+
+// A tap whose press and release reach one drain (between two slow frames, or during a pacing
+// sleep) ends the run after one more frame.
+TEST_F(SharedLoop, AnEscTapEndsTheSharedLoop) {
+    source.drains = {{}, {of(Kind::kEscapePressed), of(Kind::kEscapeReleased)}};
+    EXPECT_EQ(run(nullptr), (EventLog{"frame", "swap", "frame", "swap"}));
 }
 
 // A covered window waits for events instead of drawing, and draws again once uncovered.
-TEST(HackMessagePump, ACoveredWindowWaitsInTheSharedLoopUntilUncovered) {
-    EventLog log;
-    FakeEventSource source;
-    volatile std::sig_atomic_t stop = 0;
-    KeyTable keys;
-    Visibility visibility;
-    HackMessagePump pump(source, stop, [](int32_t, int32_t) {});
-    pump.attach(keys, visibility, 640, 480);
+TEST_F(SharedLoop, ACoveredWindowWaitsInTheSharedLoopUntilUncovered) {
     source.drains = {{of(Kind::kFullyCovered)}, {}, {of(Kind::kUncovered)}, {of(Kind::kQuitKey)}};
-    FakeClock clock;
-    SecondsClock seconds(clock);
-    FakeAnimation animation(log);
-    FrameRenderer frames(seconds, animation);
-    FakeSurface surface(log, 0, &visibility);
-    runMainLoop(pump, keys, frames, surface, nullptr);
+    EXPECT_EQ(run(&visibility), (EventLog{"frame", "swap", "frame", "swap"}));
     EXPECT_EQ(source.waits, 2);
-    EXPECT_EQ(log, (EventLog{"frame", "swap", "frame", "swap"}));
 }
 
 }  // namespace

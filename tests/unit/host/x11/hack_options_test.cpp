@@ -9,16 +9,6 @@ ParsedOptions parse(std::vector<std::string> arguments) {
     return parseHackOptions(arguments);
 }
 
-TEST(HackOptions, NoArgumentsDrawInAWindowOfItsOwnWithoutDelayOrReport) {
-    const ParsedOptions parsed = parse({});
-    ASSERT_TRUE(parsed.valid);
-    EXPECT_EQ(parsed.options.target, DrawTarget::kOwnWindow);
-    EXPECT_FALSE(parsed.options.reportFrameRate);
-    EXPECT_EQ(parsed.options.delayMicroseconds, 0);
-    EXPECT_FALSE(parsed.options.delayGiven);  // paced by the display's refresh
-    EXPECT_FALSE(parsed.options.showUsage);
-}
-
 struct AcceptedCase {
     std::vector<std::string> arguments;
     DrawTarget target;
@@ -39,11 +29,14 @@ TEST_P(AcceptedOptions, ChooseTargetPacingAndReport) {
     EXPECT_EQ(parsed.options.reportFrameRate, expected.reportFrameRate);
     EXPECT_EQ(parsed.options.delayMicroseconds, expected.delay);
     EXPECT_EQ(parsed.options.delayGiven, expected.delayGiven);
+    EXPECT_FALSE(parsed.options.showUsage);
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Forms, AcceptedOptions,
     ::testing::Values(
+        // No arguments: a window of its own, paced by the display's refresh, no report.
+        AcceptedCase{{}, DrawTarget::kOwnWindow, 0, false},
         AcceptedCase{{"--root"}, DrawTarget::kRootWindow, 0, false},
         AcceptedCase{{"-root"}, DrawTarget::kRootWindow, 0, false},
         AcceptedCase{{"--window-id", "4194311"}, DrawTarget::kGivenWindow, 4194311, false},
@@ -98,7 +91,7 @@ INSTANTIATE_TEST_SUITE_P(
         RejectedCase{{"--window-id", " 12"}, "' 12'"},
         RejectedCase{{"--window-id", "0x-1"}, "'0x-1'"}));
 
-TEST(ResolveAdoptedWindow, RootPrefersTheScreenSaversWindow) {
+TEST(ResolveAdoptedWindow, RootPrefersTheScreenSaversWindowAndRejectsABadOne) {
     HackOptions options;
     options.target = DrawTarget::kRootWindow;
     uint32_t window = 99;
@@ -107,13 +100,6 @@ TEST(ResolveAdoptedWindow, RootPrefersTheScreenSaversWindow) {
     EXPECT_EQ(window, 0x2a00003u);
     ASSERT_TRUE(resolveAdoptedWindow(options, nullptr, window, error));
     EXPECT_EQ(window, 0u);  // the root window
-}
-
-TEST(ResolveAdoptedWindow, ABadScreenSaverWindowIsAnError) {
-    HackOptions options;
-    options.target = DrawTarget::kRootWindow;
-    uint32_t window = 0;
-    std::string error;
     EXPECT_FALSE(resolveAdoptedWindow(options, "garbage", window, error));
     EXPECT_NE(error.find("XSCREENSAVER_WINDOW"), std::string::npos);
 }
