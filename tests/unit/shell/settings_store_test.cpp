@@ -46,6 +46,11 @@ class StoreTest : public ::testing::Test {
         return storeSettings(files, codec, kFolder, SettingsChoice{kind, repeat, file});
     }
     void load() { loadSettings(files, codec, kFolder, loaded); }
+    // Loads, and gives the kind and repeat number read.
+    std::pair<int, int> loadedChoice() {
+        load();
+        return {loaded.kind, loaded.repeat};
+    }
     // The temporary files and backups of ours left in either folder.
     std::vector<std::string> temporaries() const {
         std::vector<std::string> found;
@@ -120,9 +125,7 @@ TEST_F(StoreTest, ARepeatedOutcomeOfAReplaceKeepsTheSettings) {
         if (c.place == StorePlace::PerUser) {
             EXPECT_GE(files.pausedMs(), 900u) << c.label;
         }
-        load();
-        EXPECT_EQ(loaded.kind, 1) << c.label;
-        EXPECT_EQ(loaded.repeat, 4) << c.label;
+        EXPECT_EQ(loadedChoice(), std::make_pair(1, 4)) << c.label;
     }
 }
 
@@ -240,18 +243,14 @@ TEST_F(StoreTest, StoreBesideTheProgramRemovesAStalePerUserCopy) {
     files.files[kUserIni] = "[Section]\r\n" + kSjisKind + "= 1\r\n";
     EXPECT_EQ(store(0, 3, "").place, StorePlace::BesideProgram);
     EXPECT_FALSE(files.files.count(kUserIni));
-    load();
-    EXPECT_EQ(loaded.kind, 0);
-    EXPECT_EQ(loaded.repeat, 3);
+    EXPECT_EQ(loadedChoice(), std::make_pair(0, 3));
 
     // A copy that cannot be removed gets the same choice, so that loads still agree.
     files.files[kUserIni] = "[Section]\r\n" + kSjisKind + "= 1\r\n";
     files.folders.insert(kUserFolder);
     files.failRemove.insert(kUserIni);
     EXPECT_EQ(store(0, 5, "").place, StorePlace::PerUser);
-    load();
-    EXPECT_EQ(loaded.kind, 0);
-    EXPECT_EQ(loaded.repeat, 5);
+    EXPECT_EQ(loadedChoice(), std::make_pair(0, 5));
 }
 
 TEST_F(StoreTest, AFileLargerThanTheReadLimitIsKeptWholeOnStore) {
@@ -270,9 +269,7 @@ TEST_F(StoreTest, Utf16FileIsReadAsUtf16AndStaysUtf16) {
     const std::string text = "[Section]\r\n" + test::kUtf8Kind + "= 2\r\n" + test::kUtf8Repeat +
                              "= 3\r\n" + test::kUtf8File + "=" + path + "\r\n";
     files.files[kIni] = "\xFF\xFE" + codec.utf8ToUtf16le(text);
-    load();
-    EXPECT_EQ(loaded.kind, 2);
-    EXPECT_EQ(loaded.repeat, 3);
+    EXPECT_EQ(loadedChoice(), std::make_pair(2, 3));
     EXPECT_EQ(loaded.file, path);
 
     EXPECT_EQ(store(2, 7, path).place, StorePlace::BesideProgram);
@@ -283,9 +280,7 @@ TEST_F(StoreTest, Utf16FileIsReadAsUtf16AndStaysUtf16) {
     EXPECT_EQ(back.find(kSjisRepeat), std::string::npos) << "Shift-JIS bytes in a UTF-16 file";
     EXPECT_EQ(written.size() % 2, 0u);
     loaded = BgmSettings();
-    load();
-    EXPECT_EQ(loaded.kind, 2);
-    EXPECT_EQ(loaded.repeat, 7);
+    EXPECT_EQ(loadedChoice(), std::make_pair(2, 7));
     EXPECT_EQ(loaded.file, path);
 }
 
@@ -398,9 +393,7 @@ TEST_F(StoreTest, AKeptCopyPerUserIsReadWhileItsTargetIsMissing) {
     files.replaceScripts[kUserIni] = {{ReplaceAct::UnableToMove2}, ReplaceAct::Busy};
     EXPECT_EQ(store(1, 4, "").place, StorePlace::Nowhere);
     EXPECT_FALSE(files.files.count(kUserIni));
-    load();
-    EXPECT_EQ(loaded.kind, 1);
-    EXPECT_EQ(loaded.repeat, 4);
+    EXPECT_EQ(loadedChoice(), std::make_pair(1, 4));
 }
 
 TEST_F(StoreTest, AKeptCopyIsTheFileWhateverItsAgeUntilTheNextStoreFinishesItsMove) {
@@ -419,9 +412,7 @@ TEST_F(StoreTest, AKeptCopyIsTheFileWhateverItsAgeUntilTheNextStoreFinishesItsMo
     files.files.erase(kUserIni);
     files.userFolder = "";
     files.writtenAtMs[kTemporary] = files.nowMs - 2 * FakeFileSystem::kDayMs;
-    load();
-    EXPECT_EQ(loaded.kind, 1);
-    EXPECT_EQ(loaded.repeat, 4);
+    EXPECT_EQ(loadedChoice(), std::make_pair(1, 4));
     files.userFolder = kUserFolder;
 
     // The next store finishes the job: every section back in Velmora.ini, nothing left over.
