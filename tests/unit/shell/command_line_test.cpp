@@ -15,18 +15,13 @@ TEST(ArgumentText, DropsTheProgramNameQuotedOrNot) {
 }
 
 TEST(ModeLetter, IsTheUpperCasedSecondCharacter) {
-    struct Case {
-        const char* arguments;
-        char letter;
-    };
-    const Case cases[] = {
+    // In "ｰs" the first character takes several bytes.
+    const std::pair<const char*, char> cases[] = {
         {"/s", 'S'}, {"/S", 'S'}, {"-s", 'S'}, {"/p 1", 'P'}, {"/c:1234", 'C'}, {"/a", 'A'},
-        {"s", 0},    {"", 0},     {"/", 0},    {"/1", 0},     {"ｰs", 'S'},  // the first character
-                                                                            // may take several
-                                                                            // bytes
+        {"s", 0},    {"", 0},     {"/", 0},    {"/1", 0},     {"ｰs", 'S'},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(modeLetter(c.arguments), c.letter) << c.arguments;
+    for (const auto& [arguments, letter] : cases) {
+        EXPECT_EQ(modeLetter(arguments), letter) << arguments;
     }
 }
 
@@ -36,15 +31,23 @@ TEST(PreviewBoxHandle, IsTheNumberFromTheFourthCharacter) {
         std::int32_t handle;
     };
     const Case cases[] = {
-        {"/p 1234", 1234}, {"/p:1234", 1234},
-        {"/p", 0},         {"/p ", 0},
-        {"/p abc", 0},     {"/p 12ab", 12},
-        {"/p  77", 77},    {"/p 99999999999", 0},
-        {"/p -5", -5},     {"/p 2147483647", 2147483647},
+        {"/p 1234", 1234},
+        {"/p:1234", 1234},
+        {"/p", 0},
+        {"/p ", 0},
+        {"/p abc", 0},
+        {"/p 12ab", 12},
+        {"/p  77", 77},
+        {"/p 99999999999", 0},
+        {"/p -5", -5},
+        {"/p 2147483647", 2147483647},
         // Written unsigned by the system: the high half wraps to the same 32 bits.
-        {"/p 2147483648", -2147483647 - 1}, {"/p:4294967295", -1},
-        {"/p 3000000000", -1294967296},     {"/p 4294967296", 0},
-        {"/p 4294967297", 0},               {"/p -2147483649", 0},
+        {"/p 2147483648", -2147483647 - 1},
+        {"/p:4294967295", -1},
+        {"/p 3000000000", -1294967296},
+        {"/p 4294967296", 0},
+        {"/p 4294967297", 0},
+        {"/p -2147483649", 0},
     };
     for (const Case& c : cases) {
         EXPECT_EQ(previewBoxHandle(c.arguments), c.handle) << c.arguments;

@@ -73,14 +73,12 @@ TEST(WriteProfileValue, ReplacesAKeyInPlaceAndKeepsEverythingElse) {
                   "=-1\r\ny=2\r\n\r\n[Last]\r\n");
 }
 
-TEST(WriteProfileValue, AddsANewKeyAfterTheLastLineOfItsSection) {
+// A new key after the last line of its section; a missing section at the end.
+TEST(WriteProfileValue, AddsANewKeyAfterItsSectionOrANewSectionAtTheEnd) {
     EXPECT_EQ(writeProfileValue("[Section]\r\na=1\r\n\r\n[Other]\r\n", "Section", "b", "2"),
               "[Section]\r\na=1\r\nb=2\r\n\r\n[Other]\r\n");
     EXPECT_EQ(writeProfileValue("[Section]\r\na=1", "Section", "b", "2"),
               "[Section]\r\na=1\r\nb=2\r\n");
-}
-
-TEST(WriteProfileValue, AddsAMissingSectionAtTheEnd) {
     EXPECT_EQ(writeProfileValue("[Other]\r\nx=1", "Section", "k", "v"),
               "[Other]\r\nx=1\r\n[Section]\r\nk=v\r\n");
 }

@@ -51,16 +51,13 @@ TEST_F(LoadSettingsTest, ReadsTheDialogsValues) {
 }
 
 TEST_F(LoadSettingsTest, NumbersAreRoundedDownAndBadOnesGiveZero) {
-    struct Case {
-        const char* text;
-        std::int16_t value;
-    };
-    const Case cases[] = {{"abc", 0}, {"2.9", 2},   {"-0.5", -1},       {"", 0},
-                          {"-1", -1}, {"40000", 0}, {"-32768", -32768}, {"1e2", 100}};
-    for (const Case& c : cases) {
-        writeValues("1", c.text, "");
+    const std::pair<const char*, std::int16_t> cases[] = {
+        {"abc", 0}, {"2.9", 2},   {"-0.5", -1},       {"", 0},
+        {"-1", -1}, {"40000", 0}, {"-32768", -32768}, {"1e2", 100}};
+    for (const auto& [text, value] : cases) {
+        writeValues("1", text, "");
         load();
-        EXPECT_EQ(settings.repeat, c.value) << c.text;
+        EXPECT_EQ(settings.repeat, value) << text;
         EXPECT_EQ(settings.kind, 1);
     }
 }
