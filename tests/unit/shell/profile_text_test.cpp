@@ -17,7 +17,13 @@ using test::kSjisRepeat;
 const std::string kPlatformFile = "[Section]\r\n" + kSjisKind + "= 2\r\n" + kSjisRepeat +
                                   "= 0\r\n" + kSjisFile + "=C:\\Music\\a.mp3\r\n";
 
-TEST(ReadProfileValue, ReadsAFileAsThePlatformWritesIt) {
+// Into an empty file, and back.
+TEST(ProfileText, WritesAndReadsAFileAsThePlatformDoes) {
+    std::string text;
+    text = writeProfileValue(text, "Section", kSjisKind, " 2");
+    text = writeProfileValue(text, "Section", kSjisRepeat, " 0");
+    text = writeProfileValue(text, "Section", kSjisFile, "C:\\Music\\a.mp3");
+    EXPECT_EQ(text, kPlatformFile);
     EXPECT_EQ(readProfileValue(kPlatformFile, "Section", kSjisKind), "2");
     EXPECT_EQ(readProfileValue(kPlatformFile, "Section", kSjisRepeat), "0");
     EXPECT_EQ(readProfileValue(kPlatformFile, "Section", kSjisFile), "C:\\Music\\a.mp3");
@@ -55,14 +61,6 @@ TEST(ReadProfileValue, SurvivesBinaryGarbage) {
     EXPECT_EQ(readProfileValue(garbage, "Section", kSjisKind), "");
     EXPECT_EQ(readProfileValue(garbage + "\n[Section]\n" + kSjisKind + "=1", "Section", kSjisKind),
               "1");
-}
-
-TEST(WriteProfileValue, WritesWhatThePlatformWritesIntoAnEmptyFile) {
-    std::string text;
-    text = writeProfileValue(text, "Section", kSjisKind, " 2");
-    text = writeProfileValue(text, "Section", kSjisRepeat, " 0");
-    text = writeProfileValue(text, "Section", kSjisFile, "C:\\Music\\a.mp3");
-    EXPECT_EQ(text, kPlatformFile);
 }
 
 TEST(WriteProfileValue, ReplacesAKeyInPlaceAndKeepsEverythingElse) {
