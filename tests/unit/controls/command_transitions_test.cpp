@@ -168,9 +168,7 @@ INSTANTIATE_TEST_SUITE_P(Command, TransitionTable, ::testing::ValuesIn(kRows),
                          [](const auto& info) { return std::string(info.param.name); });
 
 TEST(CommandTransitions, InitializeSetsNormalAndStartsTheHoverTimer) {
-    Fixture f;
-    EXPECT_EQ(f.button.buttonState(), kStateBeforeInitialize);
-    EXPECT_EQ(f.surface.timerInterval, 0u);
+    Fixture f;  // before: see BeforeInitializeHoveringChangesNothing
     f.button.Initialize();
     EXPECT_EQ(f.button.buttonState(), kStateNormal);
     EXPECT_EQ(f.surface.timerInterval, kHoverTimerMilliseconds);

@@ -237,6 +237,17 @@ TEST_F(StoreTest, BothPlacesFailingIsReportedWithTheirReasonsAndChangesNothing) 
     EXPECT_EQ(alone.place, StorePlace::Nowhere);
     EXPECT_EQ(unwritten(alone), (Named{{kIni, FakeFileSystem::kDiskFull}}));
     expectNothingChanged({});
+
+    // Written beside the program, but a per-user copy that can be neither removed nor
+    // rewritten: only that file is named.
+    files = FakeFileSystem();
+    files.folders.insert(kUserFolder);
+    files.files[kUserIni] = "[Section]\r\n";
+    files.failRemove.insert(kUserIni);
+    files.failReplace.insert(kUserIni);
+    const StoreResult stale = store(1, 4, "");
+    EXPECT_EQ(stale.place, StorePlace::Nowhere);
+    EXPECT_EQ(unwritten(stale), (Named{{kUserIni, FakeFileSystem::kBroken}}));
 }
 
 TEST_F(StoreTest, StoreBesideTheProgramRemovesAStalePerUserCopy) {
@@ -489,16 +500,6 @@ TEST_F(StoreTest, AReplaceThatMovedTheTargetLeavesNoOldFileBehind) {
         inFolder.push_back(path);
     }
     EXPECT_EQ(inFolder, std::vector<std::string>{kIni});
-}
-
-TEST_F(StoreTest, OnlyTheFileThatWasNotWrittenIsNamed) {
-    files.folders.insert(kUserFolder);
-    files.files[kUserIni] = "[Section]\r\n";
-    files.failRemove.insert(kUserIni);
-    files.failReplace.insert(kUserIni);
-    const StoreResult result = store(1, 4, "");
-    EXPECT_EQ(result.place, StorePlace::Nowhere);
-    EXPECT_EQ(unwritten(result), (Named{{kUserIni, FakeFileSystem::kBroken}}));
 }
 
 // Every pair of faults: the first at each file call of a store, the second at each later
