@@ -185,21 +185,17 @@ TEST(CommandProperties, FreshInstanceKeepsBlackCaptionUntilItsFirstRun) {
     EXPECT_EQ(surface.captionColour, 0u);
 }
 
-TEST(CommandProperties, WritingEnabledReportsAndRepaints) {
+TEST(CommandProperties, WritingEnabledRepaintsAndEnabledCaptionAndFontReport) {
     Loaded loaded;
     loaded.button.setEnabled(false);
     EXPECT_EQ(loaded.surface.changed, std::vector<std::string>{"Enabled"});
     EXPECT_EQ(loaded.surface.paints, (std::vector<RecordedPaint>{{Skin::Disable, false}}));
     EXPECT_FALSE(loaded.button.Enabled());
-}
-
-TEST(CommandProperties, CaptionAndFontWritesReport) {
-    Loaded loaded;
     loaded.button.setCaption("...");
     loaded.button.setFont(ambientFont());
     EXPECT_EQ(loaded.surface.captionText, "...");
     EXPECT_EQ(loaded.surface.captionFont, ambientFont());
-    EXPECT_EQ(loaded.surface.changed, (std::vector<std::string>{"Caption", "Font"}));
+    EXPECT_EQ(loaded.surface.changed, (std::vector<std::string>{"Enabled", "Caption", "Font"}));
 }
 
 }  // namespace

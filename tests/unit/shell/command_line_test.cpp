@@ -15,18 +15,13 @@ TEST(ArgumentText, DropsTheProgramNameQuotedOrNot) {
 }
 
 TEST(ModeLetter, IsTheUpperCasedSecondCharacter) {
-    struct Case {
-        const char* arguments;
-        char letter;
-    };
-    const Case cases[] = {
+    // In "ｰs" the first character takes several bytes.
+    const std::pair<const char*, char> cases[] = {
         {"/s", 'S'}, {"/S", 'S'}, {"-s", 'S'}, {"/p 1", 'P'}, {"/c:1234", 'C'}, {"/a", 'A'},
-        {"s", 0},    {"", 0},     {"/", 0},    {"/1", 0},     {"ｰs", 'S'},  // the first character
-                                                                            // may take several
-                                                                            // bytes
+        {"s", 0},    {"", 0},     {"/", 0},    {"/1", 0},     {"ｰs", 'S'},
     };
-    for (const Case& c : cases) {
-        EXPECT_EQ(modeLetter(c.arguments), c.letter) << c.arguments;
+    for (const auto& [arguments, letter] : cases) {
+        EXPECT_EQ(modeLetter(arguments), letter) << arguments;
     }
 }
 

@@ -64,7 +64,6 @@ class FakeFileSystem : public FileSystem {
     std::set<std::string> folders;             // folders that exist
     std::set<std::string> deniedFolders;       // folders that refuse new files
     std::set<std::string> failWrite;           // a write stops after half the bytes (disk full)
-    std::set<std::string> failFlush;           // the bytes are written, the flush fails
     std::set<std::string> failReplace;         // targets that cannot be replaced (disk error)
     std::set<std::string> failRemove;
     // Replaces into a target act these out in turn, then `then` for good; a move onto a
@@ -82,7 +81,6 @@ class FakeFileSystem : public FileSystem {
     std::uint32_t pid = 4242;
     std::uint64_t nowMs = 10ull * 24 * 3600 * 1000;  // ten days after the clock's origin
     std::vector<unsigned> pauses;
-    std::vector<std::string> replaced;  // sources installed, in order
     // Runs once half way through the next write (another store, for instance); meanwhile
     // the file being written is open without sharing, as a writer holds it.
     std::function<void()> duringWrite;
@@ -156,7 +154,7 @@ class FakeFileSystem : public FileSystem {
         } else {
             files[path] = std::string(bytes);
         }
-        return failFlush.count(path) ? FileOutcome{FileFault::Other, kDiskFull} : FileOutcome{};
+        return {};
     }
     FileOutcome replaceFile(const std::string& source, const std::string& target,
                             const std::string& backup) override {
@@ -290,7 +288,6 @@ class FakeFileSystem : public FileSystem {
             moveFile(target, backup);
         }
         moveFile(source, target);
-        replaced.push_back(source);
         return {};
     }
     void moveFile(const std::string& from, const std::string& to) {
@@ -466,7 +463,6 @@ struct FakeProgramState {
     bool answers = true;            // its window answers messages
     bool endsOnClose = true;        // after a close request it ends, as soon as it is waited for
     bool closing = false;
-    bool errorBox = false;          // shows its "ERROR" box
 };
 
 class FakeProcess : public ChildProcess {
@@ -483,7 +479,7 @@ class FakeProcess : public ChildProcess {
         log_.push_back("ask " + std::to_string(timeoutMs));
         return state_->answers;
     }
-    bool showsErrorBox() override { return state_->errorBox; }
+    bool showsErrorBox() override { return false; }
     bool closeWindow(const std::string& title) override {
         log_.push_back("close " + title);
         if (state_->windows.count(title) == 0) {

@@ -17,7 +17,13 @@ using test::kSjisRepeat;
 const std::string kPlatformFile = "[Section]\r\n" + kSjisKind + "= 2\r\n" + kSjisRepeat +
                                   "= 0\r\n" + kSjisFile + "=C:\\Music\\a.mp3\r\n";
 
-TEST(ReadProfileValue, ReadsAFileAsThePlatformWritesIt) {
+// Into an empty file, and back.
+TEST(ProfileText, WritesAndReadsAFileAsThePlatformDoes) {
+    std::string text;
+    text = writeProfileValue(text, "Section", kSjisKind, " 2");
+    text = writeProfileValue(text, "Section", kSjisRepeat, " 0");
+    text = writeProfileValue(text, "Section", kSjisFile, "C:\\Music\\a.mp3");
+    EXPECT_EQ(text, kPlatformFile);
     EXPECT_EQ(readProfileValue(kPlatformFile, "Section", kSjisKind), "2");
     EXPECT_EQ(readProfileValue(kPlatformFile, "Section", kSjisRepeat), "0");
     EXPECT_EQ(readProfileValue(kPlatformFile, "Section", kSjisFile), "C:\\Music\\a.mp3");
@@ -57,14 +63,6 @@ TEST(ReadProfileValue, SurvivesBinaryGarbage) {
               "1");
 }
 
-TEST(WriteProfileValue, WritesWhatThePlatformWritesIntoAnEmptyFile) {
-    std::string text;
-    text = writeProfileValue(text, "Section", kSjisKind, " 2");
-    text = writeProfileValue(text, "Section", kSjisRepeat, " 0");
-    text = writeProfileValue(text, "Section", kSjisFile, "C:\\Music\\a.mp3");
-    EXPECT_EQ(text, kPlatformFile);
-}
-
 TEST(WriteProfileValue, ReplacesAKeyInPlaceAndKeepsEverythingElse) {
     const std::string text = "; mine\r\n[Other]\r\nx=1\r\n\r\n[section]\r\n" + kSjisKind +
                              "=1\r\n" + "y=2\r\n\r\n[Last]\r\n";
@@ -73,14 +71,12 @@ TEST(WriteProfileValue, ReplacesAKeyInPlaceAndKeepsEverythingElse) {
                   "=-1\r\ny=2\r\n\r\n[Last]\r\n");
 }
 
-TEST(WriteProfileValue, AddsANewKeyAfterTheLastLineOfItsSection) {
+// A new key after the last line of its section; a missing section at the end.
+TEST(WriteProfileValue, AddsANewKeyAfterItsSectionOrANewSectionAtTheEnd) {
     EXPECT_EQ(writeProfileValue("[Section]\r\na=1\r\n\r\n[Other]\r\n", "Section", "b", "2"),
               "[Section]\r\na=1\r\nb=2\r\n\r\n[Other]\r\n");
     EXPECT_EQ(writeProfileValue("[Section]\r\na=1", "Section", "b", "2"),
               "[Section]\r\na=1\r\nb=2\r\n");
-}
-
-TEST(WriteProfileValue, AddsAMissingSectionAtTheEnd) {
     EXPECT_EQ(writeProfileValue("[Other]\r\nx=1", "Section", "k", "v"),
               "[Other]\r\nx=1\r\n[Section]\r\nk=v\r\n");
 }

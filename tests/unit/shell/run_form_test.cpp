@@ -39,6 +39,12 @@ class RunFormTest : public ::testing::Test {
         log.clear();
         mci.calls.clear();
     }
+    // The cursor hidden as Main hid it, the run loaded, and the renderer's window there.
+    void loadWithWindow() {
+        cursorState = cursor.showCursor(false);
+        load();
+        launcher.program->windows.insert("VelmoraVC");
+    }
     // Timer3 ticks, 500 ms apart, until the program ends or the count is reached; the
     // ticks taken.
     int watch(int ticks) {
@@ -195,12 +201,6 @@ TEST_F(RunFormTest, SlowRendererKeepsTheRunAliveWhileItsProcessRuns) {
     EXPECT_TRUE(program.ended);
 }
 
-TEST_F(RunFormTest, RendererThatNeverShowsAWindowEndsTheRunAfter30Seconds) {
-    load();
-    EXPECT_EQ(watch(100), kRendererStartChecks);
-    EXPECT_TRUE(program.ended);
-}
-
 TEST_F(RunFormTest, RendererProcessThatEndedEndsTheRunAtTheNextCheck) {
     load();
     watch(3);
@@ -224,9 +224,7 @@ TEST_F(RunFormTest, WatchLooksForTheRendererTitleEveryTick) {
 }
 
 TEST_F(RunFormTest, UnloadAsksItsOwnRendererToCloseFirstAndLetsItEndByItself) {
-    cursorState = cursor.showCursor(false);  // as Main hid it
-    load();
-    launcher.program->windows.insert("VelmoraVC");
+    loadWithWindow();
     watch(2);
     log.clear();
     form.queryUnload();  // closed from outside, the session ending: any reason
@@ -235,9 +233,7 @@ TEST_F(RunFormTest, UnloadAsksItsOwnRendererToCloseFirstAndLetsItEndByItself) {
 }
 
 TEST_F(RunFormTest, RendererThatIgnoresTheCloseRequestIsEndedAndTheDisplayRestored) {
-    cursorState = cursor.showCursor(false);  // as Main hid it
-    load();
-    launcher.program->windows.insert("VelmoraVC");
+    loadWithWindow();
     launcher.program->endsOnClose = false;
     watch(2);
     log.clear();
@@ -249,9 +245,7 @@ TEST_F(RunFormTest, RendererThatIgnoresTheCloseRequestIsEndedAndTheDisplayRestor
 // Nothing but the front-end is left to give back a mode that a crashed or failed renderer
 // switched to.
 TEST_F(RunFormTest, RendererThatCrashedMidRunHasTheDisplayRestored) {
-    cursorState = cursor.showCursor(false);  // as Main hid it
-    load();
-    launcher.program->windows.insert("VelmoraVC");
+    loadWithWindow();
     watch(2);
     launcher.program->windows.clear();
     launcher.program->ended = true;
@@ -278,19 +272,19 @@ TEST_F(RunFormTest, RendererThatFailedToStartHasTheDisplayRestoredAndOneThatEnde
     }
 }
 
-TEST_F(RunFormTest, RendererWithoutAWindowAtTheStartLimitIsEndedWithoutWaiting) {
+// 30 s without a window: the renderer is ended without waiting.
+TEST_F(RunFormTest, RendererThatNeverShowsAWindowIsEndedAtTheStartLimit) {
     cursorState = cursor.showCursor(false);  // as Main hid it
     load();
-    watch(100);
+    EXPECT_EQ(watch(100), kRendererStartChecks);
+    EXPECT_TRUE(program.ended);
     const EventLog tail(log.end() - 5, log.end());
     EXPECT_EQ(tail,
               (EventLog{"close VelmoraVC", "cursor show", "terminate", "registry mode", "end"}));
 }
 
 TEST_F(RunFormTest, RendererSilentFor5SecondsIsEndedWithTheRun) {
-    cursorState = cursor.showCursor(false);  // as Main hid it
-    load();
-    launcher.program->windows.insert("VelmoraVC");
+    loadWithWindow();
     watch(4);
     launcher.program->answers = false;
     // Each silent check, 500 ms apart: the tenth is 5 s after the last answer.

@@ -46,6 +46,11 @@ class StoreTest : public ::testing::Test {
         return storeSettings(files, codec, kFolder, SettingsChoice{kind, repeat, file});
     }
     void load() { loadSettings(files, codec, kFolder, loaded); }
+    // Loads, and gives the kind and repeat number read.
+    std::pair<int, int> loadedChoice() {
+        load();
+        return {loaded.kind, loaded.repeat};
+    }
     // The temporary files and backups of ours left in either folder.
     std::vector<std::string> temporaries() const {
         std::vector<std::string> found;
@@ -120,9 +125,7 @@ TEST_F(StoreTest, ARepeatedOutcomeOfAReplaceKeepsTheSettings) {
         if (c.place == StorePlace::PerUser) {
             EXPECT_GE(files.pausedMs(), 900u) << c.label;
         }
-        load();
-        EXPECT_EQ(loaded.kind, 1) << c.label;
-        EXPECT_EQ(loaded.repeat, 4) << c.label;
+        EXPECT_EQ(loadedChoice(), std::make_pair(1, 4)) << c.label;
     }
 }
 
@@ -234,24 +237,31 @@ TEST_F(StoreTest, BothPlacesFailingIsReportedWithTheirReasonsAndChangesNothing) 
     EXPECT_EQ(alone.place, StorePlace::Nowhere);
     EXPECT_EQ(unwritten(alone), (Named{{kIni, FakeFileSystem::kDiskFull}}));
     expectNothingChanged({});
+
+    // Written beside the program, but a per-user copy that can be neither removed nor
+    // rewritten: only that file is named.
+    files = FakeFileSystem();
+    files.folders.insert(kUserFolder);
+    files.files[kUserIni] = "[Section]\r\n";
+    files.failRemove.insert(kUserIni);
+    files.failReplace.insert(kUserIni);
+    const StoreResult stale = store(1, 4, "");
+    EXPECT_EQ(stale.place, StorePlace::Nowhere);
+    EXPECT_EQ(unwritten(stale), (Named{{kUserIni, FakeFileSystem::kBroken}}));
 }
 
 TEST_F(StoreTest, StoreBesideTheProgramRemovesAStalePerUserCopy) {
     files.files[kUserIni] = "[Section]\r\n" + kSjisKind + "= 1\r\n";
     EXPECT_EQ(store(0, 3, "").place, StorePlace::BesideProgram);
     EXPECT_FALSE(files.files.count(kUserIni));
-    load();
-    EXPECT_EQ(loaded.kind, 0);
-    EXPECT_EQ(loaded.repeat, 3);
+    EXPECT_EQ(loadedChoice(), std::make_pair(0, 3));
 
     // A copy that cannot be removed gets the same choice, so that loads still agree.
     files.files[kUserIni] = "[Section]\r\n" + kSjisKind + "= 1\r\n";
     files.folders.insert(kUserFolder);
     files.failRemove.insert(kUserIni);
     EXPECT_EQ(store(0, 5, "").place, StorePlace::PerUser);
-    load();
-    EXPECT_EQ(loaded.kind, 0);
-    EXPECT_EQ(loaded.repeat, 5);
+    EXPECT_EQ(loadedChoice(), std::make_pair(0, 5));
 }
 
 TEST_F(StoreTest, AFileLargerThanTheReadLimitIsKeptWholeOnStore) {
@@ -270,9 +280,7 @@ TEST_F(StoreTest, Utf16FileIsReadAsUtf16AndStaysUtf16) {
     const std::string text = "[Section]\r\n" + test::kUtf8Kind + "= 2\r\n" + test::kUtf8Repeat +
                              "= 3\r\n" + test::kUtf8File + "=" + path + "\r\n";
     files.files[kIni] = "\xFF\xFE" + codec.utf8ToUtf16le(text);
-    load();
-    EXPECT_EQ(loaded.kind, 2);
-    EXPECT_EQ(loaded.repeat, 3);
+    EXPECT_EQ(loadedChoice(), std::make_pair(2, 3));
     EXPECT_EQ(loaded.file, path);
 
     EXPECT_EQ(store(2, 7, path).place, StorePlace::BesideProgram);
@@ -283,9 +291,7 @@ TEST_F(StoreTest, Utf16FileIsReadAsUtf16AndStaysUtf16) {
     EXPECT_EQ(back.find(kSjisRepeat), std::string::npos) << "Shift-JIS bytes in a UTF-16 file";
     EXPECT_EQ(written.size() % 2, 0u);
     loaded = BgmSettings();
-    load();
-    EXPECT_EQ(loaded.kind, 2);
-    EXPECT_EQ(loaded.repeat, 7);
+    EXPECT_EQ(loadedChoice(), std::make_pair(2, 7));
     EXPECT_EQ(loaded.file, path);
 }
 
@@ -398,9 +404,7 @@ TEST_F(StoreTest, AKeptCopyPerUserIsReadWhileItsTargetIsMissing) {
     files.replaceScripts[kUserIni] = {{ReplaceAct::UnableToMove2}, ReplaceAct::Busy};
     EXPECT_EQ(store(1, 4, "").place, StorePlace::Nowhere);
     EXPECT_FALSE(files.files.count(kUserIni));
-    load();
-    EXPECT_EQ(loaded.kind, 1);
-    EXPECT_EQ(loaded.repeat, 4);
+    EXPECT_EQ(loadedChoice(), std::make_pair(1, 4));
 }
 
 TEST_F(StoreTest, AKeptCopyIsTheFileWhateverItsAgeUntilTheNextStoreFinishesItsMove) {
@@ -419,9 +423,7 @@ TEST_F(StoreTest, AKeptCopyIsTheFileWhateverItsAgeUntilTheNextStoreFinishesItsMo
     files.files.erase(kUserIni);
     files.userFolder = "";
     files.writtenAtMs[kTemporary] = files.nowMs - 2 * FakeFileSystem::kDayMs;
-    load();
-    EXPECT_EQ(loaded.kind, 1);
-    EXPECT_EQ(loaded.repeat, 4);
+    EXPECT_EQ(loadedChoice(), std::make_pair(1, 4));
     files.userFolder = kUserFolder;
 
     // The next store finishes the job: every section back in Velmora.ini, nothing left over.
@@ -498,16 +500,6 @@ TEST_F(StoreTest, AReplaceThatMovedTheTargetLeavesNoOldFileBehind) {
         inFolder.push_back(path);
     }
     EXPECT_EQ(inFolder, std::vector<std::string>{kIni});
-}
-
-TEST_F(StoreTest, OnlyTheFileThatWasNotWrittenIsNamed) {
-    files.folders.insert(kUserFolder);
-    files.files[kUserIni] = "[Section]\r\n";
-    files.failRemove.insert(kUserIni);
-    files.failReplace.insert(kUserIni);
-    const StoreResult result = store(1, 4, "");
-    EXPECT_EQ(result.place, StorePlace::Nowhere);
-    EXPECT_EQ(unwritten(result), (Named{{kUserIni, FakeFileSystem::kBroken}}));
 }
 
 // Every pair of faults: the first at each file call of a store, the second at each later

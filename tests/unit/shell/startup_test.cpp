@@ -30,9 +30,9 @@ class StartupTest : public ::testing::Test {
         log.clear();
         return runStartup(arguments, kFolder, services, state);
     }
-    EventLog after(std::initializer_list<std::string> steps) {
+    EventLog after(const EventLog& steps) {
         EventLog expected(std::begin(kGuard), std::end(kGuard));
-        expected.insert(expected.end(), steps);
+        expected.insert(expected.end(), steps.begin(), steps.end());
         return expected;
     }
 };
@@ -58,9 +58,7 @@ TEST_F(StartupTest, SwitchTable) {
     };
     for (const Case& c : cases) {
         EXPECT_EQ(start(c.arguments), c.result) << c.arguments;
-        EventLog expected(std::begin(kGuard), std::end(kGuard));
-        expected.insert(expected.end(), c.steps.begin(), c.steps.end());
-        EXPECT_EQ(log, expected) << c.arguments;
+        EXPECT_EQ(log, after(c.steps)) << c.arguments;
     }
 }
 
