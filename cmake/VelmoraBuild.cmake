@@ -45,6 +45,10 @@ function(velmora_add_gtest_folder name folder)
     endif()
     add_executable(${name} ${sources})
     target_link_libraries(${name} PRIVATE ${ARG_LIBRARIES} GTest::gtest GTest::gtest_main)
+    if(CMAKE_CROSSCOMPILING)
+        # The mark by which the Wine runner tells a program that started from one that never did.
+        target_sources(${name} PRIVATE ${PROJECT_SOURCE_DIR}/tests/googletest/started_mark.cpp)
+    endif()
     # Test names without parameter values: those are bytes (padding and pointers included)
     # that change from build to build.
     if(CMAKE_CROSSCOMPILING)

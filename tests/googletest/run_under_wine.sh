@@ -40,21 +40,25 @@ fi
 # line ends (CR LF) come back as the Linux ones GoogleTest's test discovery reads.
 out=$(mktemp)
 err=$(mktemp)
-trap 'rm -f "$out" "$err"' EXIT
+started="$out.started"
+trap 'rm -f "$out" "$err" "$started"' EXIT
 trap 'exit 143' HUP INT TERM
-# A test program that ran prints GoogleTest's lines whatever its result, and one that
-# crashed writes at least Wine's report of it to stderr. Only one that wrote nothing at all,
-# on either stream, provably never started (Wine could not start it, as when a lingering
-# wineserver goes away at that moment): it alone is started again, at most twice, saying so.
-# A program that started is never run again, whatever its end.
+# Each test program leaves a mark as the first thing it does, before any static initialiser
+# of its own (tests/googletest/started_mark.cpp), on drive Z:, which is the Linux root. Only
+# a program that left no mark and wrote nothing at all, on either stream, provably never
+# started (Wine could not start it, as when a lingering wineserver goes away at that moment):
+# it alone is started again, at most twice, saying so. A program that started is never run
+# again, whatever its end, a silent crash included.
+export VELMORA_STARTED_MARK="Z:$(printf '%s' "$started" | tr / '\\')"
 for attempt in 1 2 3; do
     status=0
+    rm -f "$started"
     "$wine" "$@" >"$out" 2>"$err" </dev/null || status=$?
-    if [ "$status" -eq 0 ] || [ -s "$out" ] || [ -s "$err" ]; then
+    if [ "$status" -eq 0 ] || [ -e "$started" ] || [ -s "$out" ] || [ -s "$err" ]; then
         break
     fi
-    echo "run_under_wine: $1 never started (exit $status, nothing on stdout or stderr);" \
-        "attempt $attempt of 3" >&2
+    echo "run_under_wine: $1 never started (exit $status, no mark, nothing on stdout or" \
+        "stderr); attempt $attempt of 3" >&2
 done
 tr -d '\r' <"$out"
 tr -d '\r' <"$err" >&2
