@@ -35,7 +35,7 @@ class SceneFrames : public ::testing::Test {
     void TearDown() override { animation_.releaseAnimation(); }
 
     std::vector<uint8_t> frameAt(double t) {
-        animation_.drawFrame(t);
+        animation_.drawFrame(t, {});
         glFinish();
         return context_.readPixelsTopDown();
     }
@@ -174,7 +174,7 @@ TEST(AnimationRelease, LeavesNoTextureBufferOrDisplayListBehind) {
     const std::array<int, 3> before = liveObjects();
     VelmoraAnimation animation;
     animation.initAnimation();
-    animation.drawFrame(1.0);
+    animation.drawFrame(1.0, {});
     glFinish();
     EXPECT_GT(liveObjects()[0], before[0]) << "no glow texture was made";
     animation.releaseAnimation();
