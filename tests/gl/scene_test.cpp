@@ -224,13 +224,13 @@ TEST(MonitorFrames, EachMonitorShowsTheOneViewportFrameOfItsPlace) {
     };
     EXPECT_EQ(differing(mainAlone, main), 0u) << "bytes of the main monitor";
     EXPECT_EQ(differing(otherAlone, other), 0u) << "bytes of the other monitor";
-    EXPECT_GE(blockLight(both, kOtherWidth + kWidth * 7 / 16, kHeight * 7 / 16, kWidth / 8,
-                         kHeight / 8, kWindowWidth).peak, 200)
-        << "no ball on the main monitor";
-    EXPECT_GE(blockLight(both, kOtherWidth * 7 / 16, kWindowHeight * 7 / 16, kOtherWidth / 8,
-                         kWindowHeight / 8, kWindowWidth).peak, 200)
-        << "no ball on the other monitor";
-    EXPECT_EQ(blockLight(both, kOtherWidth, kHeight, kWidth, kWindowHeight - kHeight,
-                         kWindowWidth).peak, 0)
-        << "the strip no monitor shows";
+    const BlockLight mainCentre = blockLight(both, kOtherWidth + kWidth * 7 / 16, kHeight * 7 / 16,
+                                             kWidth / 8, kHeight / 8, kWindowWidth);
+    EXPECT_GE(mainCentre.peak, 200) << "no ball on the main monitor";
+    const BlockLight otherCentre = blockLight(both, kOtherWidth * 7 / 16, kWindowHeight * 7 / 16,
+                                              kOtherWidth / 8, kWindowHeight / 8, kWindowWidth);
+    EXPECT_GE(otherCentre.peak, 200) << "no ball on the other monitor";
+    const BlockLight strip =
+        blockLight(both, kOtherWidth, kHeight, kWidth, kWindowHeight - kHeight, kWindowWidth);
+    EXPECT_EQ(strip.peak, 0) << "the strip no monitor shows";
 }

@@ -24,29 +24,42 @@ TEST(CoverLayout, OneViewportPerMonitorWithThePrimaryFirst) {
         std::vector<ViewportRect> viewports;
     };
     const Case cases[] = {
-        {"one monitor at its own mode", {monitor(0, 0, 1920, 1080, true)},
-         {0, 0, 1920, 1080}, {{0, 0, 1920, 1080}}},
-        {"one monitor at the granted mode", {monitor(0, 0, 1024, 768, true)},
-         {0, 0, 1024, 768}, {{0, 0, 1024, 768}}},
-        {"side by side", {monitor(0, 0, 1920, 1080, true), monitor(1920, 0, 1920, 1080)},
-         {0, 0, 3840, 1080}, {{0, 0, 1920, 1080}, {1920, 0, 1920, 1080}}},
+        {"one monitor at its own mode",
+         {monitor(0, 0, 1920, 1080, true)},
+         {0, 0, 1920, 1080},
+         {{0, 0, 1920, 1080}}},
+        {"one monitor at the granted mode",
+         {monitor(0, 0, 1024, 768, true)},
+         {0, 0, 1024, 768},
+         {{0, 0, 1024, 768}}},
+        {"side by side",
+         {monitor(0, 0, 1920, 1080, true), monitor(1920, 0, 1920, 1080)},
+         {0, 0, 3840, 1080},
+         {{0, 0, 1920, 1080}, {1920, 0, 1920, 1080}}},
         // Listed first and at negative x: the primary is still found and still comes first.
-        {"negative x", {monitor(-1280, 0, 1280, 1024), monitor(0, 0, 1920, 1080, true)},
-         {-1280, 0, 1920, 1080}, {{1280, 0, 1920, 1080}, {0, 56, 1280, 1024}}},
+        {"negative x",
+         {monitor(-1280, 0, 1280, 1024), monitor(0, 0, 1920, 1080, true)},
+         {-1280, 0, 1920, 1080},
+         {{1280, 0, 1920, 1080}, {0, 56, 1280, 1024}}},
         // Rows count from the window's bottom, whatever is above or left of the primary.
         {"above and left",
          {monitor(0, -900, 1600, 900), monitor(-1024, 200, 1024, 768),
           monitor(0, 0, 1920, 1080, true)},
          {-1024, -900, 1920, 1080},
          {{1024, 0, 1920, 1080}, {1024, 1080, 1600, 900}, {0, 112, 1024, 768}}},
-        {"stacked", {monitor(0, 0, 1920, 1080, true), monitor(0, 1080, 1920, 1080)},
-         {0, 0, 1920, 2160}, {{0, 1080, 1920, 1080}, {0, 0, 1920, 1080}}},
+        {"stacked",
+         {monitor(0, 0, 1920, 1080, true), monitor(0, 1080, 1920, 1080)},
+         {0, 0, 1920, 2160},
+         {{0, 1080, 1920, 1080}, {0, 0, 1920, 1080}}},
         // The granted 1024 x 768 primary beside a taller monitor: it sits at the top.
-        {"different heights", {monitor(0, 0, 1024, 768, true), monitor(1024, 0, 1200, 1920)},
-         {0, 0, 2224, 1920}, {{0, 1152, 1024, 768}, {1024, 0, 1200, 1920}}},
+        {"different heights",
+         {monitor(0, 0, 1024, 768, true), monitor(1024, 0, 1200, 1920)},
+         {0, 0, 2224, 1920},
+         {{0, 1152, 1024, 768}, {1024, 0, 1200, 1920}}},
         {"no primary: the first listed leads",
          {monitor(1920, 0, 1280, 1024), monitor(0, 0, 1920, 1080)},
-         {0, 0, 3200, 1080}, {{1920, 56, 1280, 1024}, {0, 0, 1920, 1080}}},
+         {0, 0, 3200, 1080},
+         {{1920, 56, 1280, 1024}, {0, 0, 1920, 1080}}},
         {"no monitors", {}, {}, {}},
     };
     for (const Case& c : cases) {
@@ -129,8 +142,9 @@ TEST_F(ScreenCoverTest, DeactivationGivesTheDisplayBackAndReactivationTakesItAga
 
     display.calls.clear();
     cover.onActivateApp(true);
-    EXPECT_EQ(display.calls, (std::vector<std::string>{"mode 1024x768x16", "place 0,0 3200x1024",
-                                                       "viewports 0,256 1024x768 1920,0 1280x1024"}));
+    EXPECT_EQ(display.calls,
+              (std::vector<std::string>{"mode 1024x768x16", "place 0,0 3200x1024",
+                                        "viewports 0,256 1024x768 1920,0 1280x1024"}));
     cover.onActivateApp(true);
     EXPECT_EQ(display.calls.size(), 3u);
 }
@@ -142,8 +156,9 @@ TEST_F(ScreenCoverTest, ReactivationOnADisplayThatNowRefusesCoversItAsItIs) {
     display.calls.clear();
     cover.onActivateApp(true);
     EXPECT_FALSE(cover.modeGranted());
-    EXPECT_EQ(display.calls, (std::vector<std::string>{"mode 1024x768x16", "place 0,0 3200x1080",
-                                                       "viewports 0,0 1920x1080 1920,56 1280x1024"}));
+    EXPECT_EQ(display.calls,
+              (std::vector<std::string>{"mode 1024x768x16", "place 0,0 3200x1080",
+                                        "viewports 0,0 1920x1080 1920,56 1280x1024"}));
 }
 
 TEST_F(ScreenCoverTest, DisplayChangeWhileActiveCoversTheMonitorsAsTheyNowAre) {
@@ -165,10 +180,9 @@ TEST_F(ScreenCoverTest, AMonitorCheckCoversAgainOnlyWhenTheMonitorsMoved) {
     EXPECT_TRUE(display.calls.empty());
     display.now.push_back(monitor(3200, 0, 1024, 768));  // plugged in, unannounced
     cover.onMonitorCheck();
-    EXPECT_EQ(display.calls,
-              (std::vector<std::string>{"place 0,0 4224x1080",
-                                        "viewports 0,0 1920x1080 1920,56 1280x1024 "
-                                        "3200,312 1024x768"}));
+    EXPECT_EQ(display.calls, (std::vector<std::string>{"place 0,0 4224x1080",
+                                                       "viewports 0,0 1920x1080 1920,56 1280x1024 "
+                                                       "3200,312 1024x768"}));
     display.calls.clear();
     cover.onActivateApp(false);
     display.now.pop_back();
