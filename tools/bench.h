@@ -1,6 +1,7 @@
 // Timing helpers for `velmora-tool bench`: medians of repeated runs, printed side by side.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <string>
 
@@ -14,5 +15,6 @@ void printBenchLine(const std::string& label, double seconds);
 void benchTextures();
 // Scene mesh build, start-up (texture set + mesh) and a scene frame next to an empty one.
 void benchGeometry();
-// The real frame loop offscreen for 10 s unpaced, 10 s paced at 60 Hz and 10 s unseen.
-void benchLoop();
+// The real frame loop offscreen for 10 s unpaced, 10 s paced at 60 Hz and 10 s unseen, on
+// one monitor or on two (monitorCount 1 or 2).
+void benchLoop(int32_t monitorCount);

@@ -64,7 +64,7 @@ void benchWithContext() {
 
     printBenchLine("frame 1024x768: scene", sceneFrame);
     printBenchLine("frame 1024x768: empty (clear only)", emptyFrame);
-    std::printf("%-44s %10.2f x\n", "frame 1024x768: scene / empty", sceneFrame / emptyFrame);
+    std::printf("%-56s %10.2f x\n", "frame 1024x768: scene / empty", sceneFrame / emptyFrame);
 }
 
 }  // namespace

@@ -5,7 +5,9 @@
 #include <cstdio>
 #include <ctime>
 #include <exception>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "bench.h"
 #include "gl_api.h"
@@ -13,14 +15,22 @@
 #include "host/frame_loop.h"
 #include "host/frame_pacer.h"
 #include "host/render_settings.h"
+#include "host/screen_cover.h"
 #include "host/velmora_animation.h"
-#include "host/viewport.h"
 
 namespace {
 
-constexpr int32_t kFrameWidth = 1024;
-constexpr int32_t kFrameHeight = 768;
 constexpr double kLoopSeconds = 10.0;
+
+// The primary at the renderer's 1024 x 768 and, for two, a 1280 x 1024 monitor to its right:
+// a granted run on two monitors.
+std::vector<MonitorInfo> benchMonitors(int32_t count) {
+    std::vector<MonitorInfo> monitors{{{0, 0, 1024, 768}, true}};
+    if (count == 2) {
+        monitors.push_back({{1024, 0, 2304, 1024}, false});
+    }
+    return monitors;
+}
 
 double steadySeconds() {
     return std::chrono::duration<double>(std::chrono::steady_clock::now().time_since_epoch())
@@ -68,16 +78,19 @@ class TimedQuitPump final : public MessagePump {
 // A pbuffer has no swap: finishing the frame is what a swap makes the driver do.
 class OffscreenSurface final : public RenderSurface {
   public:
-    OffscreenSurface(int64_t& frames, bool seen) : frames_(frames), seen_(seen) {}
+    OffscreenSurface(int64_t& frames, bool seen, const std::vector<ViewportRect>& viewports)
+        : frames_(frames), seen_(seen), viewports_(viewports) {}
     void swapBuffers() override {
         glFinish();
         ++frames_;
     }
     bool seen() const override { return seen_; }
+    std::vector<ViewportRect> viewports() const override { return viewports_; }
 
   private:
     int64_t& frames_;
     bool seen_ = true;
+    std::vector<ViewportRect> viewports_;
 };
 
 class ThreadSleeper final : public FrameSleeper {
@@ -94,7 +107,8 @@ struct LoopFigures {
 
 enum class LoopPhase { kUnpaced, kPaced, kUnseen };
 
-LoopFigures runLoop(Animation& animation, LoopPhase phase) {
+LoopFigures runLoop(Animation& animation, LoopPhase phase,
+                    const std::vector<ViewportRect>& viewports) {
     SteadyClockSource source;
     SecondsClock clock(source);
     FrameRenderer frames(clock, animation);
@@ -102,7 +116,7 @@ LoopFigures runLoop(Animation& animation, LoopPhase phase) {
     ThreadSleeper sleeper;
     FramePacer pacer(clock, sleeper, 0);  // refresh unknown: 60 Hz
     int64_t frameCount = 0;
-    OffscreenSurface surface(frameCount, phase != LoopPhase::kUnseen);
+    OffscreenSurface surface(frameCount, phase != LoopPhase::kUnseen, viewports);
 
     const double startWall = steadySeconds();
     const double startCpu = processCpuSeconds();
@@ -113,41 +127,47 @@ LoopFigures runLoop(Animation& animation, LoopPhase phase) {
     return {static_cast<double>(frameCount) / wall, cpu / wall};
 }
 
-void printFigure(const char* label, double value, const char* unit) {
-    std::printf("%-44s %10.3f %s\n", label, value, unit);
+void printFigure(const std::string& label, double value, const char* unit) {
+    std::printf("%-56s %10.3f %s\n", label.c_str(), value, unit);
 }
 
-void benchLoopWithContext() {
-    OffscreenContext context(kFrameWidth, kFrameHeight);
+void benchLoopWithContext(int32_t monitorCount) {
+    const std::vector<MonitorInfo> monitors = benchMonitors(monitorCount);
+    const CoverLayout layout = coverLayout(monitors);
+    std::string name = "loop ";
+    for (const MonitorInfo& monitor : monitors) {
+        name += (monitor.primary ? "" : "+") + std::to_string(monitor.area.width()) + "x" +
+                std::to_string(monitor.area.height());
+    }
+    OffscreenContext context(layout.window.width(), layout.window.height());
     renderSettings = kFixedRenderSettings;
-    resizeViewport(kFrameWidth, kFrameHeight);
     VelmoraAnimation animation;
     animation.initAnimation();
-    const LoopFigures unpaced = runLoop(animation, LoopPhase::kUnpaced);
-    const LoopFigures paced = runLoop(animation, LoopPhase::kPaced);
-    const LoopFigures unseen = runLoop(animation, LoopPhase::kUnseen);
+    const LoopFigures unpaced = runLoop(animation, LoopPhase::kUnpaced, layout.viewports);
+    const LoopFigures paced = runLoop(animation, LoopPhase::kPaced, layout.viewports);
+    const LoopFigures unseen = runLoop(animation, LoopPhase::kUnseen, layout.viewports);
     animation.releaseAnimation();
 
     const double cpuPerFrame = unpaced.cpuPerWallSecond / unpaced.framesPerSecond;
-    printFigure("loop 1024x768 unpaced, 10 s: frames", unpaced.framesPerSecond, "/s");
-    printFigure("loop 1024x768 unpaced, 10 s: CPU", unpaced.cpuPerWallSecond, "s/s");
-    printFigure("loop 1024x768 unpaced: CPU per frame", cpuPerFrame * 1000.0, "ms");
-    printFigure("loop 1024x768 paced at 60 Hz, 10 s: frames", paced.framesPerSecond, "/s");
-    printFigure("loop 1024x768 paced at 60 Hz, 10 s: CPU", paced.cpuPerWallSecond, "s/s");
-    printFigure("loop 1024x768 paced: CPU per frame",
+    printFigure(name + " unpaced, 10 s: frames", unpaced.framesPerSecond, "/s");
+    printFigure(name + " unpaced, 10 s: CPU", unpaced.cpuPerWallSecond, "s/s");
+    printFigure(name + " unpaced: CPU per frame", cpuPerFrame * 1000.0, "ms");
+    printFigure(name + " paced at 60 Hz, 10 s: frames", paced.framesPerSecond, "/s");
+    printFigure(name + " paced at 60 Hz, 10 s: CPU", paced.cpuPerWallSecond, "s/s");
+    printFigure(name + " paced: CPU per frame",
                 paced.cpuPerWallSecond / paced.framesPerSecond * 1000.0, "ms");
     // 1.0: the paced loop costs exactly 60 unpaced frames a second.
     printFigure("loop paced CPU / (60 x unpaced CPU per frame)",
                 paced.cpuPerWallSecond / (60.0 * cpuPerFrame), "x");
-    printFigure("loop 1024x768 unseen, 10 s: frames", unseen.framesPerSecond, "/s");
-    printFigure("loop 1024x768 unseen, 10 s: CPU", unseen.cpuPerWallSecond, "s/s");
+    printFigure(name + " unseen, 10 s: frames", unseen.framesPerSecond, "/s");
+    printFigure(name + " unseen, 10 s: CPU", unseen.cpuPerWallSecond, "s/s");
 }
 
 }  // namespace
 
-void benchLoop() {
+void benchLoop(int32_t monitorCount) {
     try {
-        benchLoopWithContext();
+        benchLoopWithContext(monitorCount);
     } catch (const std::exception& error) {
         std::printf("loop: no headless GL (%s)\n", error.what());
     }

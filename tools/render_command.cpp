@@ -59,7 +59,7 @@ std::vector<uint8_t> renderFrameAt(const RenderRequest& request) {
     resizeViewport(request.width, request.height);
     VelmoraAnimation animation;
     animation.initAnimation();
-    animation.drawFrame(request.time);
+    animation.drawFrame(request.time, {});
     glFinish();
     std::vector<uint8_t> rgb = context.readPixelsTopDown();
     animation.releaseAnimation();  // while the context is still current

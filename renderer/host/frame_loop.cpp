@@ -1,8 +1,8 @@
 // The renderer's main loop.
 #include "host/frame_loop.h"
 
-void FrameRenderer::renderFrame() {
-    animation_.drawFrame(timing_.advance());
+void FrameRenderer::renderFrame(const std::vector<ViewportRect>& viewports) {
+    animation_.drawFrame(timing_.advance(), viewports);
 }
 
 bool keepRunning(const KeyTable& keys) {
@@ -39,7 +39,7 @@ void runMainLoop(MessagePump& pump, KeyTable& keys, FrameRenderer& frames, Rende
             pacer->start();  // the wait was no frame: the next pass is timed from now
         }
         unseen = false;
-        frames.renderFrame();
+        frames.renderFrame(surface.viewports());
         surface.swapBuffers();
         if (pacer != nullptr && !stop) {
             pacer->frameShown();

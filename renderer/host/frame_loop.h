@@ -5,10 +5,12 @@
 #pragma once
 
 #include <cstdint>
+#include <vector>
 
 #include "host/frame_clock.h"
 #include "host/frame_pacer.h"
 #include "host/key_table.h"
+#include "host/viewport.h"
 
 // The host's message queue.
 class MessagePump {
@@ -31,6 +33,9 @@ class RenderSurface {
     // False while nobody can see what is drawn (display off, session not on screen, window
     // minimised or hidden): the loop then draws nothing.
     virtual bool seen() const { return true; }
+    // Where each frame shows the shot, one drawing area per monitor, the main one first;
+    // empty when the window keeps its one drawing area set itself.
+    virtual std::vector<ViewportRect> viewports() const { return {}; }
 };
 
 // The three places where the animation plugs into the renderer.
@@ -38,7 +43,9 @@ class Animation {
   public:
     virtual ~Animation() = default;
     virtual void initAnimation() = 0;  // may throw a start-up failure text (const char*)
-    virtual void drawFrame(double sceneTime) = 0;
+    // One frame: the shot at sceneTime in each of the viewports (in the one already set when
+    // there are none).
+    virtual void drawFrame(double sceneTime, const std::vector<ViewportRect>& viewports) = 0;
     virtual void releaseAnimation() = 0;
 };
 
@@ -47,7 +54,7 @@ class FrameRenderer {
   public:
     FrameRenderer(SecondsClock& clock, Animation& animation)
         : timing_(clock), animation_(animation) {}
-    void renderFrame();
+    void renderFrame(const std::vector<ViewportRect>& viewports);
     double sceneTime() const { return timing_.sceneTime(); }
 
   private:

@@ -68,12 +68,12 @@ void GlWindow::make(const WindowRequest& request) {
     shown_ = true;
     // The size messages of the creation came before any context was current.
     if (fullScreen_) {
-        system_.setViewport(cover_.layout().viewport);
+        system_.setViewports(cover_.layout().viewports);
         system_.showCursor(false);
         cursorHidden_ = true;
         system_.startMonitorChecks(kMonitorCheckMs);
     } else {
-        system_.setViewport({0, 0, request.width, request.height});
+        system_.setViewports({{0, 0, request.width, request.height}});
     }
 }
 
@@ -101,7 +101,7 @@ void GlWindow::undo(bool& made, void (WindowSystem::*step)()) {
 void GlWindow::onSize(bool minimised, int32_t width, int32_t height) {
     visibility_.setWindowShown(!minimised);
     if (contextMade_) {
-        system_.setViewport(cover_.viewportFor(width, height));
+        system_.setViewports(cover_.viewportsFor(width, height));
     }
 }
 

@@ -8,23 +8,30 @@ CoverLayout coverLayout(const std::vector<MonitorInfo>& monitors) {
     if (monitors.empty()) {
         return layout;
     }
-    ScreenRect shot = monitors.front().area;
-    ScreenRect all = shot;
+    ScreenRect all = monitors.front().area;
     for (const MonitorInfo& monitor : monitors) {
         all.left = std::min(all.left, monitor.area.left);
         all.top = std::min(all.top, monitor.area.top);
         all.right = std::max(all.right, monitor.area.right);
         all.bottom = std::max(all.bottom, monitor.area.bottom);
     }
-    for (const MonitorInfo& monitor : monitors) {
-        if (monitor.primary) {
-            shot = monitor.area;
-            break;
+    auto main = std::find_if(monitors.begin(), monitors.end(),
+                             [](const MonitorInfo& monitor) { return monitor.primary; });
+    if (main == monitors.end()) {
+        main = monitors.begin();
+    }
+    // OpenGL counts rows from the bottom of the window.
+    const auto placed = [&all](const ScreenRect& area) {
+        return ViewportRect{area.left - all.left, all.bottom - area.bottom, area.width(),
+                            area.height()};
+    };
+    layout.window = all;
+    layout.viewports.push_back(placed(main->area));
+    for (auto monitor = monitors.begin(); monitor != monitors.end(); ++monitor) {
+        if (monitor != main) {
+            layout.viewports.push_back(placed(monitor->area));
         }
     }
-    layout.window = all;
-    // OpenGL counts rows from the bottom of the window.
-    layout.viewport = {shot.left - all.left, all.bottom - shot.bottom, shot.width(), shot.height()};
     return layout;
 }
 
@@ -54,7 +61,7 @@ const CoverLayout& ScreenCover::takeScreen() {
 void ScreenCover::cover() {
     layout_ = coverLayout(platform_.monitors());
     platform_.placeWindow(layout_.window);
-    platform_.setViewport(layout_.viewport);
+    platform_.setViewports(layout_.viewports);
 }
 
 void ScreenCover::onActivateApp(bool active) {
@@ -85,14 +92,14 @@ void ScreenCover::onMonitorCheck() {
         return;
     }
     const CoverLayout now = coverLayout(platform_.monitors());
-    if (!(now.window == layout_.window && now.viewport == layout_.viewport)) {
+    if (!(now == layout_)) {
         cover();
     }
 }
 
-ViewportRect ScreenCover::viewportFor(int32_t width, int32_t height) const {
+std::vector<ViewportRect> ScreenCover::viewportsFor(int32_t width, int32_t height) const {
     if (width == layout_.window.width() && height == layout_.window.height()) {
-        return layout_.viewport;
+        return layout_.viewports;
     }
-    return {0, 0, width, height};
+    return {{0, 0, width, height}};
 }

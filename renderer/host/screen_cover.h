@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "host/viewport.h"
+
 // A rectangle on the virtual screen, in physical pixels; right and bottom are exclusive.
 struct ScreenRect {
     int32_t left = 0;
@@ -25,26 +27,19 @@ struct MonitorInfo {
     bool primary = false;
 };
 
-// A drawing area inside the window, as OpenGL counts it: from the window's bottom-left
-// corner, in pixels.
-struct ViewportRect {
-    int32_t x = 0;
-    int32_t y = 0;
-    int32_t width = 0;
-    int32_t height = 0;
+// One window over all monitors, black wherever no monitor is, and the shot on each monitor
+// at that monitor's own shape.
+struct CoverLayout {
+    ScreenRect window;
+    // One per monitor, the primary's first, then the others in the order they were listed.
+    std::vector<ViewportRect> viewports;
 
-    bool operator==(const ViewportRect& other) const {
-        return x == other.x && y == other.y && width == other.width && height == other.height;
+    bool operator==(const CoverLayout& other) const {
+        return window == other.window && viewports == other.viewports;
     }
 };
 
-// One window over all monitors (black wherever the shot is not), the shot on the primary.
-struct CoverLayout {
-    ScreenRect window;
-    ViewportRect viewport;
-};
-
-// The union of the monitors, and the primary's rectangle inside it. Without a primary the
+// The union of the monitors, and each monitor's rectangle inside it. Without a primary the
 // first monitor takes its place; without monitors the layout is empty.
 CoverLayout coverLayout(const std::vector<MonitorInfo>& monitors);
 
@@ -59,7 +54,8 @@ class DisplayPlatform {
     virtual std::vector<MonitorInfo> monitors() = 0;
     // Shows the window top-most over the rectangle (restoring it if it was minimised).
     virtual void placeWindow(const ScreenRect& area) = 0;
-    virtual void setViewport(const ViewportRect& viewport) = 0;
+    // The drawing areas of every frame from now on, one shot in each.
+    virtual void setViewports(const std::vector<ViewportRect>& viewports) = 0;
     virtual void minimise() = 0;
 };
 
@@ -97,9 +93,9 @@ class ScreenCover {
     // A look at the monitors for a change that came unannounced (not every system sends a
     // display change when a monitor is plugged in): covers them again only if they moved.
     void onMonitorCheck();
-    // The viewport for a new client size: the shot's own when the window covers the
+    // The drawing areas for a new client size: the monitors' when the window covers the
     // layout, else the whole client area (a minimised window).
-    ViewportRect viewportFor(int32_t width, int32_t height) const;
+    std::vector<ViewportRect> viewportsFor(int32_t width, int32_t height) const;
 
   private:
     void releaseMode();

@@ -2,6 +2,7 @@
 #include "host/velmora_animation.h"
 
 #include "gl_api.h"
+#include "host/viewport.h"
 #include "scene/scene.h"
 #include "textures/texture_set.h"
 
@@ -19,8 +20,18 @@ void VelmoraAnimation::initAnimation() {
     setTexturing(true);  // stays on for the life of the program
 }
 
-void VelmoraAnimation::drawFrame(double sceneTime) {
-    drawScene(sceneTime);
+void VelmoraAnimation::drawFrame(double sceneTime, const std::vector<ViewportRect>& viewports) {
+    if (viewports.empty()) {
+        drawScene(sceneTime);
+        return;
+    }
+    // One clear for the whole window: the gaps between monitors of different shapes are
+    // black too. Every monitor then shows the same moment at its own aspect.
+    clearFrame();
+    for (const ViewportRect& viewport : viewports) {
+        placeViewport(viewport.x, viewport.y, viewport.width, viewport.height);
+        drawShot(sceneTime);
+    }
 }
 
 void VelmoraAnimation::releaseAnimation() {

@@ -9,6 +9,6 @@ void setTexturing(bool on);
 class VelmoraAnimation final : public Animation {
   public:
     void initAnimation() override;
-    void drawFrame(double sceneTime) override;
+    void drawFrame(double sceneTime, const std::vector<ViewportRect>& viewports) override;
     void releaseAnimation() override;
 };

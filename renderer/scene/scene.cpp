@@ -32,7 +32,15 @@ void setupScene() {
 }
 
 void drawScene(double t) {
+    clearFrame();
+    drawShot(t);
+}
+
+void clearFrame() {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+}
+
+void drawShot(double t) {
     glLoadIdentity();
 
     glTexGeni(GL_S, GL_TEXTURE_GEN_MODE, GL_SPHERE_MAP);

@@ -6,9 +6,13 @@ class Mesh;
 // Builds the scene mesh; needs renderSettings filled. Throws a start-up failure text
 // (const char*) when memory for the mesh cannot be had.
 void setupScene();
-// t: seconds since the first frame. Clears and draws the frame; leaves blending off, depth
-// writes on, texture generation off, the vertex and normal arrays enabled, the glow bound.
+// t: seconds since the first frame. Clears and draws the frame (clearFrame, then drawShot).
 void drawScene(double t);
+// Colour and depth of the whole window to black and far.
+void clearFrame();
+// The shot at t in the current viewport, over what is there; leaves blending off, depth
+// writes on, texture generation off, the vertex and normal arrays enabled, the glow bound.
+void drawShot(double t);
 // Destroys the scene mesh, if there is one.
 void releaseScene();
 

@@ -50,17 +50,20 @@ def check_boxes(boxes, area, facts):
     check(0.3 < tallest / height < 0.75, f"size {tallest} px is no share of the height, {facts}")
 
 
-def check_round_and_centred(world, area, when, label, window="root", ignore=(0, 0, 0, 0)):
+def check_round_and_centred(world, areas, when, label, window="root", ignore=(0, 0, 0, 0)):
     """The ball's boxes over SHOTS pictures of the screen (or of an X window) pass check_boxes
-    for area, a part of the picture (a monitor's place, or all of it), lit pixels in the ignore
-    box left out. Returns the pictures."""
-    boxes, images = [], []
+    in each of areas, parts of the picture (monitors' places, or all of it) that all show the
+    same shot, lit pixels in the ignore box left out. Returns the pictures."""
+    boxes = {area: [] for area in areas}
+    images = []
     for shot in range(SHOTS):
         time.sleep(SPACING)
         image = world.picture(f"{label}_{shot}", window)
-        box = lit_box(image, area, ignore)
-        check(box is not None, f"{when}: nothing lit in {area}")
-        boxes.append(box)
+        for area in areas:
+            box = lit_box(image, area, ignore)
+            check(box is not None, f"{when}: nothing lit in {area}")
+            boxes[area].append(box)
         images.append(image)
-    check_boxes(boxes, area, f"{when}: boxes {boxes} in {area}")
+    for area in areas:
+        check_boxes(boxes[area], area, f"{when}: boxes {boxes[area]} in {area}")
     return images

@@ -97,7 +97,7 @@ def refused_mode_is_covered_borderless_with_the_ball_round(world, width, height)
     world.wait_for_frames()
     first = world.picture("first")
     # Drawn at the screen's own aspect the lump stays round: never a stretched ellipse.
-    last = check_round_and_centred(world, (0, 0, width, height), f"{width} x {height}",
+    last = check_round_and_centred(world, [(0, 0, width, height)], f"{width} x {height}",
                                    "proportions")[-1]
     check_black_corners(last, "the last frame")
     check(last.rgb != first.rgb, "the ball did not move")

@@ -35,7 +35,7 @@ class SceneFrames : public ::testing::Test {
     void TearDown() override { animation_.releaseAnimation(); }
 
     std::vector<uint8_t> frameAt(double t) {
-        animation_.drawFrame(t);
+        animation_.drawFrame(t, {});
         glFinish();
         return context_.readPixelsTopDown();
     }
@@ -54,13 +54,14 @@ struct BlockLight {
     double mean = 0.0;
 };
 
-BlockLight blockLight(const std::vector<uint8_t>& rgb, int left, int top, int width, int height) {
+BlockLight blockLight(const std::vector<uint8_t>& rgb, int left, int top, int width, int height,
+                      int frameWidth = kWidth) {
     BlockLight light;
     double sums[3] = {0, 0, 0};
     for (int y = top; y < top + height; ++y) {
         for (int x = left; x < left + width; ++x) {
             for (int c = 0; c < 3; ++c) {
-                const uint8_t value = rgb[static_cast<size_t>(y * kWidth + x) * 3 + c];
+                const uint8_t value = rgb[static_cast<size_t>(y * frameWidth + x) * 3 + c];
                 sums[c] += value;
                 light.peak = std::max(light.peak, int(value));
             }
@@ -174,11 +175,62 @@ TEST(AnimationRelease, LeavesNoTextureBufferOrDisplayListBehind) {
     const std::array<int, 3> before = liveObjects();
     VelmoraAnimation animation;
     animation.initAnimation();
-    animation.drawFrame(1.0);
+    animation.drawFrame(1.0, {});
     glFinish();
     EXPECT_GT(liveObjects()[0], before[0]) << "no glow texture was made";
     animation.releaseAnimation();
     EXPECT_EQ(liveObjects(), before);
     EXPECT_EQ(glowTexture, nullptr);
     EXPECT_EQ(sceneMesh(), nullptr);
+}
+
+// Two monitors in one window: the main one at the window's top right, and a taller, narrow
+// one to its left, which leaves a strip under the main one that no monitor shows. Each
+// monitor shows what today's one-viewport frame shows in its place.
+TEST(MonitorFrames, EachMonitorShowsTheOneViewportFrameOfItsPlace) {
+    constexpr double kTime = 7.25;
+    constexpr int32_t kOtherWidth = 90;
+    constexpr int32_t kWindowWidth = kOtherWidth + kWidth;
+    constexpr int32_t kWindowHeight = 160;
+    const ViewportRect main{kOtherWidth, kWindowHeight - kHeight, kWidth, kHeight};
+    const ViewportRect other{0, 0, kOtherWidth, kWindowHeight};
+    OffscreenContext context{kWindowWidth, kWindowHeight};
+    renderSettings = kFixedRenderSettings;
+    VelmoraAnimation animation;
+    animation.initAnimation();
+    const auto alone = [&context](const ViewportRect& viewport) {
+        placeViewport(viewport.x, viewport.y, viewport.width, viewport.height);
+        drawScene(kTime);
+        glFinish();
+        return context.readPixelsTopDown();
+    };
+    const std::vector<uint8_t> otherAlone = alone(other);
+    const std::vector<uint8_t> mainAlone = alone(main);
+    animation.drawFrame(kTime, {main, other});
+    glFinish();
+    const std::vector<uint8_t> both = context.readPixelsTopDown();
+    animation.releaseAnimation();
+
+    // Bytes that differ inside a viewport (counted in top-down rows) from the frame alone.
+    const auto differing = [&both](const std::vector<uint8_t>& expected, const ViewportRect& at) {
+        size_t count = 0;
+        for (int32_t y = kWindowHeight - at.y - at.height; y < kWindowHeight - at.y; ++y) {
+            for (int32_t x = at.x * 3; x < (at.x + at.width) * 3; ++x) {
+                const size_t index = static_cast<size_t>(y * kWindowWidth * 3 + x);
+                count += both[index] != expected[index] ? 1 : 0;
+            }
+        }
+        return count;
+    };
+    EXPECT_EQ(differing(mainAlone, main), 0u) << "bytes of the main monitor";
+    EXPECT_EQ(differing(otherAlone, other), 0u) << "bytes of the other monitor";
+    const BlockLight mainCentre = blockLight(both, kOtherWidth + kWidth * 7 / 16, kHeight * 7 / 16,
+                                             kWidth / 8, kHeight / 8, kWindowWidth);
+    EXPECT_GE(mainCentre.peak, 200) << "no ball on the main monitor";
+    const BlockLight otherCentre = blockLight(both, kOtherWidth * 7 / 16, kWindowHeight * 7 / 16,
+                                              kOtherWidth / 8, kWindowHeight / 8, kWindowWidth);
+    EXPECT_GE(otherCentre.peak, 200) << "no ball on the other monitor";
+    const BlockLight strip =
+        blockLight(both, kOtherWidth, kHeight, kWidth, kWindowHeight - kHeight, kWindowWidth);
+    EXPECT_EQ(strip.peak, 0) << "the strip no monitor shows";
 }

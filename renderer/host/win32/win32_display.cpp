@@ -2,7 +2,6 @@
 #include "host/win32/win32_display.h"
 
 #include "host/extension_list.h"
-#include "host/viewport.h"
 
 namespace {
 
@@ -114,8 +113,9 @@ void Win32Display::placeWindow(const ScreenRect& area) {
                  SWP_SHOWWINDOW);
 }
 
-void Win32Display::setViewport(const ViewportRect& viewport) {
-    placeViewport(viewport.x, viewport.y, viewport.width, viewport.height);
+// Placed by each frame, before each monitor's shot.
+void Win32Display::setViewports(const std::vector<ViewportRect>& viewports) {
+    viewports_ = viewports;
 }
 
 void Win32Display::minimise() {

@@ -17,7 +17,8 @@ class Win32Display final : public WindowSystem {
     void restoreRegistryMode() override;
     std::vector<MonitorInfo> monitors() override;
     void placeWindow(const ScreenRect& area) override;
-    void setViewport(const ViewportRect& viewport) override;
+    void setViewports(const std::vector<ViewportRect>& viewports) override;
+    const std::vector<ViewportRect>& viewports() const { return viewports_; }
     void minimise() override;
 
     bool registerClass() override;
@@ -49,6 +50,7 @@ class Win32Display final : public WindowSystem {
     HWND window_ = nullptr;
     HDC deviceContext_ = nullptr;
     HGLRC glContext_ = nullptr;
+    std::vector<ViewportRect> viewports_;
     VisibilityNotices notices_;
 };
 

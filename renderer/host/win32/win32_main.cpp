@@ -269,7 +269,9 @@ class StillAnimation final : public Animation {
   public:
     StillAnimation(Animation& moving, double sceneTime) : moving_(moving), time_(sceneTime) {}
     void initAnimation() override { moving_.initAnimation(); }
-    void drawFrame(double) override { moving_.drawFrame(time_); }
+    void drawFrame(double, const std::vector<ViewportRect>& viewports) override {
+        moving_.drawFrame(time_, viewports);
+    }
     void releaseAnimation() override { moving_.releaseAnimation(); }
 
   private:

@@ -49,7 +49,7 @@ class FakeWindowSystem final : public WindowSystem {
         return {{{0, 0, width, height}, true}, {{width, 0, width + 1280, 1024}, false}};
     }
     void placeWindow(const ScreenRect&) override { windowShown = windowExists; }
-    void setViewport(const ViewportRect&) override {}
+    void setViewports(const std::vector<ViewportRect>&) override {}
     void minimise() override { windowShown = false; }
 
     bool registerClass() override { return made(classRegistered, "register class"); }
@@ -149,7 +149,7 @@ class SweepAnimation final : public Animation {
             throw "Out of memory for the scene mesh";
         }
     }
-    void drawFrame(double) override {}
+    void drawFrame(double, const std::vector<ViewportRect>&) override {}
     void releaseAnimation() override {}
 
   private:

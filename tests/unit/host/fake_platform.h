@@ -181,7 +181,7 @@ class FakeAnimation final : public Animation {
             throw std::bad_alloc();
         }
     }
-    void drawFrame(double sceneTime) override {
+    void drawFrame(double sceneTime, const std::vector<ViewportRect>& /*viewports*/) override {
         frameTimes.push_back(sceneTime);
         log_.push_back("frame");
     }

@@ -1,4 +1,4 @@
-// The cover over every monitor: window and viewport for monitor layouts, and the hold on
+// The cover over every monitor: window and viewports for monitor layouts, and the hold on
 // the screen through deactivation, reactivation and display changes.
 #include <gtest/gtest.h>
 
@@ -14,51 +14,59 @@ MonitorInfo monitor(int32_t left, int32_t top, int32_t width, int32_t height,
     return {{left, top, left + width, top + height}, primary};
 }
 
-// One monitor, at its own mode or at the granted one: a plain full-screen window.
-TEST(CoverLayout, OneMonitorIsCoveredAndTheShotFillsIt) {
-    for (const auto& [width, height] : {std::pair{1920, 1080}, {1024, 768}}) {
-        const CoverLayout layout = coverLayout({monitor(0, 0, width, height, true)});
-        EXPECT_EQ(layout.window, (ScreenRect{0, 0, width, height}));
-        EXPECT_EQ(layout.viewport, (ViewportRect{0, 0, width, height}));
+// Every monitor gets its own drawing area, in the window's bottom-left-origin pixels, the
+// primary's first and where it always was; the window is the union of the monitors.
+TEST(CoverLayout, OneViewportPerMonitorWithThePrimaryFirst) {
+    struct Case {
+        const char* name;
+        std::vector<MonitorInfo> monitors;
+        ScreenRect window;
+        std::vector<ViewportRect> viewports;
+    };
+    const Case cases[] = {
+        {"one monitor at its own mode",
+         {monitor(0, 0, 1920, 1080, true)},
+         {0, 0, 1920, 1080},
+         {{0, 0, 1920, 1080}}},
+        {"one monitor at the granted mode",
+         {monitor(0, 0, 1024, 768, true)},
+         {0, 0, 1024, 768},
+         {{0, 0, 1024, 768}}},
+        {"side by side",
+         {monitor(0, 0, 1920, 1080, true), monitor(1920, 0, 1920, 1080)},
+         {0, 0, 3840, 1080},
+         {{0, 0, 1920, 1080}, {1920, 0, 1920, 1080}}},
+        // Listed first and at negative x: the primary is still found and still comes first.
+        {"negative x",
+         {monitor(-1280, 0, 1280, 1024), monitor(0, 0, 1920, 1080, true)},
+         {-1280, 0, 1920, 1080},
+         {{1280, 0, 1920, 1080}, {0, 56, 1280, 1024}}},
+        // Rows count from the window's bottom, whatever is above or left of the primary.
+        {"above and left",
+         {monitor(0, -900, 1600, 900), monitor(-1024, 200, 1024, 768),
+          monitor(0, 0, 1920, 1080, true)},
+         {-1024, -900, 1920, 1080},
+         {{1024, 0, 1920, 1080}, {1024, 1080, 1600, 900}, {0, 112, 1024, 768}}},
+        {"stacked",
+         {monitor(0, 0, 1920, 1080, true), monitor(0, 1080, 1920, 1080)},
+         {0, 0, 1920, 2160},
+         {{0, 1080, 1920, 1080}, {0, 0, 1920, 1080}}},
+        // The granted 1024 x 768 primary beside a taller monitor: it sits at the top.
+        {"different heights",
+         {monitor(0, 0, 1024, 768, true), monitor(1024, 0, 1200, 1920)},
+         {0, 0, 2224, 1920},
+         {{0, 1152, 1024, 768}, {1024, 0, 1200, 1920}}},
+        {"no primary: the first listed leads",
+         {monitor(1920, 0, 1280, 1024), monitor(0, 0, 1920, 1080)},
+         {0, 0, 3200, 1080},
+         {{1920, 56, 1280, 1024}, {0, 0, 1920, 1080}}},
+        {"no monitors", {}, {}, {}},
+    };
+    for (const Case& c : cases) {
+        const CoverLayout layout = coverLayout(c.monitors);
+        EXPECT_EQ(layout.window, c.window) << c.name;
+        EXPECT_EQ(layout.viewports, c.viewports) << c.name;
     }
-}
-
-TEST(CoverLayout, TwoSideBySideAreOneWindowWithTheShotOnThePrimary) {
-    const CoverLayout layout =
-        coverLayout({monitor(0, 0, 1920, 1080, true), monitor(1920, 0, 1920, 1080)});
-    EXPECT_EQ(layout.window, (ScreenRect{0, 0, 3840, 1080}));
-    EXPECT_EQ(layout.viewport, (ViewportRect{0, 0, 1920, 1080}));
-}
-
-TEST(CoverLayout, PrimaryThatIsNotTheLeftmostIsFoundWhereverItIsListed) {
-    const CoverLayout layout =
-        coverLayout({monitor(-1280, 0, 1280, 1024), monitor(0, 0, 1920, 1080, true)});
-    EXPECT_EQ(layout.window, (ScreenRect{-1280, 0, 1920, 1080}));
-    EXPECT_EQ(layout.viewport, (ViewportRect{1280, 0, 1920, 1080}));
-}
-
-TEST(CoverLayout, NegativeCoordinatesAboveAndLeftCountFromTheWindowsCorner) {
-    // A monitor above the primary and one to its left: rows count from the window's bottom.
-    const CoverLayout layout =
-        coverLayout({monitor(0, -900, 1600, 900), monitor(-1024, 200, 1024, 768),
-                     monitor(0, 0, 1920, 1080, true)});
-    EXPECT_EQ(layout.window, (ScreenRect{-1024, -900, 1920, 1080}));
-    EXPECT_EQ(layout.viewport, (ViewportRect{1024, 0, 1920, 1080}));
-}
-
-TEST(CoverLayout, MixedSizesLeaveTheShotAtThePrimarysOwnSizeAndPlace) {
-    // The granted 1024 x 768 primary beside a taller monitor: the shot sits at the top.
-    const CoverLayout layout =
-        coverLayout({monitor(0, 0, 1024, 768, true), monitor(1024, 0, 1200, 1920)});
-    EXPECT_EQ(layout.window, (ScreenRect{0, 0, 2224, 1920}));
-    EXPECT_EQ(layout.viewport, (ViewportRect{0, 1920 - 768, 1024, 768}));
-}
-
-TEST(CoverLayout, WithoutAPrimaryTheFirstMonitorCarriesTheShot) {
-    const CoverLayout layout =
-        coverLayout({monitor(1920, 0, 1280, 1024), monitor(0, 0, 1920, 1080)});
-    EXPECT_EQ(layout.viewport, (ViewportRect{1920, 56, 1280, 1024}));
-    EXPECT_EQ(coverLayout({}).window, ScreenRect{});
 }
 
 // Every display call, in order; monitors as the display now has them.
@@ -85,10 +93,13 @@ class FakeDisplay final : public DisplayPlatform {
         calls.push_back("place " + std::to_string(area.left) + "," + std::to_string(area.top) +
                         " " + std::to_string(area.width()) + "x" + std::to_string(area.height()));
     }
-    void setViewport(const ViewportRect& viewport) override {
-        calls.push_back("viewport " + std::to_string(viewport.x) + "," +
-                        std::to_string(viewport.y) + " " + std::to_string(viewport.width) + "x" +
-                        std::to_string(viewport.height));
+    void setViewports(const std::vector<ViewportRect>& viewports) override {
+        std::string call = "viewports";
+        for (const ViewportRect& viewport : viewports) {
+            call += " " + std::to_string(viewport.x) + "," + std::to_string(viewport.y) + " " +
+                    std::to_string(viewport.width) + "x" + std::to_string(viewport.height);
+        }
+        calls.push_back(call);
     }
     void minimise() override { calls.push_back("minimise"); }
 };
@@ -104,7 +115,8 @@ TEST_F(ScreenCoverTest, TakingTheScreenAsksForTheModeThenLaysOutTheMonitorsAsCha
     EXPECT_EQ(display.calls, (std::vector<std::string>{"mode 1024x768x16"}));
     EXPECT_TRUE(cover.modeGranted());
     EXPECT_EQ(layout.window, (ScreenRect{0, 0, 3200, 1024}));
-    EXPECT_EQ(layout.viewport, (ViewportRect{0, 256, 1024, 768}));
+    EXPECT_EQ(layout.viewports,
+              (std::vector<ViewportRect>{{0, 256, 1024, 768}, {1920, 0, 1280, 1024}}));
 }
 
 TEST_F(ScreenCoverTest, RefusedModeCoversTheMonitorsAtTheirCurrentMode) {
@@ -112,7 +124,8 @@ TEST_F(ScreenCoverTest, RefusedModeCoversTheMonitorsAtTheirCurrentMode) {
     const CoverLayout& layout = cover.takeScreen();
     EXPECT_FALSE(cover.modeGranted());
     EXPECT_EQ(layout.window, (ScreenRect{0, 0, 3200, 1080}));
-    EXPECT_EQ(layout.viewport, (ViewportRect{0, 0, 1920, 1080}));
+    EXPECT_EQ(layout.viewports,
+              (std::vector<ViewportRect>{{0, 0, 1920, 1080}, {1920, 56, 1280, 1024}}));
 }
 
 TEST_F(ScreenCoverTest, DeactivationGivesTheDisplayBackAndReactivationTakesItAgain) {
@@ -129,8 +142,9 @@ TEST_F(ScreenCoverTest, DeactivationGivesTheDisplayBackAndReactivationTakesItAga
 
     display.calls.clear();
     cover.onActivateApp(true);
-    EXPECT_EQ(display.calls, (std::vector<std::string>{"mode 1024x768x16", "place 0,0 3200x1024",
-                                                       "viewport 0,256 1024x768"}));
+    EXPECT_EQ(display.calls,
+              (std::vector<std::string>{"mode 1024x768x16", "place 0,0 3200x1024",
+                                        "viewports 0,256 1024x768 1920,0 1280x1024"}));
     cover.onActivateApp(true);
     EXPECT_EQ(display.calls.size(), 3u);
 }
@@ -142,8 +156,9 @@ TEST_F(ScreenCoverTest, ReactivationOnADisplayThatNowRefusesCoversItAsItIs) {
     display.calls.clear();
     cover.onActivateApp(true);
     EXPECT_FALSE(cover.modeGranted());
-    EXPECT_EQ(display.calls, (std::vector<std::string>{"mode 1024x768x16", "place 0,0 3200x1080",
-                                                       "viewport 0,0 1920x1080"}));
+    EXPECT_EQ(display.calls,
+              (std::vector<std::string>{"mode 1024x768x16", "place 0,0 3200x1080",
+                                        "viewports 0,0 1920x1080 1920,56 1280x1024"}));
 }
 
 TEST_F(ScreenCoverTest, DisplayChangeWhileActiveCoversTheMonitorsAsTheyNowAre) {
@@ -153,8 +168,8 @@ TEST_F(ScreenCoverTest, DisplayChangeWhileActiveCoversTheMonitorsAsTheyNowAre) {
     display.now = {monitor(0, 0, 1920, 1080, true)};  // the second monitor unplugged
     cover.onDisplayChange();
     EXPECT_EQ(display.calls,
-              (std::vector<std::string>{"place 0,0 1920x1080", "viewport 0,0 1920x1080"}));
-    EXPECT_EQ(cover.viewportFor(1920, 1080), (ViewportRect{0, 0, 1920, 1080}));
+              (std::vector<std::string>{"place 0,0 1920x1080", "viewports 0,0 1920x1080"}));
+    EXPECT_EQ(cover.viewportsFor(1920, 1080), (std::vector<ViewportRect>{{0, 0, 1920, 1080}}));
 }
 
 TEST_F(ScreenCoverTest, AMonitorCheckCoversAgainOnlyWhenTheMonitorsMoved) {
@@ -165,8 +180,9 @@ TEST_F(ScreenCoverTest, AMonitorCheckCoversAgainOnlyWhenTheMonitorsMoved) {
     EXPECT_TRUE(display.calls.empty());
     display.now.push_back(monitor(3200, 0, 1024, 768));  // plugged in, unannounced
     cover.onMonitorCheck();
-    EXPECT_EQ(display.calls,
-              (std::vector<std::string>{"place 0,0 4224x1080", "viewport 0,0 1920x1080"}));
+    EXPECT_EQ(display.calls, (std::vector<std::string>{"place 0,0 4224x1080",
+                                                       "viewports 0,0 1920x1080 1920,56 1280x1024 "
+                                                       "3200,312 1024x768"}));
     display.calls.clear();
     cover.onActivateApp(false);
     display.now.pop_back();
@@ -175,10 +191,11 @@ TEST_F(ScreenCoverTest, AMonitorCheckCoversAgainOnlyWhenTheMonitorsMoved) {
     EXPECT_TRUE(display.calls.empty());
 }
 
-TEST_F(ScreenCoverTest, ViewportForAClientThatIsNotTheCoverIsTheWholeClient) {
+TEST_F(ScreenCoverTest, ViewportsForAClientThatIsNotTheCoverAreTheWholeClient) {
     cover.takeScreen();
-    EXPECT_EQ(cover.viewportFor(3200, 1024), (ViewportRect{0, 256, 1024, 768}));
-    EXPECT_EQ(cover.viewportFor(0, 0), (ViewportRect{0, 0, 0, 0}));
+    EXPECT_EQ(cover.viewportsFor(3200, 1024),
+              (std::vector<ViewportRect>{{0, 256, 1024, 768}, {1920, 0, 1280, 1024}}));
+    EXPECT_EQ(cover.viewportsFor(0, 0), (std::vector<ViewportRect>{{0, 0, 0, 0}}));
 }
 
 // The switched mode is owned: the display comes back however the renderer leaves.
