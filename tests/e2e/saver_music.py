@@ -15,27 +15,18 @@ from harness import check, holds_for, run_scenarios, scenario, tool
 
 
 @scenario(screen="1024x768x16")
-def wav_file_loops_and_stops_with_the_run(world):
-    folder = music_folder(world)
-    tone = os.path.join(folder, "tone one.wav")  # a blank in the path
-    write_tone(tone, 440, 1.0)
-    write_settings(world, folder, 2, tone)
-    run_and_hear(world, folder, 1.0, 440, "WAV")
-
-
-@scenario(screen="1024x768x16")
-def renderer_killed_from_outside_stops_the_music(world):
-    folder = music_folder(world)
-    tone = os.path.join(folder, "tone.wav")
-    write_tone(tone, 440, 1.0)
-    write_settings(world, folder, 2, tone)
-    run_and_hear(world, folder, 1.0, 440, "WAV", kill=True)
+def wav_file_loops_and_stops_with_the_run_or_with_its_renderer_killed_from_outside(world):
+    for kill in (False, True):
+        folder = music_folder(world)
+        tone = os.path.join(folder, "tone one.wav")  # a blank in the path
+        write_tone(tone, 440, 1.0)
+        write_settings(world, folder, 2, tone)
+        run_and_hear(world, folder, 1.0, 440, "WAV, renderer killed" if kill else "WAV", kill=kill)
 
 
 @scenario(screen="1024x768x16")
 def mp3_file_is_restarted_and_stops_with_the_run(world):
-    pulse = PulseAudio(world).start()
-    try:
+    with PulseAudio(world) as pulse:
         folder = music_folder(world)
         source = os.path.join(world.out_dir, "tone.wav")
         write_tone(source, 660, 1.0)
@@ -50,14 +41,11 @@ def mp3_file_is_restarted_and_stops_with_the_run(world):
         # Restarted after it ended: a pause of up to a second between the plays.
         quiet = [i for i in range(first, last) if levels[i] < QUIET]
         check(quiet, "the MP3 never paused: it was not played to its end and restarted")
-    finally:
-        pulse.cleanup()
 
 
 @scenario(screen="1024x768x16")
 def cd_without_a_drive_plays_nothing_and_the_run_goes_on(world):
-    pulse = PulseAudio(world).start()
-    try:
+    with PulseAudio(world) as pulse:
         folder = music_folder(world)
         write_settings(world, folder, 1, None)
         saver = start_run(world, pulse, folder)
@@ -65,14 +53,11 @@ def cd_without_a_drive_plays_nothing_and_the_run_goes_on(world):
         end_run(world, saver)
         levels, _ = pulse.loudness()
         check(max(levels, default=0) < 0.01, "something was heard without a disc")
-    finally:
-        pulse.cleanup()
 
 
 @scenario(screen="1024x768x16")
 def corrupt_wav_plays_nothing(world):
-    pulse = PulseAudio(world).start()
-    try:
+    with PulseAudio(world) as pulse:
         folder = music_folder(world)
         broken = os.path.join(folder, "broken.wav")
         with open(broken, "wb") as out:  # a RIFF header, then no usable format or data
@@ -84,8 +69,6 @@ def corrupt_wav_plays_nothing(world):
         levels, _ = pulse.loudness()
         peak = max(levels, default=0)
         check(peak < 0.01, f"a sound was heard: peak {peak:.3f}")
-    finally:
-        pulse.cleanup()
 
 
 run_scenarios(globals())
