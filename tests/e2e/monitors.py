@@ -59,13 +59,17 @@ def x_monitors(world):
     return sorted(found)
 
 
-def expected_x(monitors):
-    """X's view of Windows' monitors: the same rectangles moved so that X's screen starts
-    at (0, 0)."""
-    left = min(rect[0] for rect, _, _ in monitors)
-    top = min(rect[1] for rect, _, _ in monitors)
-    return sorted(((r[0] - left, r[1] - top, r[2] - left, r[3] - top), primary)
-                  for r, _, primary in monitors)
+def bounds(monitors):
+    """The rectangle that holds every monitor: Windows' virtual screen."""
+    rects = [rect for rect, _, _ in monitors]
+    return (min(r[0] for r in rects), min(r[1] for r in rects), max(r[2] for r in rects),
+            max(r[3] for r in rects))
+
+
+def x_area(monitors, rect):
+    """Where Windows' rectangle lies on X's screen, which starts at (0, 0)."""
+    left, top, _, _ = bounds(monitors)
+    return (rect[0] - left, rect[1] - top, rect[2] - left, rect[3] - top)
 
 
 def both_sides_show(world, monitors):
@@ -74,7 +78,7 @@ def both_sides_show(world, monitors):
     if seen != sorted(monitors):
         raise ScenarioFailure(f"Windows sees {seen}")
     seen_x = x_monitors(world)
-    if seen_x != expected_x(monitors):
+    if seen_x != sorted((x_area(monitors, r), primary) for r, _, primary in monitors):
         raise ScenarioFailure(f"X sees {seen_x}")
     return True
 
@@ -98,22 +102,11 @@ def check_black(image, area, label):
             check(max(pixel) <= 8, f"{label}: pixel ({x},{y}) is {pixel}, not black")
 
 
-def x_area(monitors, rect):
-    """Where Windows' rectangle lies in a picture of X's screen."""
-    left = min(r[0] for r, _, _ in monitors)
-    top = min(r[1] for r, _, _ in monitors)
-    return (rect[0] - left, rect[1] - top, rect[2] - left, rect[3] - top)
-
-
 def check_cover(world, monitors, label):
     """The renderer's one window covers every monitor: the ball round and centred on the
     primary, every other monitor black."""
-    left = min(r[0] for r, _, _ in monitors)
-    top = min(r[1] for r, _, _ in monitors)
-    right = max(r[2] for r, _, _ in monitors)
-    bottom = max(r[3] for r, _, _ in monitors)
     window = world.find_window(TITLE)
-    check(window is not None and window["rect"] == (left, top, right, bottom),
+    check(window is not None and window["rect"] == bounds(monitors),
           f"the renderer's window {window and window['rect']} is not the virtual screen")
     check(window["exstyle"] & WS_EX_TOPMOST, f"not top-most: {window['exstyle']:#x}")
 
@@ -231,8 +224,7 @@ def run_and_end(world, end, renderer=RENDERER, env=None, within=10, saver_code=0
 
 def sent(world, *command):
     """Runs a probe command that must succeed; returns when it was sent."""
-    code, output = world.probe(*command)
-    check(code == 0, f"velmora_probe {' '.join(command)} failed with {code}: {output!r}")
+    world.probe_ok(*command)
     return world.probe_sent
 
 
@@ -301,13 +293,11 @@ def another_program_taking_the_screen_minimises_the_run_unseen_until_it_is_back(
     wait_for_monitors(world, SWITCHED, "the primary at 1024x768 during the run")
     other = world.wine(PROBE, "box", "300", "200", "Other", log="other")
     world.wait_for_window("Other", process=other, visible=True)
-    code, _ = world.probe("activate", "Other")
-    check(code == 0, "could not activate the other program")
+    world.probe_ok("activate", "Other")
     renderer_minimised(world, True)
     wait_for_monitors(world, BEFORE, "both monitors back while another program has the screen")
     unseen_count = expect_unseen(process, rates_path, UNSEEN_SECONDS, "minimised")
-    code, _ = world.probe("activate", TITLE)
-    check(code == 0, "could not activate the renderer again")
+    world.probe_ok("activate", TITLE)
     expect_drawing_again(process, rates_path, unseen_count, world.left_of(RESUME_SECONDS),
                          "restored")
     window = renderer_minimised(world, False)
@@ -322,22 +312,17 @@ def another_program_taking_the_screen_minimises_the_run_unseen_until_it_is_back(
 
 # --- other layouts ----------------------------------------------------------------------------
 
-def covered_as_windows_sees_it(world, label):
-    """During a run: the primary at 1024x768 and the cover as Windows now has the monitors."""
-    monitors = wait_until(lambda: [m for m in windows_monitors(world)
-                                   if m[2] and m[1] == "1024x768"] and windows_monitors(world),
-                          10, "the primary at 1024x768 during the run")
-    check_cover(world, monitors, label)
-    return monitors
-
-
 @scenario(screen=DummyScreen([Monitor(1920, 1080, 1280, 0, primary=True),
                               Monitor(1280, 1024, 0, 0)]))
 def a_primary_that_is_not_on_the_left_carries_the_ball(world):
     before = [((-1280, 0, 0, 1024), "1280x1024", False), ((0, 0, 1920, 1080), "1920x1080", True)]
     wait_for_monitors(world, before, "the second monitor left of the primary")
     process, window = start_renderer(world)
-    covered_as_windows_sees_it(world, "primary_right")
+    # The cover as Windows has the monitors once the primary is at 1024x768.
+    monitors = wait_until(lambda: [m for m in windows_monitors(world)
+                                   if m[2] and m[1] == "1024x768"] and windows_monitors(world),
+                          10, "the primary at 1024x768 during the run")
+    check_cover(world, monitors, "primary_right")
     end_with_escape(world, process, window)
     wait_for_monitors(world, before, "both monitors back after Esc")
 
@@ -361,8 +346,7 @@ def a_monitor_added_during_the_run_is_covered_within_2_s(world):
     DummyScreen.add_monitor(world.display, 1, Monitor(1280, 1024, 1024, 0), (2304, 1024))
     wait_until(lambda: len(windows_monitors(world)) == 2, 10, "Windows to see the new monitor")
     monitors = windows_monitors(world)
-    virtual = (min(r[0] for r, _, _ in monitors), min(r[1] for r, _, _ in monitors),
-               max(r[2] for r, _, _ in monitors), max(r[3] for r, _, _ in monitors))
+    virtual = bounds(monitors)
     wait_until(lambda: world.find_window(TITLE)["rect"] == virtual, 2,
                f"the cover to grow to {virtual}")
     check_cover(world, monitors, "added")
