@@ -102,6 +102,14 @@ def wait_until(condition, timeout, what, process=None):
         time.sleep(POLL_INTERVAL)
 
 
+def expect_exit(world, process, within, what, code=0):
+    """The process ends within the given seconds, with the given exit code."""
+    ended = world.wait_exit(process, within)
+    check(ended is not None, f"{what}: still running {within} s on")
+    check(ended == code,
+          f"{what}: exit code {ended}, not {code}; it wrote {process_output(process)!r}")
+
+
 def changed(value, *earlier):
     """The value (a look, a picture), if it differs from every earlier one: for waiting until
     something on screen changes."""
@@ -407,14 +415,6 @@ EndSection
         wait_until(lambda: cls.listed(display) >= index + 1, 10, f"X to list DUMMY{index}")
 
 
-def start_display(spawn, screen, world):
-    """The display for a scenario's screen: a DummyScreen, or an Xvfb screen such as
-    "1024x768x16"."""
-    if isinstance(screen, DummyScreen):
-        return screen.start(world)
-    return start_xvfb(spawn, screen)
-
-
 class DisplayWorld:
     """A scenario's Xvfb display and the processes started on it, all ended by PID on the
     way out, whether the scenario passed or not. A world names its environment (env) and how
@@ -431,23 +431,19 @@ class DisplayWorld:
     def __enter__(self):
         os.makedirs(self.out_dir, exist_ok=True)
         try:
-            self.display = start_display(self.spawn, self.screen, self)
+            # A DummyScreen, or an Xvfb screen such as "1024x768x16".
+            self.display = (self.screen.start(self) if isinstance(self.screen, DummyScreen)
+                            else start_xvfb(self.spawn, self.screen))
         except BaseException:
             self.cleanup()
             raise
-        # What start_display spawned is the display's: ended after everything on it.
+        # What was spawned so far is the display's: ended after everything on it.
         self.display_servers = len(self.processes)
         return self
 
     def __exit__(self, *exc):
         self.cleanup()
         return False
-
-    def env(self):
-        raise NotImplementedError
-
-    def find_window(self, title, visible=False):
-        raise NotImplementedError
 
     # --- processes --------------------------------------------------------------------
 
