@@ -146,7 +146,9 @@ def preview_ends_when_the_box_owner_is_killed(world):
 def preview_with_a_handle_that_is_no_window_ends_at_once(world):
     folder = saver_folder(world, with_renderer=False)
     check(world.find_window(PREVIEW_TITLE) is None, "a preview is there already")  # Wine is up
-    for args in (["/p", "123456"], ["/p"]):
+    # No handle, and handles of no window: signed, unsigned, and one past the signed range.
+    for args in (["/p"], ["/p", "123456"], ["/p", "4294967295"], ["/p:4294967295"],
+                 ["/p", "2147483648"]):
         ends_at_once_showing_nothing(world, start_saver(world, folder, *args),
                                      [PREVIEW_TITLE, MESSAGE_CAPTION], f"{args}")
 
