@@ -12,7 +12,7 @@ import wave
 
 from harness import check, tool, wait_until
 from velmora_scenarios import (KEY_FILE, KEY_KIND, KEY_REPEAT, RENDERER_TITLE, SECTION,
-                               expect_exit, expect_run_end, stand_in_folder)
+                               expect_exit, expect_run_end)
 from velmora_scenarios import start_run as start_saver_run
 
 RATE = 22050
@@ -144,10 +144,6 @@ def write_settings(world, folder, kind, music):
     for key, value in ((KEY_KIND, f" {kind}".encode()), (KEY_REPEAT, b" 0"),
                        (KEY_FILE, windows_path(music).encode("cp1252") if music else b"")):
         world.probe_ok("profile-write", ini, SECTION, key.hex(), value.hex() or "")
-
-
-def music_folder(world):
-    return stand_in_folder(world)
 
 
 def start_run(world, pulse, folder):

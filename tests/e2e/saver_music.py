@@ -1,23 +1,19 @@
-"""Velmora.scr's background music under Wine, heard through a PulseAudio null sink.
-
-Each scenario runs its own PulseAudio daemon with one null sink, records the sink's monitor
-with parec while the saver runs, and reads the loudness and pitch of the recording. The
-renderer is the probe program standing in under the renderer's name, so the run lasts
-exactly until the test closes its window.
-"""
+"""Velmora.scr's background music under Wine, heard through a private sound server (audio.py).
+The renderer is the probe standing in under its name: a run lasts until the test ends it."""
 
 import os
 import subprocess
 
 from audio import (AFTER_RUN, HEARD_FOR, QUIET, PulseAudio, check_played_and_stopped, end_run,
-                   music_folder, run_and_hear, start_run, write_settings, write_tone)
+                   run_and_hear, start_run, write_settings, write_tone)
 from harness import check, holds_for, run_scenarios, scenario, tool
+from velmora_scenarios import stand_in_folder
 
 
 @scenario(screen="1024x768x16")
 def wav_file_loops_and_stops_with_the_run_or_with_its_renderer_killed_from_outside(world):
     for kill in (False, True):
-        folder = music_folder(world)
+        folder = stand_in_folder(world)
         tone = os.path.join(folder, "tone one.wav")  # a blank in the path
         write_tone(tone, 440, 1.0)
         write_settings(world, folder, 2, tone)
@@ -27,7 +23,7 @@ def wav_file_loops_and_stops_with_the_run_or_with_its_renderer_killed_from_outsi
 @scenario(screen="1024x768x16")
 def mp3_file_is_restarted_and_stops_with_the_run(world):
     with PulseAudio(world) as pulse:
-        folder = music_folder(world)
+        folder = stand_in_folder(world)
         source = os.path.join(world.out_dir, "tone.wav")
         write_tone(source, 660, 1.0)
         music = os.path.join(folder, "tone two.MP3")
@@ -46,7 +42,7 @@ def mp3_file_is_restarted_and_stops_with_the_run(world):
 @scenario(screen="1024x768x16")
 def cd_without_a_drive_plays_nothing_and_the_run_goes_on(world):
     with PulseAudio(world) as pulse:
-        folder = music_folder(world)
+        folder = stand_in_folder(world)
         write_settings(world, folder, 1, None)
         saver = start_run(world, pulse, folder)
         holds_for(lambda: saver.poll() is None, 2.0, "the run going on without a disc")
@@ -58,7 +54,7 @@ def cd_without_a_drive_plays_nothing_and_the_run_goes_on(world):
 @scenario(screen="1024x768x16")
 def corrupt_wav_plays_nothing(world):
     with PulseAudio(world) as pulse:
-        folder = music_folder(world)
+        folder = stand_in_folder(world)
         broken = os.path.join(folder, "broken.wav")
         with open(broken, "wb") as out:  # a RIFF header, then no usable format or data
             out.write(b"RIFF\x24\x10\x00\x00WAVEjunk" + bytes(range(256)) * 16)
