@@ -239,23 +239,16 @@ def a_granted_run_covers_both_monitors_and_esc_gives_the_modes_back(world):
 
 
 @scenario(screen=TWO_MONITORS)
-def a_run_ended_by_closing_its_run_window_ends_the_renderer_too(world):
+def a_run_ended_from_outside_or_by_its_renderers_fault_gives_the_modes_back(world):
+    # Its run window closed: the renderer goes too.
     run_and_end(world, lambda w: sent(w, "close", RUN_TITLE), renderer_within=3.0,
                 saver_after_renderer=3.0)
-
-
-@scenario(screen=TWO_MONITORS)
-def a_run_whose_saver_is_killed_gives_the_modes_back(world):
-    # As a task manager would end it (the renderer's 2 s: saver_lifecycle, without a switch).
+    # The saver killed as a task manager would (the renderer's 2 s: saver_lifecycle, without
+    # a switch); a renderer that has stopped answering once its window showed goes all the
+    # same, within 5 s.
     run_and_end(world, lambda w: sent(w, "kill", RUN_TITLE), saver_code=None)
-    # A renderer that has stopped answering once its window showed goes all the same,
-    # within 5 s, and gives the monitors back.
     run_and_end(world, lambda w: sent(w, "kill", RUN_TITLE),
                 env={"VELMORA_TEST_HANG_AFTER_SHOW": "1"}, saver_code=None, within=5)
-
-
-@scenario(screen=TWO_MONITORS)
-def a_run_whose_renderer_hangs_ends_it_and_gives_the_modes_back(world):
     # A stand-in that switches the mode and stops answering a second after its window shows:
     # only the saver is left to end it and give the display back, within 7 s of the hang; the
     # hung stand-in, a process of its own, is gone 2 s after that.
@@ -264,10 +257,6 @@ def a_run_whose_renderer_hangs_ends_it_and_gives_the_modes_back(world):
            str(int(hang * 1000))}
     run_and_end(world, lambda w: time.monotonic() + hang, renderer=PROBE, env=env,
                 within=7.0, renderer_within=9.0)
-
-
-@scenario(screen=TWO_MONITORS)
-def a_run_whose_renderer_crashes_gives_the_modes_back(world):
     # A stand-in that switches the mode and dies, when asked to close, with no teardown.
     env = {"VELMORA_PROBE_RENDERER_SWITCH": "1", "VELMORA_PROBE_RENDERER_CRASH_ON_CLOSE": "1"}
     run_and_end(world, lambda w: sent(w, "close", TITLE), renderer=PROBE, env=env)
