@@ -239,26 +239,22 @@ def hovering_a_button_changes_its_look_and_leaving_restores_it(world):
     expect_exit(world, process)
 
 
-def tone_chosen_and_stored(world, name, frequency):
-    """A one-second tone of frequency Hz written as name in a music folder, chosen in the
-    dialog's chooser and stored: the folder, the tone's path and the settings file's bytes."""
-    folder = stand_in_folder(world)
-    tone = os.path.join(folder, name)
-    write_tone(tone, frequency, 1.0)
-    expect_exit(world, choose_file_and_store(world, folder, tone))
-    ini = read_ini(folder)
-    check(ini is not None and KEY_KIND + b"= 2" in ini, f"kind not stored: {ini!r}")
-    return folder, tone, ini
-
-
 @scenario(screen="1024x768x24")
-def file_picked_in_the_chooser_plays_in_the_next_run(world):
+def a_file_picked_in_the_chooser_plays_in_the_next_run_whatever_its_name(world):
     # The renderer is the probe standing in under its name: the run lasts until we close it.
-    folder, tone, ini = tone_chosen_and_stored(world, "picked tone.wav", 660)
-    check(KEY_FILE + b"=" + windows_path(tone).encode("cp1252") in ini,
-          f"the chosen file is not stored: {ini!r}")
-
-    run_and_hear(world, folder, 1.0, 660, "chosen WAV")
+    # The second name, Japanese and a note sign, is not in the prefix's ANSI code page (1252):
+    # its whole path is stored under the UTF-8 key.
+    for name, frequency, key, encoding in (("picked tone.wav", 660, KEY_FILE, "cp1252"),
+                                           ("音楽 ♪.wav", 770, b"BGMFileUTF8", "utf-8")):
+        folder = stand_in_folder(world)
+        tone = os.path.join(folder, name)
+        write_tone(tone, frequency, 1.0)
+        expect_exit(world, choose_file_and_store(world, folder, tone))
+        ini = read_ini(folder)
+        check(ini is not None and KEY_KIND + b"= 2" in ini and b"?" not in ini
+              and key + b"=" + windows_path(tone).encode(encoding) in ini,
+              f"{name} is not stored whole: {ini!r}")
+        run_and_hear(world, folder, 1.0, frequency, name)
 
 BACKGROUND = (4000, 2850)  # window twips: below the panel, left of the buttons, no text
 HOVER_REST = 1.0  # seconds a person rests on a button before clicking it
@@ -578,15 +574,5 @@ def stored_bytes_are_those_of_the_systems_profile_writer(world):
             if as_wine_writes(ours) != as_wine_writes(system):
                 differ.append(f"{what}: ours {ours!r}, the system's {system!r}")
         check(not differ, "; ".join(differ))
-
-
-@scenario(screen="1024x768x24")
-def wav_named_outside_the_ansi_code_page_plays_in_the_next_run(world):
-    # Japanese and a note sign: neither is in the prefix's ANSI code page (1252).
-    folder, tone, ini = tone_chosen_and_stored(world, "音楽 ♪.wav", 770)
-    check(b"BGMFileUTF8=" + windows_path(tone).encode("utf-8") in ini,
-          f"the whole path is not stored: {ini!r}")
-    check(b"?" not in ini, f"a character was replaced: {ini!r}")
-    run_and_hear(world, folder, 1.0, 770, "WAV with a Japanese name")
 
 run_scenarios(globals())
