@@ -64,21 +64,18 @@ def other_switches_end_at_once(world):
                                      [RUN_TITLE, RENDERER_TITLE, MESSAGE_CAPTION], f"{args}")
 
 
-def expect_message_alone(world, saver, args):
-    box = world.wait_for_window(MESSAGE_CAPTION, process=saver)
-    texts = [child.get("text", "") for child in world.children(box["hwnd"])]
-    check(MESSAGE_TEXT in texts, f"{args}: message box texts {texts}")
-    for title in (RUN_TITLE, RENDERER_TITLE, DIALOG_TITLE):
-        check(world.find_window(title) is None, f"{args}: a window '{title}' exists")
-    world.close_window(MESSAGE_CAPTION)
-    expect_exit(world, saver, 5, f"{args}: the saver after the message")
-
-
 @scenario(screen="1024x768x16")
 def missing_renderer_shows_the_message_and_nothing_else(world):
     folder = saver_folder(world, with_renderer=False)
     for args in (["/s"], ["/c"], []):
-        expect_message_alone(world, start_saver(world, folder, *args), args)
+        saver = start_saver(world, folder, *args)
+        box = world.wait_for_window(MESSAGE_CAPTION, process=saver)
+        texts = [child.get("text", "") for child in world.children(box["hwnd"])]
+        check(MESSAGE_TEXT in texts, f"{args}: message box texts {texts}")
+        for title in (RUN_TITLE, RENDERER_TITLE, DIALOG_TITLE):
+            check(world.find_window(title) is None, f"{args}: a window '{title}' exists")
+        world.close_window(MESSAGE_CAPTION)
+        expect_exit(world, saver, 5, f"{args}: the saver after the message")
 
 
 def start_box(world, width, height, title):
