@@ -140,13 +140,7 @@ int sessionCommand(HWND window, const char* code) {
 // Brings Wine's desktop up on the display (its first caller starts it and waits until it
 // is ready), so that a scenario's own programs never race its start.
 int desktopCommand() {
-    HWND desktop = GetDesktopWindow();
-    if (desktop == nullptr) {
-        return failed("GetDesktopWindow");
-    }
-    std::printf("desktop=%llu\n",
-                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(desktop)));
-    return kDone;
+    return GetDesktopWindow() != nullptr ? kDone : failed("GetDesktopWindow");
 }
 
 int displayCommand() {
@@ -180,9 +174,6 @@ BOOL CALLBACK printMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
 
 // Each monitor as Windows sees it: device, rectangle, current mode of its device, primary.
 int monitorsCommand() {
-    std::printf("virtual=%d,%d,%d,%d\n", GetSystemMetrics(SM_XVIRTUALSCREEN),
-                GetSystemMetrics(SM_YVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                GetSystemMetrics(SM_CYVIRTUALSCREEN));
     return EnumDisplayMonitors(nullptr, nullptr, printMonitor, 0) ? kDone
                                                                   : failed("EnumDisplayMonitors");
 }
