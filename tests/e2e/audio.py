@@ -12,7 +12,7 @@ import wave
 
 from harness import check, tool, wait_until
 from velmora_scenarios import (KEY_FILE, KEY_KIND, KEY_REPEAT, RENDERER_TITLE, SECTION,
-                               expect_exit, expect_run_end, stand_in_folder)
+                               expect_exit, expect_run_end)
 from velmora_scenarios import start_run as start_saver_run
 
 RATE = 22050
@@ -40,7 +40,7 @@ class PulseAudio:
         environment.update(self.env)
         return environment
 
-    def start(self):
+    def __enter__(self):
         self.world.spawn([tool("pulseaudio"), "-n", "--daemonize=no", "--exit-idle-time=-1",
                           "--use-pid-file=no", "--disable-shm=yes",
                           "--load=module-null-sink sink_name=velmora rate=22050",
@@ -96,8 +96,9 @@ class PulseAudio:
         wait_until(lambda: self.recorded_seconds() >= end, seconds + 10,
                    f"{seconds} s more of recording", process=self.recorder)
 
-    def cleanup(self):
+    def __exit__(self, *exc):
         shutil.rmtree(self.runtime, ignore_errors=True)
+        return False
 
 
 def levels_of(samples):
@@ -142,12 +143,7 @@ def write_settings(world, folder, kind, music):
     ini = windows_path(os.path.join(folder, "Velmora.ini"))
     for key, value in ((KEY_KIND, f" {kind}".encode()), (KEY_REPEAT, b" 0"),
                        (KEY_FILE, windows_path(music).encode("cp1252") if music else b"")):
-        code, _ = world.probe("profile-write", ini, SECTION, key.hex(), value.hex() or "")
-        check(code == 0, f"the platform could not write {key!r}")
-
-
-def music_folder(world):
-    return stand_in_folder(world)
+        world.probe_ok("profile-write", ini, SECTION, key.hex(), value.hex() or "")
 
 
 def start_run(world, pulse, folder):
@@ -160,8 +156,7 @@ def start_run(world, pulse, folder):
 def end_run(world, saver, kill=False):
     """Closes the renderer's window or, with kill, ends its process: the saver follows."""
     if kill:
-        code, _ = world.probe("kill", RENDERER_TITLE)
-        check(code == 0, "could not end the renderer")
+        world.probe_ok("kill", RENDERER_TITLE)
         expect_run_end(world, saver)
     else:
         world.close_window(RENDERER_TITLE)
@@ -196,12 +191,9 @@ def run_and_hear(world, folder, seconds, frequency, label, kill=False):
     """A run with the music the folder's settings name, heard through a private sink: the
     tone (seconds long, of frequency Hz) repeats and stops with the run, which ends by closing
     the renderer's window or, with kill, by killing the renderer."""
-    pulse = PulseAudio(world).start()
-    try:
+    with PulseAudio(world) as pulse:
         saver = start_run(world, pulse, folder)
         pulse.wait_heard(HEARD_FOR, label, saver)
         end_run(world, saver, kill=kill)
         pulse.wait_recorded_after(AFTER_RUN)
         return check_played_and_stopped(pulse, seconds, frequency, label)
-    finally:
-        pulse.cleanup()

@@ -31,7 +31,7 @@ class Demo:
         wait_until(self.painted, 10, "the buttons' first paint")
 
     def painted(self):
-        image = self.picture("first_paint")
+        image = self.world.picture("first_paint")
         outlines = {"set": NAVY_OUTLINE, "cancel": NAVY_OUTLINE, "file": GREY_OUTLINE}
         return (all(near(image.pixel(self.rects[name][0] + 1, self.rects[name][1] + 10), colour)
                     for name, colour in outlines.items())
@@ -48,11 +48,8 @@ class Demo:
         left, top, right, bottom = self.rects[name]
         return (left + right) // 2, (top + bottom) // 2
 
-    def picture(self, label):
-        return self.world.picture(label)
-
     def look(self, name, label):
-        return self.region(self.picture(label), name)
+        return self.region(self.world.picture(label), name)
 
     def wait_for_clicks(self, count):
         """The clicks raised, once there are count of them."""
@@ -106,7 +103,7 @@ def press_dragged_off_and_back_raises_nothing(world):
 @scenario(screen="640x480x24")
 def hover_changes_the_look_and_leaving_restores_it(world):
     demo = Demo(world)
-    plain = demo.picture("plain")
+    plain = world.picture("plain")
     left, top, right, bottom = demo.rects["cancel"]
     # Plain look: the dark outline one pixel in, white face at the top, lavender grey below.
     check(near(plain.pixel(left + 1, top + 10), NAVY_OUTLINE),
@@ -118,7 +115,7 @@ def hover_changes_the_look_and_leaving_restores_it(world):
     world.move_mouse(left + 10, top + 12)
 
     def hover_look():
-        image = demo.picture("hovered")
+        image = world.picture("hovered")
         return image if demo.region(image, "cancel") != demo.region(plain, "cancel") else None
     hovered = wait_until(hover_look, 10, "hovering to change the look")
     band = hovered.pixel(left + 10, top + 2)
@@ -137,7 +134,7 @@ def hover_changes_the_look_and_leaving_restores_it(world):
 @scenario(screen="640x480x24")
 def disabled_button_ignores_clicks(world):
     demo = Demo(world)
-    before = demo.picture("before")
+    before = world.picture("before")
     left, top, _, _ = demo.rects["file"]
     check(near(before.pixel(left + 1, top + 10), GREY_OUTLINE),
           f"disabled outline {before.pixel(left + 1, top + 10)}")
@@ -148,7 +145,7 @@ def disabled_button_ignores_clicks(world):
     # A click on an enabled button reports after anything the disabled one raised.
     world.click(*demo.centre("set"))
     check(demo.wait_for_clicks(1) == ["click set"], f"a disabled button raised {demo.clicks()}")
-    after = demo.picture("after")
+    after = world.picture("after")
     check(demo.region(after, "file") == demo.region(before, "file"),
           "the disabled button changed its look")
 
@@ -156,7 +153,7 @@ def disabled_button_ignores_clicks(world):
 @scenario(screen="640x480x24")
 def transparent_button_shows_only_its_caption(world):
     demo = Demo(world)
-    picture = demo.picture("bare")
+    picture = world.picture("bare")
     left, top, right, bottom = demo.rects["bare"]
     grey = BACKGROUND
     for x, y in ((left, top), (left + 1, top + 10), (left + 3, top + 3), (right - 1, bottom - 1)):

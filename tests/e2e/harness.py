@@ -12,6 +12,7 @@ Tools come from CTest's environment as VELMORA_TOOL_<NAME>=path (found by CMake)
 by hand looks them up on PATH.
 """
 
+import collections
 import fcntl
 import hashlib
 import os
@@ -99,6 +100,14 @@ def wait_until(condition, timeout, what, process=None):
         if time.monotonic() >= deadline:
             raise ScenarioFailure(f"waited {timeout} s in vain for {what}{reason}")
         time.sleep(POLL_INTERVAL)
+
+
+def expect_exit(world, process, within, what, code=0):
+    """The process ends within the given seconds, with the given exit code."""
+    ended = world.wait_exit(process, within)
+    check(ended is not None, f"{what}: still running {within} s on")
+    check(ended == code,
+          f"{what}: exit code {ended}, not {code}; it wrote {process_output(process)!r}")
 
 
 def changed(value, *earlier):
@@ -245,12 +254,8 @@ def start_xvfb(spawn, screen):
     return f":{number}"
 
 
-class Monitor:
-    """One monitor of a dummy-driver X server: its size and its place on X's screen, in
-    pixels."""
-
-    def __init__(self, width, height, x=0, y=0, primary=False):
-        self.width, self.height, self.x, self.y, self.primary = width, height, x, y, primary
+# One monitor of a dummy-driver X server: its size and its place on X's screen, in pixels.
+Monitor = collections.namedtuple("Monitor", "width height x y primary", defaults=(0, 0, False))
 
 
 class DummyScreen:
@@ -292,9 +297,6 @@ EndSection
         self.monitors = monitors
         self.offers_1024x768 = offers_1024x768
         self.glx = glx
-
-    def __str__(self):
-        return " + ".join(f"{m.width}x{m.height}+{m.x}+{m.y}" for m in self.monitors)
 
     @staticmethod
     def modeline(width, height):
@@ -413,14 +415,6 @@ EndSection
         wait_until(lambda: cls.listed(display) >= index + 1, 10, f"X to list DUMMY{index}")
 
 
-def start_display(spawn, screen, world):
-    """The display for a scenario's screen: a DummyScreen, or an Xvfb screen such as
-    "1024x768x16"."""
-    if isinstance(screen, DummyScreen):
-        return screen.start(world)
-    return start_xvfb(spawn, screen)
-
-
 class DisplayWorld:
     """A scenario's Xvfb display and the processes started on it, all ended by PID on the
     way out, whether the scenario passed or not. A world names its environment (env) and how
@@ -437,23 +431,19 @@ class DisplayWorld:
     def __enter__(self):
         os.makedirs(self.out_dir, exist_ok=True)
         try:
-            self.display = start_display(self.spawn, self.screen, self)
+            # A DummyScreen, or an Xvfb screen such as "1024x768x16".
+            self.display = (self.screen.start(self) if isinstance(self.screen, DummyScreen)
+                            else start_xvfb(self.spawn, self.screen))
         except BaseException:
             self.cleanup()
             raise
-        # What start_display spawned is the display's: ended after everything on it.
+        # What was spawned so far is the display's: ended after everything on it.
         self.display_servers = len(self.processes)
         return self
 
     def __exit__(self, *exc):
         self.cleanup()
         return False
-
-    def env(self):
-        raise NotImplementedError
-
-    def find_window(self, title, visible=False):
-        raise NotImplementedError
 
     # --- processes --------------------------------------------------------------------
 
@@ -731,10 +721,7 @@ class Scenario(DisplayWorld):
 
     def nothing_of_ours_left(self):
         """True when the prefix runs no Velmora.scr or Velmora.dll; a failure names them."""
-        code, output = self.probe("processes")
-        if code != 0:
-            raise ProbeFailure(f"velmora_probe processes failed with {code}: {output!r}")
-        left = [line for line in output.splitlines()
+        left = [line for line in self.probe_ok("processes").splitlines()
                 if line.lower().endswith(OUR_PROGRAMS)]
         check(not left, f"still running: {left}")
         return True
@@ -808,6 +795,14 @@ class Scenario(DisplayWorld):
                   f"{self.probe_errors[-500:]!r}", file=sys.stderr)
         raise ProbeFailure(f"{command} could not be started in three attempts")
 
+    def probe_ok(self, *args):
+        """The output of a probe command that must succeed: any other end is a ProbeFailure."""
+        code, output = self.probe(*args)
+        if code != 0:
+            raise ProbeFailure(f"velmora_probe {' '.join(args)} failed with {code}: {output!r} "
+                               f"{self.probe_errors[-2000:]!r}")
+        return output
+
     def probe_once(self, args):
         """One start of the probe, ended after PROBE_HANG seconds: its exit code (None when
         it had to be ended) and output; sets probe_errors and probe_sent."""
@@ -867,15 +862,10 @@ class Scenario(DisplayWorld):
         return [parse_probe(block) for block in output.split("--\n") if block.strip()]
 
     def display_state(self):
-        code, output = self.probe("display")
-        if code != 0:
-            raise ProbeFailure(f"velmora_probe display failed with {code}: {output!r}")
-        return parse_probe(output)
+        return parse_probe(self.probe_ok("display"))
 
     def close_window(self, title):
-        code, output = self.probe("close", title)
-        check(code == 0, f"could not ask '{title}' to close: velmora_probe ended with {code}, "
-                         f"{output!r} {self.probe_errors[-2000:]!r}")
+        self.probe_ok("close", title)
 
     def wait_for_frames(self, timeout=30):
         """Waits until the renderer's ball lights the middle of the screen: its start-up is

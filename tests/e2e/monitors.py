@@ -59,13 +59,17 @@ def x_monitors(world):
     return sorted(found)
 
 
-def expected_x(monitors):
-    """X's view of Windows' monitors: the same rectangles moved so that X's screen starts
-    at (0, 0)."""
-    left = min(rect[0] for rect, _, _ in monitors)
-    top = min(rect[1] for rect, _, _ in monitors)
-    return sorted(((r[0] - left, r[1] - top, r[2] - left, r[3] - top), primary)
-                  for r, _, primary in monitors)
+def bounds(monitors):
+    """The rectangle that holds every monitor: Windows' virtual screen."""
+    rects = [rect for rect, _, _ in monitors]
+    return (min(r[0] for r in rects), min(r[1] for r in rects), max(r[2] for r in rects),
+            max(r[3] for r in rects))
+
+
+def x_area(monitors, rect):
+    """Where Windows' rectangle lies on X's screen, which starts at (0, 0)."""
+    left, top, _, _ = bounds(monitors)
+    return (rect[0] - left, rect[1] - top, rect[2] - left, rect[3] - top)
 
 
 def both_sides_show(world, monitors):
@@ -74,7 +78,7 @@ def both_sides_show(world, monitors):
     if seen != sorted(monitors):
         raise ScenarioFailure(f"Windows sees {seen}")
     seen_x = x_monitors(world)
-    if seen_x != expected_x(monitors):
+    if seen_x != sorted((x_area(monitors, r), primary) for r, _, primary in monitors):
         raise ScenarioFailure(f"X sees {seen_x}")
     return True
 
@@ -98,18 +102,10 @@ def check_black(image, area, label):
             check(max(pixel) <= 8, f"{label}: pixel ({x},{y}) is {pixel}, not black")
 
 
-def x_area(monitors, rect):
-    """Where Windows' rectangle lies in a picture of X's screen."""
-    left = min(r[0] for r, _, _ in monitors)
-    top = min(r[1] for r, _, _ in monitors)
-    return (rect[0] - left, rect[1] - top, rect[2] - left, rect[3] - top)
-
-
 def uncovered_strips(monitors):
     """Windows' rectangles of the virtual screen that no monitor shows, above and below each
     monitor (monitors of different heights side by side leave such strips)."""
-    top = min(r[1] for r, _, _ in monitors)
-    bottom = max(r[3] for r, _, _ in monitors)
+    _, top, _, bottom = bounds(monitors)
     strips = [(r[0], top, r[2], r[1]) for r, _, _ in monitors if r[1] > top]
     return strips + [(r[0], r[3], r[2], bottom) for r, _, _ in monitors if r[3] < bottom]
 
@@ -117,12 +113,8 @@ def uncovered_strips(monitors):
 def check_cover(world, monitors, label):
     """The renderer's one window covers every monitor: the ball round and centred on each of
     them, at its own shape, and black wherever no monitor is."""
-    left = min(r[0] for r, _, _ in monitors)
-    top = min(r[1] for r, _, _ in monitors)
-    right = max(r[2] for r, _, _ in monitors)
-    bottom = max(r[3] for r, _, _ in monitors)
     window = world.find_window(TITLE)
-    check(window is not None and window["rect"] == (left, top, right, bottom),
+    check(window is not None and window["rect"] == bounds(monitors),
           f"the renderer's window {window and window['rect']} is not the virtual screen")
     check(window["exstyle"] & WS_EX_TOPMOST, f"not top-most: {window['exstyle']:#x}")
 
@@ -241,8 +233,7 @@ def run_and_end(world, end, renderer=RENDERER, env=None, within=10, saver_code=0
 
 def sent(world, *command):
     """Runs a probe command that must succeed; returns when it was sent."""
-    code, output = world.probe(*command)
-    check(code == 0, f"velmora_probe {' '.join(command)} failed with {code}: {output!r}")
+    world.probe_ok(*command)
     return world.probe_sent
 
 
@@ -257,23 +248,16 @@ def a_granted_run_covers_both_monitors_and_esc_gives_the_modes_back(world):
 
 
 @scenario(screen=TWO_MONITORS)
-def a_run_ended_by_closing_its_run_window_ends_the_renderer_too(world):
+def a_run_ended_from_outside_or_by_its_renderers_fault_gives_the_modes_back(world):
+    # Its run window closed: the renderer goes too.
     run_and_end(world, lambda w: sent(w, "close", RUN_TITLE), renderer_within=3.0,
                 saver_after_renderer=3.0)
-
-
-@scenario(screen=TWO_MONITORS)
-def a_run_whose_saver_is_killed_gives_the_modes_back(world):
-    # As a task manager would end it (the renderer's 2 s: saver_lifecycle, without a switch).
+    # The saver killed as a task manager would (the renderer's 2 s: saver_lifecycle, without
+    # a switch); a renderer that has stopped answering once its window showed goes all the
+    # same, within 5 s.
     run_and_end(world, lambda w: sent(w, "kill", RUN_TITLE), saver_code=None)
-    # A renderer that has stopped answering once its window showed goes all the same,
-    # within 5 s, and gives the monitors back.
     run_and_end(world, lambda w: sent(w, "kill", RUN_TITLE),
                 env={"VELMORA_TEST_HANG_AFTER_SHOW": "1"}, saver_code=None, within=5)
-
-
-@scenario(screen=TWO_MONITORS)
-def a_run_whose_renderer_hangs_ends_it_and_gives_the_modes_back(world):
     # A stand-in that switches the mode and stops answering a second after its window shows:
     # only the saver is left to end it and give the display back, within 7 s of the hang; the
     # hung stand-in, a process of its own, is gone 2 s after that.
@@ -282,10 +266,6 @@ def a_run_whose_renderer_hangs_ends_it_and_gives_the_modes_back(world):
            str(int(hang * 1000))}
     run_and_end(world, lambda w: time.monotonic() + hang, renderer=PROBE, env=env,
                 within=7.0, renderer_within=9.0)
-
-
-@scenario(screen=TWO_MONITORS)
-def a_run_whose_renderer_crashes_gives_the_modes_back(world):
     # A stand-in that switches the mode and dies, when asked to close, with no teardown.
     env = {"VELMORA_PROBE_RENDERER_SWITCH": "1", "VELMORA_PROBE_RENDERER_CRASH_ON_CLOSE": "1"}
     run_and_end(world, lambda w: sent(w, "close", TITLE), renderer=PROBE, env=env)
@@ -311,13 +291,11 @@ def another_program_taking_the_screen_minimises_the_run_unseen_until_it_is_back(
     wait_for_monitors(world, SWITCHED, "the primary at 1024x768 during the run")
     other = world.wine(PROBE, "box", "300", "200", "Other", log="other")
     world.wait_for_window("Other", process=other, visible=True)
-    code, _ = world.probe("activate", "Other")
-    check(code == 0, "could not activate the other program")
+    world.probe_ok("activate", "Other")
     renderer_minimised(world, True)
     wait_for_monitors(world, BEFORE, "both monitors back while another program has the screen")
     unseen_count = expect_unseen(process, rates_path, UNSEEN_SECONDS, "minimised")
-    code, _ = world.probe("activate", TITLE)
-    check(code == 0, "could not activate the renderer again")
+    world.probe_ok("activate", TITLE)
     expect_drawing_again(process, rates_path, unseen_count, world.left_of(RESUME_SECONDS),
                          "restored")
     window = renderer_minimised(world, False)
@@ -332,22 +310,17 @@ def another_program_taking_the_screen_minimises_the_run_unseen_until_it_is_back(
 
 # --- other layouts ----------------------------------------------------------------------------
 
-def covered_as_windows_sees_it(world, label):
-    """During a run: the primary at 1024x768 and the cover as Windows now has the monitors."""
-    monitors = wait_until(lambda: [m for m in windows_monitors(world)
-                                   if m[2] and m[1] == "1024x768"] and windows_monitors(world),
-                          10, "the primary at 1024x768 during the run")
-    check_cover(world, monitors, label)
-    return monitors
-
-
 @scenario(screen=DummyScreen([Monitor(1920, 1080, 1280, 0, primary=True),
                               Monitor(1280, 1024, 0, 0)]))
 def a_primary_that_is_not_on_the_left_and_the_other_monitor_each_show_the_ball(world):
     before = [((-1280, 0, 0, 1024), "1280x1024", False), ((0, 0, 1920, 1080), "1920x1080", True)]
     wait_for_monitors(world, before, "the second monitor left of the primary")
     process, window = start_renderer(world)
-    covered_as_windows_sees_it(world, "primary_right")
+    # The cover as Windows has the monitors once the primary is at 1024x768.
+    monitors = wait_until(lambda: [m for m in windows_monitors(world)
+                                   if m[2] and m[1] == "1024x768"] and windows_monitors(world),
+                          10, "the primary at 1024x768 during the run")
+    check_cover(world, monitors, "primary_right")
     end_with_escape(world, process, window)
     wait_for_monitors(world, before, "both monitors back after Esc")
 
@@ -372,8 +345,7 @@ def a_monitor_added_during_the_run_is_covered_within_2_s(world):
     DummyScreen.add_monitor(world.display, 1, Monitor(1280, 1024, 1024, 0), (2304, 1024))
     wait_until(lambda: len(windows_monitors(world)) == 2, 10, "Windows to see the new monitor")
     monitors = windows_monitors(world)
-    virtual = (min(r[0] for r, _, _ in monitors), min(r[1] for r, _, _ in monitors),
-               max(r[2] for r, _, _ in monitors), max(r[3] for r, _, _ in monitors))
+    virtual = bounds(monitors)
     wait_until(lambda: world.find_window(TITLE)["rect"] == virtual, 2,
                f"the cover to grow to {virtual}")
     check_cover(world, monitors, "added")

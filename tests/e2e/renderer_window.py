@@ -14,11 +14,6 @@ SC_MONITORPOWER = 0xF170
 SC_CLOSE = 0xF060
 
 
-def press_escape_and_expect_exit(world, process, window):
-    press_escape(world, window)
-    expect_exit(world, process, 2.0, "the renderer after Esc")
-
-
 def cpu_and_rate_over_frames(world, label, extra_env, seconds=6.0):
     """CPU seconds per second the running renderer uses over the given wall time, start-up
     excluded, and its frames per second as Mesa counts them; the renderer is ended after."""

@@ -50,7 +50,7 @@ def second_start_during_a_run_ends_at_once(world):
                                      [DIALOG_TITLE, MESSAGE_CAPTION], f"a second start {args}")
     check(saver.poll() is None, "the first run ended")
     world.close_window("GuardBox")  # the box took the keyboard: the renderer gets it back
-    check(world.probe("activate", RENDERER_TITLE)[0] == 0, "could not activate the renderer")
+    world.probe_ok("activate", RENDERER_TITLE)
     press_escape(world, renderer)
     expect_run_end(world, saver)
 
@@ -64,21 +64,18 @@ def other_switches_end_at_once(world):
                                      [RUN_TITLE, RENDERER_TITLE, MESSAGE_CAPTION], f"{args}")
 
 
-def expect_message_alone(world, saver, args):
-    box = world.wait_for_window(MESSAGE_CAPTION, process=saver)
-    texts = [child.get("text", "") for child in world.children(box["hwnd"])]
-    check(MESSAGE_TEXT in texts, f"{args}: message box texts {texts}")
-    for title in (RUN_TITLE, RENDERER_TITLE, DIALOG_TITLE):
-        check(world.find_window(title) is None, f"{args}: a window '{title}' exists")
-    world.close_window(MESSAGE_CAPTION)
-    expect_exit(world, saver, 5, f"{args}: the saver after the message")
-
-
 @scenario(screen="1024x768x16")
 def missing_renderer_shows_the_message_and_nothing_else(world):
     folder = saver_folder(world, with_renderer=False)
     for args in (["/s"], ["/c"], []):
-        expect_message_alone(world, start_saver(world, folder, *args), args)
+        saver = start_saver(world, folder, *args)
+        box = world.wait_for_window(MESSAGE_CAPTION, process=saver)
+        texts = [child.get("text", "") for child in world.children(box["hwnd"])]
+        check(MESSAGE_TEXT in texts, f"{args}: message box texts {texts}")
+        for title in (RUN_TITLE, RENDERER_TITLE, DIALOG_TITLE):
+            check(world.find_window(title) is None, f"{args}: a window '{title}' exists")
+        world.close_window(MESSAGE_CAPTION)
+        expect_exit(world, saver, 5, f"{args}: the saver after the message")
 
 
 def start_box(world, width, height, title):
@@ -138,8 +135,7 @@ def preview_ends_when_the_box_owner_is_killed(world):
     _, box = start_box(world, 160, 120, "KilledBox")
     saver = start_saver(world, folder, "/p", str(box))
     wait_for_preview(world, box, saver)
-    code, _ = world.probe("kill", "KilledBox")
-    check(code == 0, "could not end the box's process")
+    world.probe_ok("kill", "KilledBox")
     expect_exit(world, saver, 3, "the preview after the box's process was killed")
 
 
@@ -147,7 +143,9 @@ def preview_ends_when_the_box_owner_is_killed(world):
 def preview_with_a_handle_that_is_no_window_ends_at_once(world):
     folder = saver_folder(world, with_renderer=False)
     check(world.find_window(PREVIEW_TITLE) is None, "a preview is there already")  # Wine is up
-    for args in (["/p", "123456"], ["/p"]):
+    # No handle, and handles of no window: signed, unsigned, and one past the signed range.
+    for args in (["/p"], ["/p", "123456"], ["/p", "4294967295"], ["/p:4294967295"],
+                 ["/p", "2147483648"]):
         ends_at_once_showing_nothing(world, start_saver(world, folder, *args),
                                      [PREVIEW_TITLE, MESSAGE_CAPTION], f"{args}")
 
@@ -191,8 +189,7 @@ def bad_settings_files_give_a_plain_run_and_stay_untouched(world):
         "long path": b"[Section]\r\n" + "BGM区分= 2\r\nBGMﾌｧｲﾙ=".encode("cp932") +
                      long_path.encode() + b"\r\n",
     }
-    pulse = PulseAudio(world).start()  # a plain run plays nothing
-    try:
+    with PulseAudio(world) as pulse:  # a plain run plays nothing
         for label, content in files.items():
             with open(ini, "wb") as out:
                 out.write(content)
@@ -207,8 +204,6 @@ def bad_settings_files_give_a_plain_run_and_stay_untouched(world):
         levels, _ = pulse.loudness()
         peak = max(levels, default=0)
         check(peak < 0.01, f"a plain run played: peak {peak:.3f}")
-    finally:
-        pulse.cleanup()
 
 
 @scenario(screen="1024x768x16")

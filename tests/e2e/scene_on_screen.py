@@ -3,11 +3,11 @@ sizes whose mode the display refuses, the cover that takes its place."""
 
 from ball_shape import check_round_and_centred, lit_box
 from harness import check, run_scenarios, scenario, wait_until
-from velmora_scenarios import (WS_CAPTION, WS_CLIPCHILDREN, WS_CLIPSIBLINGS, WS_EX_TOPMOST,
-                               WS_POPUP, WS_THICKFRAME)
+from velmora_scenarios import (RENDERER, WS_CAPTION, WS_CLIPCHILDREN, WS_CLIPSIBLINGS,
+                               WS_EX_TOPMOST, WS_POPUP, WS_THICKFRAME, expect_exit, press_escape,
+                               start_renderer)
+from velmora_scenarios import RENDERER_TITLE as TITLE
 
-RENDERER = "Velmora.dll"
-TITLE = "VelmoraVC"
 WIDTH, HEIGHT = 1024, 768
 CORNER = 48  # side of each corner block, pixels
 
@@ -50,50 +50,43 @@ def ball_on_black(world, label):
     return image
 
 
-def escape_ends_it(world, process, x, y):
-    world.move_mouse(x, y)  # X sends keys under the pointer
-    # Held like a person's key press: a tap shorter than one frame may fall into a single
-    # drain of the message queue, and the renderer only sees Esc while it is down.
-    world.hold_key("Escape")
-    code = world.wait_exit(process, 2.0)
-    check(code is not None, "the renderer was still running 2 s after Esc")
-    check(code == 0, f"the renderer ended with exit code {code}")
+def escape_ends_it(world, process, window):
+    press_escape(world, window)
+    expect_exit(world, process, 2.0, "the renderer after Esc")
+
+
+def start_cover(world, width, height):
+    """The renderer, once its window shows: a top-most popup without a caption that covers
+    the screen with no cursor. Returns the process, its window and the display's mode."""
+    process, window = start_renderer(world)
+    check(window["class"] == "GLWindow", f"window class {window['class']}")
+    check(window["rect"] == (0, 0, width, height), f"window rectangle {window['rect']}")
+    style = window["style"]
+    check(style & WS_POPUP and not style & WS_CAPTION, f"not a popup window: {style:#x}")
+    check(window["exstyle"] & WS_EX_TOPMOST, f"not top-most: {window['exstyle']:#x}")
+    state = world.display_state()
+    check(state["cursor_showing"] == "0", "the cursor shows over the shot")
+    return process, window, state["mode"]
 
 
 @scenario(screen="1024x768x16")
 def granted_mode_is_covered_by_a_popup_with_the_ball_glowing_and_tumbling(world):
-    process = world.wine(RENDERER)
-    window = world.wait_for_window(TITLE, process=process, visible=True)
-    check(window["class"] == "GLWindow", f"window class {window['class']}")
-    check(window["rect"] == (0, 0, 1024, 768), f"window rectangle {window['rect']}")
+    process, window, mode = start_cover(world, 1024, 768)
     style = window["style"]
-    check(style & WS_POPUP and not style & WS_CAPTION, f"not a popup window: {style:#x}")
     check(style & WS_CLIPSIBLINGS and style & WS_CLIPCHILDREN, f"clip styles missing: {style:#x}")
-    check(window["exstyle"] & WS_EX_TOPMOST, f"not top-most: {window['exstyle']:#x}")
-    state = world.display_state()
-    check(state["mode"] == "1024x768x16", f"display mode {state['mode']}")
-    check(state["cursor_showing"] == "0", "the cursor shows over the shot")
+    check(mode == "1024x768x16", f"display mode {mode}")
     first = wait_until(lambda: ball_on_black(world, "ball"), 20, "the ball on a black screen")
     wait_until(lambda: ball_on_black(world, "ball_later").rgb != first.rgb, 10,
                "the ball to move")
-    escape_ends_it(world, process, 512, 384)
+    escape_ends_it(world, process, window)
 
 
 def refused_mode_is_covered_borderless_with_the_ball_round(world, width, height):
     """A mode the display refuses: the screen covered as it is, by a borderless top-most
     popup with no cursor, and the ball drawn at the screen's own aspect."""
-    process = world.wine(RENDERER)
-    window = world.wait_for_window(TITLE, process=process, visible=True)
-    check(window["class"] == "GLWindow", f"window class {window['class']}")
-    check(window["rect"] == (0, 0, width, height), f"window rectangle {window['rect']}")
-    style = window["style"]
-    check(style & WS_POPUP and not style & (WS_CAPTION | WS_THICKFRAME),
-          f"not a borderless popup: {style:#x}")
-    check(window["exstyle"] & WS_EX_TOPMOST, f"not top-most: {window['exstyle']:#x}")
-    state = world.display_state()
-    check(state["mode"].startswith(f"{width}x{height}x"),
-          f"display mode changed to {state['mode']}")
-    check(state["cursor_showing"] == "0", "the cursor shows over the covered screen")
+    process, window, mode = start_cover(world, width, height)
+    check(not window["style"] & WS_THICKFRAME, f"not borderless: {window['style']:#x}")
+    check(mode.startswith(f"{width}x{height}x"), f"display mode changed to {mode}")
     world.wait_for_frames()
     first = world.picture("first")
     # Drawn at the screen's own aspect the lump stays round: never a stretched ellipse.
@@ -101,7 +94,7 @@ def refused_mode_is_covered_borderless_with_the_ball_round(world, width, height)
                                    "proportions")[-1]
     check_black_corners(last, "the last frame")
     check(last.rgb != first.rgb, "the ball did not move")
-    escape_ends_it(world, process, width // 2, height // 2)
+    escape_ends_it(world, process, window)
     check_shape_against_4_3(world, width, height)
 
 
@@ -125,9 +118,9 @@ def check_shape_against_4_3(world, width, height):
     width over its height alike within 2 % (drawn at another aspect, it is stretched by the
     ratio of the two: 6.7 % for 4:3 on a 5:4 screen)."""
     process = world.wine_at(world.program(RENDERER), env=STILL)
-    world.wait_for_window(TITLE, process=process, visible=True)
+    window = world.wait_for_window(TITLE, process=process, visible=True)
     full = still_box(world, "still_full", (0, 0, width, height))
-    escape_ends_it(world, process, width // 2, height // 2)
+    escape_ends_it(world, process, window)
     w, h = REFERENCE
     desktop = world.wine_at("explorer", f"/desktop=velmora_4_3,{w}x{h}",
                             world.program(RENDERER), env=STILL)

@@ -1,16 +1,18 @@
 """The settings dialog "<Velmora>" under Wine: its window, its look, and what it stores."""
 
+import contextlib
 import glob
 import os
 import shutil
 import time
 
-from audio import music_folder, run_and_hear, windows_path, write_tone
+from audio import run_and_hear, windows_path, write_tone
 from harness import (POINTER_PAUSE, changed, check, holds_for, prefix_dir, process_output,
                      run_scenarios, scenario, tool, wait_until)
 from velmora_scenarios import (INI, KEY_FILE, KEY_KIND, KEY_REPEAT, RENDERER,
                                RENDERER_TITLE, SAVER, WS_CAPTION, WS_DISABLED, WS_MAXIMIZEBOX,
-                               WS_MINIMIZEBOX, WS_THICKFRAME, press_escape, start_run)
+                               WS_MINIMIZEBOX, WS_THICKFRAME, press_escape, stand_in_folder,
+                               start_run)
 from velmora_scenarios import DIALOG_TITLE as TITLE
 from velmora_scenarios import expect_exit as expect_process_exit
 
@@ -127,16 +129,15 @@ def looks_differ(a, b):
     return max(abs(x - y) for x, y in zip(a, b)) > 2
 
 
-def click_twips(world, point, button=1):
-    world.click(*point, button=button)
-
-
 def file_button_changes(world, window, before, label, what):
-    """The "..." button's look, once it differs from before."""
-    def changed():
-        look = file_button_look(world, window, label)
-        return look if looks_differ(look, before) else None
-    return wait_until(changed, 10, what)
+    """Waits until the "..." button's look differs from before."""
+    wait_until(lambda: looks_differ(file_button_look(world, window, label), before), 10, what)
+
+
+def choose_audio_cd(world, window):
+    world.click(*panel_point(window, *OPTION_TEXT[1]))
+    wait_until(lambda: repeat_box_enabled(world, window), 10,
+               "the repeat box enabled for the audio CD")
 
 
 @scenario(screen="1024x768x24")
@@ -144,15 +145,13 @@ def audio_cd_choice_and_track_are_stored_in_order(world):
     folder, process, window = open_dialog(world)
     check(not repeat_box_enabled(world, window), "the repeat box is enabled with no music")
     disabled_look = file_button_look(world, window, "no_music")
-    click_twips(world, panel_point(window, *OPTION_TEXT[1]))
-    wait_until(lambda: repeat_box_enabled(world, window), 10,
-               "the repeat box enabled for the audio CD")
+    choose_audio_cd(world, window)
     check(not looks_differ(disabled_look, file_button_look(world, window, "audio_cd")),
           "the file button changed its look for the audio CD")
     world.click(*panel_point(window, REPEAT_BOX[0] + 150, REPEAT_BOX[1] + 150))
     world.xdotool("key", "ctrl+a", "BackSpace")
     world.xdotool("type", "7")  # X hands the dialog these keys before the click below
-    click_twips(world, client_point(window, *STORE_BUTTON))
+    world.click(*client_point(window, *STORE_BUTTON))
     expect_exit(world, process)
     ini = read_ini(folder)
     check(ini is not None, "no settings file was written")
@@ -177,30 +176,24 @@ ORIGINAL_INI = ("[Section]\r\n" "BGM区分= 2\r\n" "BGMﾘﾋﾟｰﾄ= 3\r\n"
 
 
 @scenario(screen="1024x768x24")
-def cancel_and_closing_leave_the_file_as_it_was(world):
-    folder, process, window = open_dialog(world, ORIGINAL_INI)
-    click_twips(world, panel_point(window, *OPTION_TEXT[1]))
-    wait_until(lambda: repeat_box_enabled(world, window), 10,
-               "the repeat box enabled for the audio CD")
-    click_twips(world, client_point(window, *CANCEL_BUTTON))
-    expect_exit(world, process)
-    check(read_ini(folder) == ORIGINAL_INI, "cancel changed the settings file")
-
-    _, process, window = open_dialog(world, folder=folder)
-    # The file named is missing, so the dialog opens at "なし": choose the audio CD.
-    click_twips(world, panel_point(window, *OPTION_TEXT[1]))
-    wait_until(lambda: repeat_box_enabled(world, window), 10,
-               "the repeat box enabled for the audio CD")
-    world.close_window(TITLE)
-    expect_exit(world, process)
-    check(read_ini(folder) == ORIGINAL_INI, "closing the window changed the settings file")
+def cancel_closing_and_esc_leave_the_file_as_it_was(world):
+    ways = {"cancel": lambda window: world.click(*client_point(window, *CANCEL_BUTTON)),
+            "closing the window": lambda window: world.close_window(TITLE),
+            "Esc": lambda window: world.hold_key("Escape")}
+    for way, leave in ways.items():
+        folder, process, window = open_dialog(world, ORIGINAL_INI)
+        # The file named is missing, so the dialog opens at "なし": choose the audio CD.
+        choose_audio_cd(world, window)
+        leave(window)
+        expect_exit(world, process)
+        check(read_ini(folder) == ORIGINAL_INI, f"{way} changed the settings file")
 
 
 @scenario(screen="1024x768x24")
 def right_button_selects_an_option_and_a_dragged_off_press_does_nothing(world):
     folder, process, window = open_dialog(world)
     disabled_look = file_button_look(world, window, "no_music")
-    click_twips(world, panel_point(window, *OPTION_MARK[2]), button=3)
+    world.click(*panel_point(window, *OPTION_MARK[2]), button=3)
     file_button_changes(world, window, disabled_look, "music_file",
                         "the right button to enable the file button")
     check(not repeat_box_enabled(world, window), "the repeat box is enabled for a music file")
@@ -222,7 +215,7 @@ def right_button_selects_an_option_and_a_dragged_off_press_does_nothing(world):
     world.xdotool("mouseup", "1")
     holds_for(lambda: process.poll() is None and read_ini(folder) is None, 1.0,
               "the dialog open and nothing stored after a dragged-off press")
-    click_twips(world, client_point(window, *STORE_BUTTON))
+    world.click(*client_point(window, *STORE_BUTTON))
     expect_exit(world, process)
     ini = read_ini(folder)
     check(ini is not None and KEY_KIND + b"= 2" in ini, f"stored {ini!r}")
@@ -246,26 +239,22 @@ def hovering_a_button_changes_its_look_and_leaving_restores_it(world):
     expect_exit(world, process)
 
 
-def tone_chosen_and_stored(world, name, frequency):
-    """A one-second tone of frequency Hz written as name in a music folder, chosen in the
-    dialog's chooser and stored: the folder, the tone's path and the settings file's bytes."""
-    folder = music_folder(world)
-    tone = os.path.join(folder, name)
-    write_tone(tone, frequency, 1.0)
-    expect_exit(world, choose_file_and_store(world, folder, tone))
-    ini = read_ini(folder)
-    check(ini is not None and KEY_KIND + b"= 2" in ini, f"kind not stored: {ini!r}")
-    return folder, tone, ini
-
-
 @scenario(screen="1024x768x24")
-def file_picked_in_the_chooser_plays_in_the_next_run(world):
+def a_file_picked_in_the_chooser_plays_in_the_next_run_whatever_its_name(world):
     # The renderer is the probe standing in under its name: the run lasts until we close it.
-    folder, tone, ini = tone_chosen_and_stored(world, "picked tone.wav", 660)
-    check(KEY_FILE + b"=" + windows_path(tone).encode("cp1252") in ini,
-          f"the chosen file is not stored: {ini!r}")
-
-    run_and_hear(world, folder, 1.0, 660, "chosen WAV")
+    # The second name, Japanese and a note sign, is not in the prefix's ANSI code page (1252):
+    # its whole path is stored under the UTF-8 key.
+    for name, frequency, key, encoding in (("picked tone.wav", 660, KEY_FILE, "cp1252"),
+                                           ("音楽 ♪.wav", 770, b"BGMFileUTF8", "utf-8")):
+        folder = stand_in_folder(world)
+        tone = os.path.join(folder, name)
+        write_tone(tone, frequency, 1.0)
+        expect_exit(world, choose_file_and_store(world, folder, tone))
+        ini = read_ini(folder)
+        check(ini is not None and KEY_KIND + b"= 2" in ini and b"?" not in ini
+              and key + b"=" + windows_path(tone).encode(encoding) in ini,
+              f"{name} is not stored whole: {ini!r}")
+        run_and_hear(world, folder, 1.0, frequency, name)
 
 BACKGROUND = (4000, 2850)  # window twips: below the panel, left of the buttons, no text
 HOVER_REST = 1.0  # seconds a person rests on a button before clicking it
@@ -280,6 +269,16 @@ def user_settings_folders():
 def remove_user_settings():
     for folder in user_settings_folders():
         shutil.rmtree(folder, ignore_errors=True)
+
+
+@contextlib.contextmanager
+def no_user_settings():
+    """No per-user settings in the prefix when the block starts, nor after it."""
+    remove_user_settings()
+    try:
+        yield
+    finally:
+        remove_user_settings()
 
 
 def user_settings_path():
@@ -351,19 +350,10 @@ def cancel_look(world, window, label):
 
 
 @scenario(screen="1024x768x24")
-def esc_cancels_enter_stores_and_tab_then_space_cancels(world):
-    # Esc, after choosing the audio CD: nothing is written.
-    folder, process, window = open_dialog(world, ORIGINAL_INI)
-    click_twips(world, panel_point(window, *OPTION_TEXT[1]))
-    wait_until(lambda: repeat_box_enabled(world, window), 10,
-               "the repeat box enabled for the audio CD")
-    world.hold_key("Escape")
-    expect_exit(world, process)
-    check(read_ini(folder) == ORIGINAL_INI, "Esc changed the settings file")
-
+def enter_stores_and_tab_then_space_cancels(world):
     # Enter in the repeat box stores, the typed track included.
-    _, process, window = open_dialog(world, folder=folder)
-    click_twips(world, panel_point(window, *OPTION_TEXT[1]))
+    folder, process, window = open_dialog(world, ORIGINAL_INI)
+    world.click(*panel_point(window, *OPTION_TEXT[1]))
     world.click(*panel_point(window, REPEAT_BOX[0] + 150, REPEAT_BOX[1] + 150))
     world.xdotool("key", "ctrl+a", "BackSpace")
     world.xdotool("type", "5")
@@ -397,9 +387,8 @@ def esc_cancels_enter_stores_and_tab_then_space_cancels(world):
 
 @scenario(screen="1024x768x24")
 def unwritable_program_folder_stores_per_user_and_the_next_run_plays_it(world):
-    remove_user_settings()
-    try:
-        folder = music_folder(world)
+    with no_user_settings():
+        folder = stand_in_folder(world)
         os.mkdir(os.path.join(folder, INI))  # a folder where the file would go
         tone = os.path.join(folder, "per user.wav")
         write_tone(tone, 550, 1.0)
@@ -411,8 +400,6 @@ def unwritable_program_folder_stores_per_user_and_the_next_run_plays_it(world):
               f"per-user file holds {stored!r}")
         check(not glob.glob(os.path.join(folder, "*.tmp")), "a temporary file was left")
         run_and_hear(world, folder, 1.0, 550, "per-user WAV")
-    finally:
-        remove_user_settings()
 
 
 def choose_file_and_store(world, folder, path):
@@ -420,9 +407,9 @@ def choose_file_and_store(world, folder, path):
     process."""
     _, process, window = open_dialog(world, folder=folder)
     disabled_look = file_button_look(world, window, "no_music")
-    click_twips(world, panel_point(window, *OPTION_TEXT[2]))
+    world.click(*panel_point(window, *OPTION_TEXT[2]))
     file_button_changes(world, window, disabled_look, "music_file", "the file button enabled")
-    click_twips(world, panel_point(window, FILE_BUTTON[0] + 300, FILE_BUTTON[1] + 150))
+    world.click(*panel_point(window, FILE_BUTTON[0] + 300, FILE_BUTTON[1] + 150))
     # The chooser opens with its file name field focused.
     wait_until(lambda: world.x_window(CHOOSER_TITLE, visible=True), 15, "the file chooser",
                process=process)
@@ -432,20 +419,19 @@ def choose_file_and_store(world, folder, path):
     wait_until(lambda: world.x_window(CHOOSER_TITLE, visible=True) is None, 10,
                "the chooser to close")
     world.screenshot("chosen")
-    click_twips(world, client_point(window, *STORE_BUTTON))
+    world.click(*client_point(window, *STORE_BUTTON))
     return process
 
 
 @scenario(screen="1024x768x24")
 def both_places_unwritable_shows_a_message_and_the_dialog_stays_open(world):
-    remove_user_settings()
-    try:
+    with no_user_settings():
         folder = world.program_folder("programs", [SAVER, RENDERER])
         os.mkdir(os.path.join(folder, INI))
         os.makedirs(user_settings_path())  # a folder in the per-user file's place too
         _, process, window = open_dialog(world, folder=folder)
-        click_twips(world, panel_point(window, *OPTION_TEXT[1]))
-        click_twips(world, client_point(window, *STORE_BUTTON))
+        world.click(*panel_point(window, *OPTION_TEXT[1]))
+        world.click(*client_point(window, *STORE_BUTTON))
         message = world.wait_for_window("Velmora", timeout=10, process=process, visible=True)
         world.screenshot("message")
         text = " ".join(child.get("text", "") for child in world.children(message["hwnd"]))
@@ -472,8 +458,6 @@ def both_places_unwritable_shows_a_message_and_the_dialog_stays_open(world):
         check(repeat_box_enabled(world, window), "the dialog lost the user's choice")
         world.hold_key("Escape")
         expect_exit(world, process)
-    finally:
-        remove_user_settings()
 
 
 def as_wine_writes(data):
@@ -492,7 +476,7 @@ def as_wine_writes(data):
 
 def system_error_text(world, code):
     """The system's text for an error number: Japanese when it has one, else its own."""
-    _, output = world.probe("error-text", str(code))
+    output = world.probe_ok("error-text", str(code))
     texts = {key: bytes.fromhex(value.strip()).decode("utf-8").strip()
              for key, value in (line.split("=", 1) for line in output.splitlines() if "=" in line)}
     check(texts.get("ja") or texts.get("default"), f"the system has no text for {code}: {output!r}")
@@ -506,12 +490,9 @@ def our_temporaries(folder):
 
 @scenario(screen="1024x768x24")
 def file_held_open_by_a_scanner_is_waited_for_and_stored_beside_the_program(world):
-    remove_user_settings()
-    try:
+    with no_user_settings():
         folder, process, window = open_dialog(world, ORIGINAL_INI)
-        click_twips(world, panel_point(window, *OPTION_TEXT[1]))
-        wait_until(lambda: repeat_box_enabled(world, window), 10,
-                   "the repeat box enabled for the audio CD")
+        choose_audio_cd(world, window)
         # Read sharing only, as a scanner opens a file: no replace, no delete for 700 ms after
         # the store begins.
         ini = os.path.join(folder, INI)
@@ -519,7 +500,7 @@ def file_held_open_by_a_scanner_is_waited_for_and_stored_beside_the_program(worl
                                windows_path(ini), "700"], "hold")
         wait_until(lambda: "held" in process_output(holder), 15, "the probe to hold the file",
                    process=holder)
-        click_twips(world, client_point(window, *STORE_BUTTON))
+        world.click(*client_point(window, *STORE_BUTTON))
         expect_exit(world, process)
         check(world.wait_exit(holder, 10) == 0, "the probe did not let go of the file")
         check("store_seen=1" in process_output(holder),
@@ -530,8 +511,6 @@ def file_held_open_by_a_scanner_is_waited_for_and_stored_beside_the_program(worl
         check(not user_settings_folders() or not os.path.exists(user_settings_path()),
               "stored per user")
         check(not our_temporaries(folder), f"temporary files left: {our_temporaries(folder)}")
-    finally:
-        remove_user_settings()
 
 
 @scenario(screen="1024x768x24")
@@ -547,7 +526,7 @@ def store_removes_a_stale_temporary_file_of_ours(world):
         os.utime(os.path.join(folder, name), (written, written))
     # The stored kind 2 names a missing file: the dialog opens with no music chosen.
     _, process, window = open_dialog(world, ORIGINAL_INI, folder=folder)
-    click_twips(world, client_point(window, *STORE_BUTTON))
+    world.click(*client_point(window, *STORE_BUTTON))
     expect_exit(world, process)
     stored = read_ini(folder)
     check(stored is not None and KEY_KIND + b"= 0" in stored, f"not stored: {stored!r}")
@@ -564,7 +543,6 @@ def stored_bytes_are_those_of_the_systems_profile_writer(world):
     the whole file (CR LF after every line, no empty lines, no blank before a value), where
     Windows changes only the lines it writes; both files are compared in Wine's form, so that
     the encoding, the sections, the keys, their order and their values count."""
-    remove_user_settings()
     folder = world.program_folder("programs", [SAVER, RENDERER])
     other = os.path.join(folder, "system.ini")
     none, cd = (b" 0", b" 0", b""), (b" 1", b" 0", b"")  # what the dialog stores for each
@@ -577,7 +555,7 @@ def stored_bytes_are_those_of_the_systems_profile_writer(world):
          cd),
     )
     differ = []
-    try:
+    with no_user_settings():
         for what, start, values in starts:
             _, process, _ = open_dialog(world, start, folder=folder)
             world.hold_key("Return")
@@ -591,23 +569,10 @@ def stored_bytes_are_those_of_the_systems_profile_writer(world):
                     args = ("profile-write-w", key.encode("utf-8").hex(), value.hex())
                 else:
                     args = ("profile-write", key.encode("cp932").hex(), value.hex())
-                code, _ = world.probe(args[0], windows_path(other), "Section", *args[1:])
-                check(code == 0, f"{what}: the system's writer failed")
+                world.probe_ok(args[0], windows_path(other), "Section", *args[1:])
             system = open(other, "rb").read()
             if as_wine_writes(ours) != as_wine_writes(system):
                 differ.append(f"{what}: ours {ours!r}, the system's {system!r}")
         check(not differ, "; ".join(differ))
-    finally:
-        remove_user_settings()
-
-
-@scenario(screen="1024x768x24")
-def wav_named_outside_the_ansi_code_page_plays_in_the_next_run(world):
-    # Japanese and a note sign: neither is in the prefix's ANSI code page (1252).
-    folder, tone, ini = tone_chosen_and_stored(world, "音楽 ♪.wav", 770)
-    check(b"BGMFileUTF8=" + windows_path(tone).encode("utf-8") in ini,
-          f"the whole path is not stored: {ini!r}")
-    check(b"?" not in ini, f"a character was replaced: {ini!r}")
-    run_and_hear(world, folder, 1.0, 770, "WAV with a Japanese name")
 
 run_scenarios(globals())

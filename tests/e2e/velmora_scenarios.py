@@ -4,7 +4,7 @@ starting a run, and the ends a process must reach."""
 import os
 import time
 
-from harness import check, wait_until
+from harness import check, expect_exit, wait_until
 
 SAVER = "Velmora.scr"
 RENDERER = "Velmora.dll"
@@ -87,13 +87,6 @@ def press_escape(world, window, tap=False):
         world.xdotool("key", "--delay", "0", "Escape")
     else:
         world.hold_key("Escape")
-
-
-def expect_exit(world, process, within, what, code=0):
-    """The process ends within the given seconds, with the given exit code."""
-    ended = world.wait_exit(process, within)
-    check(ended is not None, f"{what}: still running {within} s on")
-    check(ended == code, f"{what}: exit code {ended}, not {code}")
 
 
 def expect_run_end(world, saver, within=1.5):

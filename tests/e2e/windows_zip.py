@@ -7,6 +7,7 @@ import zipfile
 
 from audio import windows_path
 from harness import check, run_scenarios, scenario
+from velmora_scenarios import press_escape
 
 DESCRIPTIONS = {"Velmora.scr": "Velmora screen saver", "Velmora.dll": "Velmora renderer"}
 TEXTS = ("ProductName", "FileDescription", "FileVersion", "ProductVersion",
@@ -25,8 +26,7 @@ def unpacked_zip(world):
 
 
 def version_resource(world, path):
-    code, output = world.probe("version", windows_path(path))
-    check(code == 0, f"no version resource in {path}: {output!r}")
+    output = world.probe_ok("version", windows_path(path))
     values = dict(line.split("=", 1) for line in output.splitlines() if "=" in line)
     for name in TEXTS:
         if name in values:
@@ -58,9 +58,7 @@ def unzipped_saver_runs_and_esc_ends_it(world):
     saver = world.wine_at(os.path.join(folder, "Velmora.scr"), "/s")
     renderer = world.wait_for_window("VelmoraVC", process=saver, visible=True)
     world.wait_for_frames()
-    left, top, right, bottom = renderer["rect"]
-    world.move_mouse((left + right) // 2, (top + bottom) // 2)
-    world.hold_key("Escape")
+    press_escape(world, renderer)
     code = world.wait_exit(saver, 10)
     check(code == 0, f"the saver from the zip ended with {code} after Esc")
 

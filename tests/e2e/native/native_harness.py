@@ -14,8 +14,8 @@ import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."))
 import harness  # noqa: E402
-from harness import (DisplayWorld, ScenarioFailure, check, holds_for,  # noqa: E402,F401
-                     process_output, tool, wait_until)
+from harness import (DisplayWorld, ScenarioFailure, check, expect_exit,  # noqa: E402,F401
+                     holds_for, process_output, tool, wait_until)
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 
@@ -106,10 +106,6 @@ def send_delete_window(display_name, window):
 
 # --- what the frame shows ---------------------------------------------------------------
 
-def brightness(pixel):
-    return max(pixel)
-
-
 def check_ball_frame(image, what):
     """Black corners, a bright ball in the middle (the glow is white, cyan and blue)."""
     w, h = image.width, image.height
@@ -120,8 +116,8 @@ def check_ball_frame(image, what):
     box_w, box_h = max(2, w // 5), max(2, h // 5)
     left, top = (w - box_w) // 2, (h - box_h) // 2
     brightest = max((image.pixel(x, y) for y in range(top, top + box_h, 2)
-                     for x in range(left, left + box_w, 2)), key=brightness)
-    check(brightness(brightest) >= 160, f"{what}: the centre is not bright: {brightest}")
+                     for x in range(left, left + box_w, 2)), key=max)
+    check(max(brightest) >= 160, f"{what}: the centre is not bright: {brightest}")
     check(brightest[2] >= brightest[0], f"{what}: the brightest centre pixel is not "
           f"white, cyan or blue: {brightest}")
 

@@ -104,19 +104,26 @@ def activate_starts_the_hack_and_deactivate_ends_it(world):
     shutil.rmtree(base, ignore_errors=True)
 
 
-def run_under_daemon(world, home, user, program, **environment):
-    """Starts the daemon with the settings in home, activates it, sees program draw, then
-    deactivates it and ends it: nothing of either may stay."""
-    env = world.env(HOME=home, **environment)
+def start_daemon(world, home, user, *options):
+    """The daemon, run by user with the settings in home, once it answers; and how to run
+    xscreensaver-command on it."""
+    env = world.env(HOME=home)
 
     def command(*args):
         return subprocess.run([*user, tool("xscreensaver-command"), *args], env=env,
                               capture_output=True, text=True, timeout=20)
 
-    daemon = world.logged([*user, tool("xscreensaver"), "-no-splash", "-verbose"],
-                          "xscreensaver", env=env)
+    daemon = world.logged([*user, tool("xscreensaver"), "-no-splash", *options], "xscreensaver",
+                          env=env)
     wait_until(lambda: command("-time").returncode == 0, 20, "the XScreenSaver daemon to answer",
                process=daemon)
+    return daemon, command
+
+
+def run_under_daemon(world, home, user, program):
+    """Starts the daemon with the settings in home, activates it, sees program draw, then
+    deactivates it and ends it: nothing of either may stay."""
+    daemon, command = start_daemon(world, home, user, "-verbose")
     check(not processes_running(program), "the hack runs before activation")
 
     result = command("-activate")
@@ -210,16 +217,7 @@ def drawing_on_the_root_stops_while_the_daemons_window_hides_it(world):
     os.chmod(base, 0o755)
     home = os.path.join(base, "home")
     write_settings(home, mode="blank")
-    user = as_user(base)
-    env = world.env(HOME=home)
-
-    def command(*args):
-        return subprocess.run([*user, tool("xscreensaver-command"), *args], env=env,
-                              capture_output=True, text=True, timeout=20)
-
-    daemon = world.logged([*user, tool("xscreensaver"), "-no-splash"], "xscreensaver", env=env)
-    wait_until(lambda: command("-time").returncode == 0, 20, "the XScreenSaver daemon to answer",
-               process=daemon)
+    daemon, command = start_daemon(world, home, as_user(base))
     hud_env, rates_path = hud_counter(world, "blanked")
     process = world.velmora("--root", env=world.env(**hud_env))
     wait_until(lambda: hud_rates(rates_path), 30, "Mesa's first frame count", process=process)

@@ -56,18 +56,16 @@ int main() {
         return 1;
     }
 
-    std::vector<DemoButton> designs;
-    designs.push_back(
-        {"set", {300, 300, 1155, 375}, MemoryPropertyBag(PropertyValues{{"Caption", "設定"}})});
-    designs.push_back({"cancel",
-                       {1800, 300, 1155, 375},
-                       MemoryPropertyBag(PropertyValues{{"Caption", "ｷｬﾝｾﾙ"}})});
-    designs.push_back({"file",
-                       {3300, 300, 615, 315},
-                       MemoryPropertyBag(PropertyValues{{"Caption", "..."}, {"Enabled", "0"}})});
-    designs.push_back({"bare",
-                       {4200, 300, 1155, 375},
-                       MemoryPropertyBag(PropertyValues{{"Caption", "BGM"}, {"Visible", "0"}})});
+    DemoButton designs[] = {
+        {"set", {300, 300, 1155, 375}, MemoryPropertyBag(PropertyValues{{"Caption", "設定"}})},
+        {"cancel", {1800, 300, 1155, 375}, MemoryPropertyBag(PropertyValues{{"Caption", "ｷｬﾝｾﾙ"}})},
+        {"file",
+         {3300, 300, 615, 315},
+         MemoryPropertyBag(PropertyValues{{"Caption", "..."}, {"Enabled", "0"}})},
+        {"bare",
+         {4200, 300, 1155, 375},
+         MemoryPropertyBag(PropertyValues{{"Caption", "BGM"}, {"Visible", "0"}})},
+    };
 
     std::vector<std::unique_ptr<CommandWindow>> buttons;
     int id = 200;

@@ -32,6 +32,17 @@ int failed(const char* step) {
     return kFailed;
 }
 
+// A text as UTF-8 bytes in hex, so that any text (Japanese included) survives any code page.
+void printUtf8Hex(const char* key, const wchar_t* text) {
+    char utf8[4096] = {};
+    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof(utf8), nullptr, nullptr);
+    std::printf("%s=", key);
+    for (const char* c = utf8; *c != '\0'; ++c) {
+        std::printf("%02x", static_cast<unsigned char>(*c));
+    }
+    std::printf("\n");
+}
+
 void printWindow(HWND window) {
     char className[256] = {};
     GetClassNameA(window, className, sizeof(className));
@@ -48,16 +59,9 @@ void printWindow(HWND window) {
     std::printf("hwnd=%llu\n", static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(window)));
     std::printf("class=%s\n", className);
     std::printf("title=%s\n", title);
-    // The title as UTF-8 bytes in hex, so that Japanese texts survive any code page.
     wchar_t wideTitle[512] = {};
     GetWindowTextW(window, wideTitle, 512);
-    char utf8Title[2048] = {};
-    WideCharToMultiByte(CP_UTF8, 0, wideTitle, -1, utf8Title, sizeof(utf8Title), nullptr, nullptr);
-    std::printf("title_utf8=");
-    for (const char* c = utf8Title; *c != '\0'; ++c) {
-        std::printf("%02x", static_cast<unsigned char>(*c));
-    }
-    std::printf("\n");
+    printUtf8Hex("title_utf8", wideTitle);
     std::printf("rect=%ld,%ld,%ld,%ld\n", rect.left, rect.top, rect.right, rect.bottom);
     std::printf("client=%ld,%ld,%ld,%ld\n", client.left, client.top, client.right, client.bottom);
     std::printf("client_origin=%ld,%ld\n", clientOrigin.x, clientOrigin.y);
@@ -71,19 +75,18 @@ void printWindow(HWND window) {
     std::printf("foreground=%d\n", GetForegroundWindow() == window ? 1 : 0);
 }
 
-HWND windowByTitle(const char* title) {
-    return FindWindowA(nullptr, title);
+// Runs a command on the top-level window titled title, or says there is none.
+template <typename Command>
+int onWindow(const char* title, Command command) {
+    HWND window = FindWindowA(nullptr, title);
+    return window != nullptr ? command(window) : noSuchWindow();
 }
 
 HWND windowByHandle(const char* text) {
     return reinterpret_cast<HWND>(static_cast<UINT_PTR>(std::strtoull(text, nullptr, 0)));
 }
 
-int findCommand(const char* title) {
-    HWND window = windowByTitle(title);
-    if (window == nullptr) {
-        return noSuchWindow();
-    }
+int findCommand(HWND window) {
     printWindow(window);
     return kDone;
 }
@@ -106,19 +109,11 @@ int childrenCommand(const char* handle) {
     return kDone;
 }
 
-int closeCommand(const char* title) {
-    HWND window = windowByTitle(title);
-    if (window == nullptr) {
-        return noSuchWindow();
-    }
+int closeCommand(HWND window) {
     return PostMessageA(window, WM_CLOSE, 0, 0) ? kDone : failed("PostMessageA");
 }
 
-int sysCommand(const char* title, const char* code) {
-    HWND window = windowByTitle(title);
-    if (window == nullptr) {
-        return noSuchWindow();
-    }
+int sysCommand(HWND window, const char* code) {
     // With a deadline: a command the window passes on may open a modal window of the system's.
     DWORD_PTR result = 0;
     const LRESULT answered = SendMessageTimeoutA(
@@ -131,11 +126,7 @@ int sysCommand(const char* title, const char* code) {
 
 // Tells the window its session changed (locked, unlocked, switched away), as the system
 // does, with the session id of the window's process.
-int sessionCommand(const char* title, const char* code) {
-    HWND window = windowByTitle(title);
-    if (window == nullptr) {
-        return noSuchWindow();
-    }
+int sessionCommand(HWND window, const char* code) {
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
     DWORD sessionId = 0;
@@ -149,13 +140,7 @@ int sessionCommand(const char* title, const char* code) {
 // Brings Wine's desktop up on the display (its first caller starts it and waits until it
 // is ready), so that a scenario's own programs never race its start.
 int desktopCommand() {
-    HWND desktop = GetDesktopWindow();
-    if (desktop == nullptr) {
-        return failed("GetDesktopWindow");
-    }
-    std::printf("desktop=%llu\n",
-                static_cast<unsigned long long>(reinterpret_cast<UINT_PTR>(desktop)));
-    return kDone;
+    return GetDesktopWindow() != nullptr ? kDone : failed("GetDesktopWindow");
 }
 
 int displayCommand() {
@@ -189,9 +174,6 @@ BOOL CALLBACK printMonitor(HMONITOR monitor, HDC, LPRECT, LPARAM) {
 
 // Each monitor as Windows sees it: device, rectangle, current mode of its device, primary.
 int monitorsCommand() {
-    std::printf("virtual=%d,%d,%d,%d\n", GetSystemMetrics(SM_XVIRTUALSCREEN),
-                GetSystemMetrics(SM_YVIRTUALSCREEN), GetSystemMetrics(SM_CXVIRTUALSCREEN),
-                GetSystemMetrics(SM_CYVIRTUALSCREEN));
     return EnumDisplayMonitors(nullptr, nullptr, printMonitor, 0) ? kDone
                                                                   : failed("EnumDisplayMonitors");
 }
@@ -204,21 +186,27 @@ LRESULT CALLBACK boxProcedure(HWND window, UINT message, WPARAM wParam, LPARAM l
     return DefWindowProcA(window, message, wParam, lParam);
 }
 
-// A stand-in for the display settings' preview box: a visible window with the given
-// client size. Prints its handle in decimal, then runs until it is destroyed.
-int boxCommand(const char* width, const char* height, const char* title) {
+// A window of a class of its own, filled with the stock brush, whose end ends the message loop.
+HWND makeWindow(const char* className, const char* title, DWORD style, int brush, RECT place) {
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = boxProcedure;
     windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(WHITE_BRUSH));
-    windowClass.lpszClassName = "VelmoraProbeBox";
+    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(brush));
+    windowClass.lpszClassName = className;
     RegisterClassA(&windowClass);
+    return CreateWindowA(className, title, style, place.left, place.top, place.right - place.left,
+                         place.bottom - place.top, nullptr, nullptr, windowClass.hInstance,
+                         nullptr);
+}
+
+// A stand-in for the display settings' preview box: a visible window with the given
+// client size. Prints its handle in decimal, then runs until it is destroyed.
+int boxCommand(const char* width, const char* height, const char* title) {
     RECT rect{0, 0, std::atoi(width), std::atoi(height)};
     AdjustWindowRect(&rect, WS_OVERLAPPEDWINDOW, FALSE);
-    HWND window =
-        CreateWindowA("VelmoraProbeBox", title, WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE,
-                      40, 40, rect.right - rect.left, rect.bottom - rect.top, nullptr, nullptr,
-                      windowClass.hInstance, nullptr);
+    OffsetRect(&rect, 40 - rect.left, 40 - rect.top);
+    HWND window = makeWindow("VelmoraProbeBox", title,
+                             WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN | WS_VISIBLE, WHITE_BRUSH, rect);
     if (window == nullptr) {
         return failed("CreateWindowA");
     }
@@ -233,24 +221,15 @@ int boxCommand(const char* width, const char* height, const char* title) {
 }
 
 // Brings the window to the foreground, as a click on it or Alt+Tab would.
-int activateCommand(const char* title) {
-    HWND window = windowByTitle(title);
-    if (window == nullptr) {
-        return noSuchWindow();
-    }
+int activateCommand(HWND window) {
     if (IsIconic(window)) {
         ShowWindow(window, SW_RESTORE);
     }
     return SetForegroundWindow(window) ? kDone : failed("SetForegroundWindow");
 }
 
-// Opens the process that owns the window titled title; kDone, or the exit code that says
-// why not.
-int openOwner(const char* title, DWORD access, HANDLE& process) {
-    HWND window = windowByTitle(title);
-    if (window == nullptr) {
-        return noSuchWindow();
-    }
+// Opens the process that owns the window; kDone, or the exit code that says why not.
+int openOwner(HWND window, DWORD access, HANDLE& process) {
     DWORD processId = 0;
     GetWindowThreadProcessId(window, &processId);
     process = OpenProcess(access, FALSE, processId);
@@ -258,9 +237,9 @@ int openOwner(const char* title, DWORD access, HANDLE& process) {
 }
 
 // Ends the process that owns the window, as a task manager would.
-int killCommand(const char* title) {
+int killCommand(HWND window) {
     HANDLE process = nullptr;
-    if (const int code = openOwner(title, PROCESS_TERMINATE, process); code != kDone) {
+    if (const int code = openOwner(window, PROCESS_TERMINATE, process); code != kDone) {
         return code;
     }
     if (!TerminateProcess(process, 9)) {
@@ -308,17 +287,6 @@ int profileWriteWideCommand(const char* file, const char* section, const char* k
                : failed("WritePrivateProfileStringW");
 }
 
-int profileReadCommand(const char* file, const char* section, const char* keyHex) {
-    const std::string key = fromHex(keyHex);
-    char value[256] = {};
-    GetPrivateProfileStringA(section, key.c_str(), "", value, sizeof(value), file);
-    for (const char* c = value; *c != '\0'; ++c) {
-        std::printf("%02x", static_cast<unsigned char>(*c));
-    }
-    std::printf("\n");
-    return kDone;
-}
-
 // A scanner's stand-in: opens the file with read sharing only (no write or delete sharing),
 // says "held", and keeps it open until a file appears or goes in its folder (a store has
 // begun) and then for holdMs more, at most 30 s in all; says whether a store was seen.
@@ -348,20 +316,18 @@ int holdCommand(const char* file, const char* holdMs) {
     return kDone;
 }
 
-// Holds the process that owns the window titled title from outside (it may be a grandchild
-// nobody else has a handle of), says "opened", and once it has ended (within waitMs) prints
-// its exit code.
-int exitCodeCommand(const char* title, const char* waitMs) {
+// Holds the process that owns the window from outside (it may be a grandchild nobody else
+// has a handle of), says "opened", and once it has ended (within waitMs) prints its exit code.
+int exitCodeCommand(HWND window, const char* waitMs) {
     HANDLE process = nullptr;
     if (const int code =
-            openOwner(title, SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, process);
+            openOwner(window, SYNCHRONIZE | PROCESS_QUERY_LIMITED_INFORMATION, process);
         code != kDone) {
         return code;
     }
     std::printf("opened\n");
     std::fflush(stdout);
-    const DWORD waited =
-        WaitForSingleObject(process, static_cast<DWORD>(std::atoi(waitMs)));
+    const DWORD waited = WaitForSingleObject(process, static_cast<DWORD>(std::atoi(waitMs)));
     DWORD code = STILL_ACTIVE;
     GetExitCodeProcess(process, &code);
     CloseHandle(process);
@@ -383,13 +349,7 @@ int errorTextCommand(const char* code) {
         wchar_t text[1024] = {};
         FormatMessageW(FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr, error,
                        language, text, 1024, nullptr);
-        char utf8[4096] = {};
-        WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof(utf8), nullptr, nullptr);
-        std::printf("%s=", name);
-        for (const char* c = utf8; *c != '\0'; ++c) {
-            std::printf("%02x", static_cast<unsigned char>(*c));
-        }
-        std::printf("\n");
+        printUtf8Hex(name, text);
     }
     return kDone;
 }
@@ -423,14 +383,8 @@ int slowRenderer() {
         mode.dmFields = DM_BITSPERPEL | DM_PELSWIDTH | DM_PELSHEIGHT;
         ChangeDisplaySettingsA(&mode, CDS_FULLSCREEN);
     }
-    WNDCLASSA windowClass{};
-    windowClass.lpfnWndProc = boxProcedure;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hbrBackground = static_cast<HBRUSH>(GetStockObject(BLACK_BRUSH));
-    windowClass.lpszClassName = "VelmoraProbeRenderer";
-    RegisterClassA(&windowClass);
-    HWND window = CreateWindowA("VelmoraProbeRenderer", "VelmoraVC", WS_POPUP | WS_VISIBLE, 0, 0,
-                                64, 64, nullptr, nullptr, windowClass.hInstance, nullptr);
+    HWND window = makeWindow("VelmoraProbeRenderer", "VelmoraVC", WS_POPUP | WS_VISIBLE,
+                             BLACK_BRUSH, RECT{0, 0, 64, 64});
     if (window == nullptr) {
         return 1;
     }
@@ -454,17 +408,6 @@ int slowRenderer() {
             DispatchMessageA(&message);
         }
     }
-}
-
-// A text as UTF-8 bytes in hex, so that any text survives any code page.
-void printUtf8Hex(const char* key, const wchar_t* text) {
-    char utf8[2048] = {};
-    WideCharToMultiByte(CP_UTF8, 0, text, -1, utf8, sizeof(utf8), nullptr, nullptr);
-    std::printf("%s=", key);
-    for (const char* c = utf8; *c != '\0'; ++c) {
-        std::printf("%02x", static_cast<unsigned char>(*c));
-    }
-    std::printf("\n");
 }
 
 // What Windows reads of a program's version resource (Properties > Details): the fixed
@@ -529,7 +472,8 @@ int processesCommand() {
     }
     PROCESSENTRY32 entry{};
     entry.dwSize = sizeof(entry);
-    for (BOOL more = Process32First(snapshot, &entry); more; more = Process32Next(snapshot, &entry)) {
+    for (BOOL more = Process32First(snapshot, &entry); more;
+         more = Process32Next(snapshot, &entry)) {
         std::printf("process=%lu %s\n", static_cast<unsigned long>(entry.th32ProcessID),
                     entry.szExeFile);
     }
@@ -552,7 +496,7 @@ int usage() {
         "       box WIDTH HEIGHT TITLE | kill TITLE | activate TITLE |\n"
         "       profile-write FILE SECTION KEYHEX VALUEHEX |\n"
         "       profile-write-w FILE SECTION KEYHEX VALUEHEX |\n"
-        "       profile-read FILE SECTION KEYHEX | version FILE | hold FILE MS |\n"
+        "       version FILE | hold FILE MS |\n"
         "       error-text CODE | processes | exit-code TITLE MS\n");
     return kUsage;
 }
@@ -569,15 +513,15 @@ int main(int argc, char** argv) {
     std::fflush(stderr);
     const std::string command = argc > 1 ? argv[1] : "";
     if (command == "find" && argc == 3)
-        return findCommand(argv[2]);
+        return onWindow(argv[2], findCommand);
     if (command == "children" && argc == 3)
         return childrenCommand(argv[2]);
     if (command == "close" && argc == 3)
-        return closeCommand(argv[2]);
+        return onWindow(argv[2], closeCommand);
     if (command == "syscommand" && argc == 4)
-        return sysCommand(argv[2], argv[3]);
+        return onWindow(argv[2], [&](HWND window) { return sysCommand(window, argv[3]); });
     if (command == "session" && argc == 4)
-        return sessionCommand(argv[2], argv[3]);
+        return onWindow(argv[2], [&](HWND window) { return sessionCommand(window, argv[3]); });
     if (command == "desktop" && argc == 2)
         return desktopCommand();
     if (command == "display" && argc == 2)
@@ -587,15 +531,13 @@ int main(int argc, char** argv) {
     if (command == "box" && argc == 5)
         return boxCommand(argv[2], argv[3], argv[4]);
     if (command == "activate" && argc == 3)
-        return activateCommand(argv[2]);
+        return onWindow(argv[2], activateCommand);
     if (command == "kill" && argc == 3)
-        return killCommand(argv[2]);
+        return onWindow(argv[2], killCommand);
     if (command == "profile-write" && argc == 6)
         return profileWriteCommand(argv[2], argv[3], argv[4], argv[5]);
     if (command == "profile-write-w" && argc == 6)
         return profileWriteWideCommand(argv[2], argv[3], argv[4], argv[5]);
-    if (command == "profile-read" && argc == 5)
-        return profileReadCommand(argv[2], argv[3], argv[4]);
     if (command == "version" && argc == 3)
         return versionCommand(argv[2]);
     if (command == "hold" && argc == 4)
@@ -605,6 +547,6 @@ int main(int argc, char** argv) {
     if (command == "processes" && argc == 2)
         return processesCommand();
     if (command == "exit-code" && argc == 4)
-        return exitCodeCommand(argv[2], argv[3]);
+        return onWindow(argv[2], [&](HWND window) { return exitCodeCommand(window, argv[3]); });
     return usage();
 }

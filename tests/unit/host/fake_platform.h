@@ -6,6 +6,7 @@
 #include <new>
 #include <stdexcept>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "host/frame_pacer.h"
@@ -30,16 +31,8 @@ class FakeClock final : public ClockSource {
         ticksPerSecond = hasPerformanceCounter ? frequency : 0;
         return hasPerformanceCounter;
     }
-    int64_t queryCounter() override {
-        const int64_t now = counter;
-        counter += counterStep;
-        return now;
-    }
-    uint32_t tickCount() override {
-        const uint32_t now = ticks;
-        ticks += tickStep;
-        return now;
-    }
+    int64_t queryCounter() override { return std::exchange(counter, counter + counterStep); }
+    uint32_t tickCount() override { return std::exchange(ticks, ticks + tickStep); }
     int frequencyQueries = 0;
 };
 

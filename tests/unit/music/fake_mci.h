@@ -86,13 +86,6 @@ class FakeMci : public MciTransport {
         return text.compare(0, prefix.size(), prefix) == 0;
     }
 
-    std::uint32_t cdReady() const {
-        if (!cdOpen) {
-            return kErrorNotOpen;
-        }
-        return discPresent ? 0 : kErrorNoMedia;
-    }
-
     std::uint32_t answerFor(const std::string& command, std::string& answer) {
         if (command == "open cdaudio") {
             if (!driveExists) {
@@ -101,35 +94,41 @@ class FakeMci : public MciTransport {
             cdOpen = true;
             return 0;
         }
+        // The other known commands need their device open; the drive's that read or move the
+        // disc need one in it.
+        const bool onDisc = command == "status cdaudio current track" ||
+                            command == "status cdaudio number of tracks" ||
+                            startsWith(command, "status cdaudio position track ") ||
+                            command == "play cdaudio" ||
+                            startsWith(command, "play cdaudio from ") || command == "stop cdaudio";
+        const bool onDrive = onDisc || command == "set cdaudio time format tmsf" ||
+                             command == "status cdaudio mode" || command == "close cdaudio";
+        const bool onMp3 = command == "play MP3Play" || command == "play MP3Play from 0" ||
+                           command == "stop MP3Play" || command == "status MP3Play mode" ||
+                           command == "close MP3Play";
+        if ((onDrive && !cdOpen) || (onMp3 && !mp3Open)) {
+            return kErrorNotOpen;
+        }
+        if (onDisc && !discPresent) {
+            return kErrorNoMedia;
+        }
         if (command == "set cdaudio time format tmsf") {
-            return cdOpen ? 0 : kErrorNotOpen;
+            return 0;
         }
         if (command == "status cdaudio current track") {
-            if (std::uint32_t code = cdReady()) {
-                return code;
-            }
             answer =
                 currentTrackOverride.empty() ? std::to_string(currentTrack) : currentTrackOverride;
             return 0;
         }
         if (command == "status cdaudio number of tracks") {
-            if (std::uint32_t code = cdReady()) {
-                return code;
-            }
             answer = std::to_string(trackCount);
             return 0;
         }
         if (command == "status cdaudio mode") {
-            if (!cdOpen) {
-                return kErrorNotOpen;
-            }
             answer = discPresent ? cdMode : "not ready";
             return 0;
         }
         if (startsWith(command, "status cdaudio position track ")) {
-            if (std::uint32_t code = cdReady()) {
-                return code;
-            }
             const int track = std::atoi(command.substr(30).c_str());
             if (track < 1 || track > trackCount) {
                 return kErrorOutOfRange;
@@ -140,16 +139,10 @@ class FakeMci : public MciTransport {
             return 0;
         }
         if (command == "play cdaudio") {
-            if (std::uint32_t code = cdReady()) {
-                return code;
-            }
             cdMode = "playing";
             return 0;
         }
         if (startsWith(command, "play cdaudio from ")) {
-            if (std::uint32_t code = cdReady()) {
-                return code;
-            }
             const std::string from = command.substr(18);
             if (from.size() != 11 || from[2] != ':') {
                 return kErrorOutOfRange;
@@ -159,16 +152,10 @@ class FakeMci : public MciTransport {
             return 0;
         }
         if (command == "stop cdaudio") {
-            if (std::uint32_t code = cdReady()) {
-                return code;
-            }
             cdMode = "stopped";
             return 0;
         }
         if (command == "close cdaudio") {
-            if (!cdOpen) {
-                return kErrorNotOpen;
-            }
             cdOpen = false;
             return 0;
         }
@@ -187,30 +174,18 @@ class FakeMci : public MciTransport {
             return 0;
         }
         if (command == "play MP3Play" || command == "play MP3Play from 0") {
-            if (!mp3Open) {
-                return kErrorNotOpen;
-            }
             mp3Mode = "playing";
             return 0;
         }
         if (command == "stop MP3Play") {
-            if (!mp3Open) {
-                return kErrorNotOpen;
-            }
             mp3Mode = "stopped";
             return 0;
         }
         if (command == "status MP3Play mode") {
-            if (!mp3Open) {
-                return kErrorNotOpen;
-            }
             answer = mp3Mode;
             return 0;
         }
         if (command == "close MP3Play") {
-            if (!mp3Open) {
-                return kErrorNotOpen;
-            }
             mp3Open = false;
             return 0;
         }

@@ -5,6 +5,7 @@
 #include <functional>
 #include <map>
 #include <memory>
+#include <numeric>
 #include <set>
 #include <string>
 #include <vector>
@@ -235,10 +236,7 @@ class FakeFileSystem : public FileSystem {
     }
     std::optional<std::string> shortPathName(const std::string& path) override {
         auto found = shortNames.find(path);
-        if (found == shortNames.end()) {
-            return std::nullopt;
-        }
-        return found->second;
+        return found == shortNames.end() ? std::nullopt : std::optional(found->second);
     }
     std::string userSettingsFolder() override { return userFolder; }
     std::uint32_t processId() override { return pid; }
@@ -338,13 +336,7 @@ class FakeFileSystem : public FileSystem {
         auto found = heldUntilMs.find(path);
         return found != heldUntilMs.end() && nowMs < found->second;
     }
-    unsigned pausedMs() const {
-        unsigned total = 0;
-        for (unsigned pause : pauses) {
-            total += pause;
-        }
-        return total;
-    }
+    unsigned pausedMs() const { return std::accumulate(pauses.begin(), pauses.end(), 0u); }
 };
 
 // Latin-1 as the ANSI code page: each byte one character, so that conversions are visible;

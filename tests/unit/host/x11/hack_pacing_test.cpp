@@ -1,6 +1,8 @@
 // The hack's per-frame pacing: the frame-rate report's spans and figures, and the delay.
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "../fake_platform.h"
 #include "host/x11/hack_pacing.h"
 
@@ -16,10 +18,8 @@ struct FakePacing final : PacingServices {
 
     explicit FakePacing(EventLog& events) : log(events) {}
     double wallSeconds() override {
-        const double now = wall;
-        wall += wallStep;
         cpu += cpuStep;
-        return now;
+        return std::exchange(wall, wall + wallStep);
     }
     double cpuSeconds() override { return cpu; }
     void sleepMicroseconds(int64_t microseconds) override {
