@@ -4,7 +4,7 @@ import subprocess
 import time
 
 from harness import (POINTER_PAUSE, changed, check, process_output, run_scenarios, scenario,
-                     wait_until)
+                     settled_change, wait_until)
 
 DEMO = "velmora_button_demo.exe"
 TITLE = "Velmora button demo"
@@ -82,10 +82,11 @@ def press_dragged_off_and_back_raises_nothing(world):
     x, y = demo.centre("set")
     plain = demo.look("set", "plain")
     world.move_mouse(x, y)
-    hovered = wait_until(lambda: changed(demo.look("set", "hovered"), plain), 10, "the hover look")
+    hovered = wait_until(settled_change(lambda: demo.look("set", "hovered"), plain), 10,
+                         "the hover look")
     time.sleep(POINTER_PAUSE)
     world.xdotool("mousedown", "1")
-    pressed = wait_until(lambda: changed(demo.look("set", "pressed"), plain, hovered), 10,
+    pressed = wait_until(settled_change(lambda: demo.look("set", "pressed"), plain, hovered), 10,
                          "the pressed look")
     time.sleep(POINTER_PAUSE)
     world.move_mouse(*AWAY)

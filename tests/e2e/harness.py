@@ -116,6 +116,17 @@ def changed(value, *earlier):
     return value if all(value != before for before in earlier) else None
 
 
+def settled_change(look, *earlier):
+    """For wait_until: the look once it differs from every earlier one and two pictures in a
+    row agree on it; the first picture that differs may show a paint half done."""
+    seen = [None]
+
+    def condition():
+        seen.append(look())
+        return changed(seen[-1], *earlier) if seen[-1] == seen[-2] else None
+    return condition
+
+
 def holds_for(condition, seconds, what):
     """Checks that condition() stays true for the whole of the given seconds: for what must
     last, such as a run going on after a key that must not end it."""

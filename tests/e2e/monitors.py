@@ -148,9 +148,9 @@ def a_run_without_opengl_leaves_its_error_box_in_front_on_the_users_own_monitors
         return (box is not None and box["foreground"] == 1 and saver.poll() is None
                 and world.find_window(TITLE, visible=True) is None
                 and world.find_window(RUN_TITLE, visible=True) is None)
-    # The box is up: the display is the user's own already, nothing of ours covers the box,
-    # and the saver leaves it there for the user to read.
-    both_sides_show(world, BEFORE)
+    # The box is up: the display is the user's own (another process may see the restore a
+    # moment late), nothing of ours covers the box, and the saver leaves it there to be read.
+    wait_for_monitors(world, BEFORE, "the monitors given back while the box is up", timeout=3)
     holds_for(box_alone_in_front, 5.0, "the ERROR box in front, alone, on the user's monitors")
     both_sides_show(world, BEFORE)
     world.key("Return")

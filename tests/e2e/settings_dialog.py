@@ -8,7 +8,7 @@ import time
 
 from audio import run_and_hear, windows_path, write_tone
 from harness import (POINTER_PAUSE, changed, check, holds_for, prefix_dir, process_output,
-                     run_scenarios, scenario, tool, wait_until)
+                     run_scenarios, scenario, settled_change, tool, wait_until)
 from velmora_scenarios import (INI, KEY_FILE, KEY_KIND, KEY_REPEAT, RENDERER,
                                RENDERER_TITLE, SAVER, WS_CAPTION, WS_DISABLED, WS_MAXIMIZEBOX,
                                WS_MINIMIZEBOX, WS_THICKFRAME, press_escape, stand_in_folder,
@@ -200,12 +200,14 @@ def right_button_selects_an_option_and_a_dragged_off_press_does_nothing(world):
     # Press "設定", drag off the button, release elsewhere: nothing is stored, nothing ends.
     plain = store_button_look(world, window, "store_plain")
     world.move_mouse(*client_point(window, *STORE_BUTTON))
-    hovered = wait_until(lambda: changed(store_button_look(world, window, "store_hovered"), plain),
-                         10, "the store button's hover look")
+    hovered = wait_until(
+        settled_change(lambda: store_button_look(world, window, "store_hovered"), plain), 10,
+        "the store button's hover look")
     time.sleep(POINTER_PAUSE)
     world.xdotool("mousedown", "1")
     pressed = wait_until(
-        lambda: changed(store_button_look(world, window, "store_pressed"), plain, hovered), 10,
+        settled_change(lambda: store_button_look(world, window, "store_pressed"), plain, hovered),
+        10,
         "the store button's pressed look")
     time.sleep(POINTER_PAUSE)
     world.move_mouse(*client_point(window, 2000, 1000))
@@ -327,7 +329,7 @@ def hover_a_second_then_click_stores_every_time(world):
         plain = store_button_look(world, window, "store_plain")
         world.move_mouse(*client_point(window, *STORE_BUTTON))
         hovered = wait_until(
-            lambda: changed(store_button_look(world, window, "store_hovered"), plain), 10,
+            settled_change(lambda: store_button_look(world, window, "store_hovered"), plain), 10,
             "the store button's hover look")
         # The pointer rests on it; no move may follow before the click.
         holds_for(lambda: store_button_look(world, window, "store_resting") == hovered,
