@@ -195,14 +195,16 @@ def default_options_follow_the_refresh_and_delay_0_runs_flat_out(world):
     check(max(rate for rate, _ in flat_out) > 90, f"--delay 0 in a small window: {flat_out}")
     process = world.velmora("--fps", "--window-id", hex(target), label="paced_small")
     paced = reported_rates(world, process, cpu=True)[1:]
-    # The refresh rate, at least 90 % of it; per frame, at most a quarter more CPU than flat out
-    # (a pacer that spins spends each period's rest on the CPU, however busy the machine).
+    # The refresh rate, at least 90 % of it; per frame, at most half as much CPU again as flat
+    # out (a pacer that spins spends each period's rest on the CPU, ten times a frame's cost
+    # here; the hack reports its CPU share in hundredths, 0.10 to 0.12 when paced, so a
+    # quarter is within what the reading itself varies).
     rates = [rate for rate, _ in paced]
     check(all(0.9 * 60 <= rate <= 62 for rate in rates), f"default options, small window: "
           f"{rates} fps")
     per_frame = sum(share for _, share in paced) / sum(rates)
     flat_per_frame = sum(share for _, share in flat_out) / sum(rate for rate, _ in flat_out)
-    check(per_frame <= 1.25 * flat_per_frame, f"paced {paced} against flat out {flat_out} "
+    check(per_frame <= 1.5 * flat_per_frame, f"paced {paced} against flat out {flat_out} "
           "(fps, CPU share): more CPU per frame")
 
 
