@@ -92,10 +92,12 @@ def paced_frames_keep_the_refresh_rate_and_sleep_between_frames(world):
     least = 0.9 * min(60.0, unpaced_rate)
     check(least <= paced_rate <= 62,
           f"paced frames came at {paced_rate:.1f} a second, not {least:.1f} to 62")
-    # Per frame, pacing costs next to nothing (within a quarter): a pacer that spins spends
-    # the rest of each period on the CPU, however busy the machine is.
+    # Per frame, pacing costs little: a pacer that spins spends the rest of each period on
+    # the CPU, however busy the machine is, several times a frame's cost. A frame drawn after
+    # a sleep costs somewhat more than one of a flat-out run (the driver's threads wake cold):
+    # up to 1.3 times was seen, so the bound is half as much again.
     per_frame, unpaced_per_frame = paced / paced_rate, unpaced / unpaced_rate
-    check(per_frame <= 1.25 * unpaced_per_frame,
+    check(per_frame <= 1.5 * unpaced_per_frame,
           f"paced {per_frame * 1000:.1f} CPU ms per frame ({paced_rate:.1f} frames a second) "
           f"against {unpaced_per_frame * 1000:.1f} unpaced ({unpaced_rate:.1f} a second)")
 
