@@ -85,7 +85,7 @@ class OffscreenSurface final : public RenderSurface {
         ++frames_;
     }
     bool seen() const override { return seen_; }
-    std::vector<ViewportRect> viewports() const override { return viewports_; }
+    const std::vector<ViewportRect>& viewports() const override { return viewports_; }
 
   private:
     int64_t& frames_;

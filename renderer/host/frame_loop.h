@@ -34,8 +34,12 @@ class RenderSurface {
     // minimised or hidden): the loop then draws nothing.
     virtual bool seen() const { return true; }
     // Where each frame shows the shot, one drawing area per monitor, the main one first;
-    // empty when the window keeps its one drawing area set itself.
-    virtual std::vector<ViewportRect> viewports() const { return {}; }
+    // empty when the window keeps its one drawing area set itself. Asked every frame: kept
+    // by the surface, not made anew.
+    virtual const std::vector<ViewportRect>& viewports() const {
+        static const std::vector<ViewportRect> kOwnArea;
+        return kOwnArea;
+    }
 };
 
 // The three places where the animation plugs into the renderer.

@@ -18,7 +18,7 @@ class RenderWindow final : public RenderSurface {
     void swapBuffers() override;
     int32_t refreshRateHz() const override { return window_.refreshRateHz(); }
     bool seen() const override { return window_.seen(); }
-    std::vector<ViewportRect> viewports() const override { return display_.viewports(); }
+    const std::vector<ViewportRect>& viewports() const override { return display_.viewports(); }
 
   private:
     static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam,
