@@ -810,9 +810,12 @@ class Scenario(DisplayWorld):
         """The output of a probe command that must succeed: any other end is a ProbeFailure."""
         code, output = self.probe(*args)
         if code != 0:
-            raise ProbeFailure(f"velmora_probe {' '.join(args)} failed with {code}: {output!r} "
-                               f"{self.probe_errors[-2000:]!r}")
+            raise self.probe_failure(args, code, output)
         return output
+
+    def probe_failure(self, args, code, output):
+        return ProbeFailure(f"velmora_probe {' '.join(args)} failed with {code}: {output!r} "
+                            f"{self.probe_errors[-2000:]!r}")
 
     def probe_once(self, args):
         """One start of the probe, ended after PROBE_HANG seconds: its exit code (None when
@@ -855,8 +858,7 @@ class Scenario(DisplayWorld):
         if code == PROBE_NO_SUCH_WINDOW and output.strip() == "none":
             return None
         if code != 0:
-            raise ProbeFailure(f"velmora_probe {' '.join(args)} failed with {code}: {output!r} "
-                               f"{self.probe_errors[-2000:]!r}")
+            raise self.probe_failure(args, code, output)
         return output
 
     def find_window(self, title, visible=False):

@@ -7,7 +7,7 @@ import zipfile
 
 from audio import windows_path
 from harness import check, run_scenarios, scenario
-from velmora_scenarios import press_escape
+from velmora_scenarios import expect_exit, press_escape
 
 DESCRIPTIONS = {"Velmora.scr": "Velmora screen saver", "Velmora.dll": "Velmora renderer"}
 TEXTS = ("ProductName", "FileDescription", "FileVersion", "ProductVersion",
@@ -59,8 +59,7 @@ def unzipped_saver_runs_and_esc_ends_it(world):
     renderer = world.wait_for_window("VelmoraVC", process=saver, visible=True)
     world.wait_for_frames()
     press_escape(world, renderer)
-    code = world.wait_exit(saver, 10)
-    check(code == 0, f"the saver from the zip ended with {code} after Esc")
+    expect_exit(world, saver, 10, "the saver from the zip after Esc")
 
 
 run_scenarios(globals())
