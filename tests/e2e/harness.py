@@ -543,16 +543,21 @@ class DisplayWorld:
 
     def x_window(self, title, visible=False):
         """The X window id of the top-level window named title (UTF-8), or None. xdotool
-        says "none" by exiting 1 in silence; anything else is a failure of its own."""
-        result = self.xdotool("search", *(["--onlyvisible"] if visible else []), "--name",
-                              f"^{title}$", check=False)
-        ids = result.stdout.split()
-        if result.returncode == 1 and not ids and not result.stderr.strip():
-            return None
-        if result.returncode != 0 or not ids:
-            raise ProbeFailure(f"xdotool search for '{title}' failed with "
-                               f"{result.returncode}: {result.stderr.strip()!r}")
-        return int(ids[0])
+        says "none" by exiting 1 in silence; anything else is a failure of its own, except
+        a BadWindow: a window was destroyed while the search walked the tree, so the search
+        never answered and is asked again (each such answer means the tree really changed)."""
+        for _ in range(5):
+            result = self.xdotool("search", *(["--onlyvisible"] if visible else []), "--name",
+                                  f"^{title}$", check=False)
+            ids = result.stdout.split()
+            if result.returncode == 1 and not ids and not result.stderr.strip():
+                return None
+            if result.returncode == 0 and ids:
+                return int(ids[0])
+            if "BadWindow" not in result.stderr:
+                break
+        raise ProbeFailure(f"xdotool search for '{title}' failed with "
+                           f"{result.returncode}: {result.stderr.strip()!r}")
 
     def key(self, *keys):
         self.xdotool("key", "--delay", "50", *keys)
